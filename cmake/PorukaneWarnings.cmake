@@ -1,0 +1,37 @@
+# Warning flags and the std-only guard shared by every target.
+
+function(porukane_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
+    if(PORUKANE_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# Libraries that must stay free of Qt: stricter warnings, and a build-time check that no
+# source or header of the folder includes a Qt header.
+function(porukane_std_only target dir)
+    porukane_warnings(${target})
+    target_compile_options(${target} PRIVATE -Wconversion -Wsign-conversion)
+    file(GLOB_RECURSE _files CONFIGURE_DEPENDS "${dir}/*.h" "${dir}/*.cpp")
+    foreach(_f IN LISTS _files)
+        file(STRINGS "${_f}" _qt REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
+        if(_qt)
+            message(FATAL_ERROR "${_f} is part of a std-only library but includes a Qt header: ${_qt}")
+        endif()
+    endforeach()
+endfunction()
+
+# Adds every existing subdirectory from the list, so folders can be filled one at a time.
+function(porukane_add_existing)
+    foreach(_d IN LISTS ARGN)
+        if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${_d}/CMakeLists.txt")
+            add_subdirectory(${_d})
+        endif()
+    endforeach()
+endfunction()
+
+# Copies a file into the program folder after a target is built.
+function(porukane_stage_file target src name)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different "${src}" "${PORUKANE_PROGRAM_DIR}/${name}")
+endfunction()

@@ -1,0 +1,1 @@
+// Placeholder translation unit; the Qt services are added beside it.
