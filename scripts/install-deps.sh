@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang lld
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-multimedia-dev
     libicu-dev libmspack-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
