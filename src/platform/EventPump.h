@@ -7,6 +7,9 @@ class EventPump {
 public:
     virtual ~EventPump() = default;
     virtual void processEvents() = 0;
+    // As processEvents, but sleeps until at least one event arrives when none is pending, so
+    // loops that wait for a flag use no CPU.
+    virtual void waitForEvents() = 0;
 };
 
 }  // namespace platform

@@ -1,1 +1,0 @@
-// Placeholder translation unit; the Qt services are added beside it.

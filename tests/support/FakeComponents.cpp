@@ -1,0 +1,128 @@
+#include "FakeComponents.h"
+
+#include <QFileInfo>
+
+namespace fakes {
+
+FakeAgentCharacter::FakeAgentCharacter(FakeAgentControl& control, QString characterId,
+                                       QString filePath)
+    : id(std::move(characterId)), path(std::move(filePath)), m_control(control) {}
+
+void FakeAgentCharacter::setLeft(std::int16_t value) {
+    x = value;
+    m_control.log.append(QStringLiteral("left:%1").arg(value));
+}
+
+void FakeAgentCharacter::setTop(std::int16_t value) {
+    y = value;
+    m_control.log.append(QStringLiteral("top:%1").arg(value));
+}
+
+void FakeAgentCharacter::show() {
+    visible = true;
+    m_control.log.append(QStringLiteral("show"));
+}
+
+void FakeAgentCharacter::hide() {
+    visible = false;
+    m_control.log.append(QStringLiteral("hide"));
+    if (m_control.hideRaisesEvent) {
+        m_control.raiseHide(static_cast<std::int16_t>(app::HideCause::ProgramHid));
+    }
+}
+
+void FakeAgentCharacter::play(const QString& animation) {
+    m_control.log.append(QStringLiteral("play:") + animation);
+}
+
+void FakeAgentCharacter::stop() { m_control.log.append(QStringLiteral("stop")); }
+
+void FakeAgentCharacter::stopAll() { m_control.log.append(QStringLiteral("stopAll")); }
+
+void FakeAgentCharacter::moveTo(std::int16_t toX, std::int16_t toY) {
+    m_control.log.append(QStringLiteral("moveTo:%1,%2").arg(toX).arg(toY));
+    if (movesAtOnce) {
+        x = toX;
+        y = toY;
+    }
+}
+
+bool FakeAgentControl::load(const QString& id, const QString& path, QString* error) {
+    loads.append(path);
+    const QString file = QFileInfo(path).fileName();
+    log.append(QStringLiteral("load:") + file);
+    if (failingPaths.contains(file)) {
+        if (error) {
+            *error = QStringLiteral("not a character file");
+        }
+        return false;
+    }
+    m_current = std::make_unique<FakeAgentCharacter>(*this, id, path);
+    m_current->names = namesByFile.value(file, defaultNames);
+    return true;
+}
+
+app::AgentCharacter* FakeAgentControl::character(const QString& id) {
+    return m_current && m_current->id == id ? m_current.get() : nullptr;
+}
+
+void FakeAgentControl::unload(const QString& id) {
+    log.append(QStringLiteral("unload:") + id);
+    if (m_current && m_current->id == id) {
+        m_current.reset();
+    }
+}
+
+void FakeAgentControl::raiseClick(std::int16_t button, std::int16_t x, std::int16_t y) {
+    if (onClick) {
+        onClick(QStringLiteral("d"), button, 0, x, y);
+    }
+}
+
+void FakeAgentControl::raiseDblClick(std::int16_t button, std::int16_t x, std::int16_t y) {
+    if (onDblClick) {
+        onDblClick(QStringLiteral("d"), button, 0, x, y);
+    }
+}
+
+void FakeAgentControl::raiseHide(std::int16_t cause) {
+    if (onHide) {
+        onHide(QStringLiteral("d"), cause);
+    }
+}
+
+FakeAnimationControl::FakeAnimationControl(QWidget* parent, QStringList& log, bool openSucceeds)
+    : m_widget(new QWidget(parent)), m_log(log), m_openSucceeds(openSucceeds) {
+    m_widget->setObjectName(QStringLiteral("avi"));
+    m_widget->hide();
+}
+
+void FakeAnimationControl::setVisible(bool visible) {
+    m_visible = visible;
+    m_widget->setVisible(visible);
+    m_log.append(QStringLiteral("visible:%1").arg(visible ? 1 : 0));
+}
+
+bool FakeAnimationControl::open(const QString& path) {
+    opened = path;
+    m_log.append(QStringLiteral("open:") + QFileInfo(path).fileName());
+    return m_openSucceeds;
+}
+
+void FakeAnimationControl::play() {
+    playing = true;
+    m_log.append(QStringLiteral("play"));
+}
+
+void FakeAnimationControl::stop() {
+    playing = false;
+    m_log.append(QStringLiteral("stop"));
+}
+
+std::unique_ptr<app::AnimationControl> FakeAnimationFactory::create(QWidget* parent) {
+    auto control = std::make_unique<FakeAnimationControl>(parent, log, openSucceeds);
+    last = control.get();
+    return control;
+}
+
+}  // namespace fakes

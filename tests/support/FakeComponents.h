@@ -1,0 +1,112 @@
+#pragma once
+
+// Fakes of the character engine and the clip control. They record every request as a short
+// text ("show", "play:wave", "moveTo:10,20", ...) in one log shared with the control, so tests
+// can assert what reached the engine and in which order.
+
+#include <QMap>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#include "app/core/components/AgentControl.h"
+#include "app/core/components/AnimationControl.h"
+
+namespace fakes {
+
+class FakeAgentControl;
+
+class FakeAgentCharacter final : public app::AgentCharacter {
+public:
+    FakeAgentCharacter(FakeAgentControl& control, QString id, QString path);
+
+    std::int16_t left() const override { return x; }
+    std::int16_t top() const override { return y; }
+    void setLeft(std::int16_t value) override;
+    void setTop(std::int16_t value) override;
+    void show() override;
+    void hide() override;
+    void play(const QString& animation) override;
+    void stop() override;
+    void stopAll() override;
+    void moveTo(std::int16_t toX, std::int16_t toY) override;
+    QStringList animationNames() const override { return names; }
+
+    QString id;
+    QString path;
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    bool visible = false;
+    QStringList names;
+    // When true, a move lands at once (the glide "finishes" before the next read).
+    bool movesAtOnce = true;
+
+private:
+    FakeAgentControl& m_control;
+};
+
+class FakeAgentControl final : public app::AgentControl {
+public:
+    bool load(const QString& id, const QString& path, QString* error) override;
+    app::AgentCharacter* character(const QString& id) override;
+    void unload(const QString& id) override;
+    void setClickHandler(MouseHandler handler) override { onClick = std::move(handler); }
+    void setDblClickHandler(MouseHandler handler) override { onDblClick = std::move(handler); }
+    void setHideHandler(HideHandler handler) override { onHide = std::move(handler); }
+
+    // Test side: raise events as the engine would.
+    void raiseClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
+    void raiseDblClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
+    void raiseHide(std::int16_t cause);
+
+    FakeAgentCharacter* current() const { return m_current.get(); }
+
+    QStringList log;
+    QStringList loads;                        // every path passed to load, in order
+    QStringList failingPaths;                 // file names (not paths) whose load fails
+    QMap<QString, QStringList> namesByFile;   // file name -> animation names after load
+    QStringList defaultNames{QStringLiteral("Show"), QStringLiteral("Hide"),
+                             QStringLiteral("Wave")};
+    // When set, the program's own hide raises Hide with cause 3 during the call.
+    bool hideRaisesEvent = true;
+
+    MouseHandler onClick;
+    MouseHandler onDblClick;
+    HideHandler onHide;
+
+private:
+    std::unique_ptr<FakeAgentCharacter> m_current;
+};
+
+class FakeAnimationControl final : public app::AnimationControl {
+public:
+    FakeAnimationControl(QWidget* parent, QStringList& log, bool openSucceeds);
+    QWidget* widget() override { return m_widget; }
+    void setVisible(bool visible) override;
+    bool isVisible() const override { return m_visible; }
+    bool open(const QString& path) override;
+    void play() override;
+    void stop() override;
+
+    bool playing = false;
+    QString opened;
+
+private:
+    QWidget* m_widget;
+    QStringList& m_log;
+    bool m_visible = false;
+    bool m_openSucceeds;
+};
+
+class FakeAnimationFactory final : public app::AnimationControlFactory {
+public:
+    std::unique_ptr<app::AnimationControl> create(QWidget* parent) override;
+
+    QStringList log;  // "open:<file name>", "play", "stop", "visible:1"
+    FakeAnimationControl* last = nullptr;
+    bool openSucceeds = true;
+};
+
+}  // namespace fakes

@@ -1,0 +1,209 @@
+#pragma once
+
+// Fakes of every platform service, for app tests. Time is virtual: each processEvents() advances
+// the fake clock by `FakeEventPump::stepMs` and fires the fake timers that are due, so waits and
+// timer ticks happen deterministically inside the code under test.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Services.h"
+
+namespace fakes {
+
+struct RecordedBox {
+    QString text;
+    platform::MessageIcon icon;
+    platform::MessageButtons buttons;
+    QString caption;
+};
+
+class FakeMessageBoxes final : public platform::MessageBoxes {
+public:
+    platform::MessageAnswer show(const QString& text, platform::MessageIcon icon,
+                                 platform::MessageButtons buttons,
+                                 const QString& caption = {}) override;
+
+    // Answers for Yes/No boxes, used in order; when none is left, `fallback` answers.
+    std::deque<platform::MessageAnswer> answers;
+    platform::MessageAnswer fallback = platform::MessageAnswer::No;
+    // Runs while a box is "open", as a real box pumps events; gets the box's index.
+    std::function<void(int)> whileOpen;
+    std::vector<RecordedBox> boxes;
+};
+
+class FakeSettings final : public platform::SettingsStore {
+public:
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) override;
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value) override;
+
+    QMap<QString, QString> values;  // "application/section/key" -> text
+    QStringList writes;             // "application/section/key=value", in order
+};
+
+class FakeTimerFactory;
+
+class FakeTimer final : public platform::IntervalTimer {
+public:
+    explicit FakeTimer(FakeTimerFactory& owner) : m_owner(owner) {}
+    ~FakeTimer() override;
+    void setInterval(int milliseconds) override;
+    int interval() const override { return m_interval; }
+    void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
+
+    void fire();
+    std::vector<int> history;  // every interval set, in order
+    long long due = 0;         // virtual time of the next tick
+
+private:
+    friend class FakeTimerFactory;
+    FakeTimerFactory& m_owner;
+    int m_interval = 0;
+    std::function<void()> m_handler;
+};
+
+class FakeTimerFactory final : public platform::TimerFactory {
+public:
+    std::unique_ptr<platform::IntervalTimer> createTimer() override;
+    // Advances virtual time and fires every due timer once (in due order).
+    void advance(long long ms);
+
+    long long now = 0;
+    std::vector<FakeTimer*> timers;
+};
+
+class FakeEventPump final : public platform::EventPump {
+public:
+    explicit FakeEventPump(FakeTimerFactory& timers) : m_timers(timers) {}
+    void processEvents() override;
+    void waitForEvents() override { processEvents(); }
+
+    int pumps = 0;
+    long long stepMs = 100;
+    // Runs at every pump, before timers fire; receives the pump number (1-based).
+    std::function<void(int)> onPump;
+
+private:
+    FakeTimerFactory& m_timers;
+};
+
+class FakeScreen final : public platform::Screen {
+public:
+    int widthPixels() const override { return width; }
+    int heightPixels() const override { return height; }
+    double twipsPerPixelX() const override { return twipsX; }
+    double twipsPerPixelY() const override { return twipsY; }
+    QList<QRect> availableAreas() const override { return areas; }
+
+    int width = 1024;
+    int height = 768;
+    double twipsX = 15.0;
+    double twipsY = 15.0;
+    QList<QRect> areas{QRect(0, 0, 1024, 768)};
+};
+
+class ScriptedRandom final : public platform::RandomSource {
+public:
+    float rnd() override;
+    void randomize() override { ++seeds; }
+
+    std::deque<float> draws;  // consumed in order
+    float fallback = 0.0f;    // when the script has run out
+    int used = 0;
+    int seeds = 0;
+};
+
+class FakeProcessStarter final : public platform::ProcessStarter {
+public:
+    bool start(const QString& path, platform::WindowStyle style) override;
+
+    struct Start {
+        QString path;
+        platform::WindowStyle style;
+        bool ok;
+    };
+    std::vector<Start> starts;
+    // Decides whether a start succeeds; by default when the file exists.
+    std::function<bool(const QString&)> succeeds;
+};
+
+class FakeHttp final : public platform::HttpTransfer {
+public:
+    platform::TransferResult fetchToFile(const QUrl& url, const QString& path) override;
+
+    QMap<QString, QByteArray> bodies;  // URL -> body; other URLs fail
+    QStringList requests;
+};
+
+class FakeDrives final : public platform::DriveList {
+public:
+    QList<platform::Drive> drives() override { return list; }
+    QList<platform::Drive> list;
+};
+
+class FakeSystemInfo final : public platform::SystemInfo {
+public:
+    bool hasRegistry() const override { return registry; }
+    bool queryRegistryValue(std::uint32_t root, const QString& keyName, const QString& valueName,
+                            std::uint32_t* type, QByteArray* data, int maxBytes) override;
+    QString findProgram() override { return program; }
+    bool isFile(const QString& path) override { return files.contains(path); }
+
+    struct Value {
+        std::uint32_t type;
+        QByteArray data;
+    };
+    bool registry = false;
+    QMap<QString, Value> values;  // "keyName|valueName"
+    QStringList queries;
+    QString program;
+    QStringList files;
+};
+
+class FakeFeedback final : public platform::UiFeedback {
+public:
+    void beep() override { ++beeps; }
+    void setBusyCursor(bool on) override { busy = on; }
+    int beeps = 0;
+    bool busy = false;
+};
+
+class FakeExit final : public platform::ProgramExit {
+public:
+    void endProgram(int exitCode) override {
+        ended = true;
+        code = exitCode;
+    }
+    bool ended = false;
+    int code = -1;
+};
+
+// Every fake, plus the Services bundle over them. The program folder is a caller-supplied path.
+struct FakePlatform {
+    explicit FakePlatform(const QString& programFolder = QString());
+
+    FakeMessageBoxes messages;
+    FakeSettings settings;
+    FakeTimerFactory timers;
+    FakeEventPump events{timers};
+    FakeScreen screen;
+    ScriptedRandom random;
+    FakeProcessStarter processes;
+    FakeHttp http;
+    FakeDrives drives;
+    FakeSystemInfo systemInfo;
+    FakeFeedback feedback;
+    FakeExit exit;
+    platform::Services services;
+};
+
+}  // namespace fakes
