@@ -8,11 +8,16 @@ function(porukane_warnings target)
 endfunction()
 
 # Libraries that must stay free of Qt: stricter warnings, and a build-time check that no
-# source or header of the folder includes a Qt header.
+# source or header of the folder includes a Qt header. Optional `EXCLUDE sub ...` leaves out
+# subfolders that hold a separate Qt adapter library (e.g. src/clip/qt).
 function(porukane_std_only target dir)
+    cmake_parse_arguments(PARSE_ARGV 2 _arg "" "" "EXCLUDE")
     porukane_warnings(${target})
     target_compile_options(${target} PRIVATE -Wconversion -Wsign-conversion)
     file(GLOB_RECURSE _files CONFIGURE_DEPENDS "${dir}/*.h" "${dir}/*.cpp")
+    foreach(_sub IN LISTS _arg_EXCLUDE)
+        list(FILTER _files EXCLUDE REGEX "^${dir}/${_sub}/")
+    endforeach()
     foreach(_f IN LISTS _files)
         file(STRINGS "${_f}" _qt REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
         if(_qt)
