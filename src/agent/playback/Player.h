@@ -1,0 +1,279 @@
+#pragma once
+
+// One character's request queue and animation state machine. It never looks at a clock: the
+// owner calls advance(ms) with the time that has passed, reads what changed through
+// takeEvents() and the getters, and arms one single-shot timer with msUntilNextStep(). When
+// nothing animates, msUntilNextStep() is empty and no timer needs to run.
+
+#include "agent/playback/Random.h"
+#include "agent/playback/Script.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace playback {
+
+using RequestId = std::uint64_t;  // 0 is never a valid id
+
+inline constexpr int kDefaultMoveSpeedMs = 1000;
+
+// Why the character was hidden, as the Hide event reports it.
+enum class HideCause : std::int16_t {
+    User = 1,         // from the taskbar-icon menu
+    Program = 3,      // the program's own Hide request
+    OtherClient = 5,
+    UserMenu = 7,     // from the character's own pop-up menu
+};
+
+// How an exit walk reads a frame whose exit value is kExitEnd. Nobody knows for sure how
+// Agent read it; ending the walk there finishes far more real walks, so that is the default.
+enum class MinusOneExit : std::uint8_t { End, NextFrame };
+
+struct Options {
+    MinusOneExit minusOneExit = MinusOneExit::End;
+    bool idle = true;
+    // Idling: the first IdlingLevel1 animation comes idleFirstMs after the queue ran empty,
+    // then one idle animation every idleIntervalMinMs..idleIntervalMaxMs (uniform, counted
+    // from the end of the previous one). From idleLevel2Ms after the queue ran empty the
+    // animations come from IdlingLevel2, from idleLevel3Ms on from IdlingLevel3. A level the
+    // character lacks is replaced by the highest lower level it has. Intervals below 1 ms are
+    // raised to 1 ms.
+    int idleFirstMs = 10'000;
+    int idleIntervalMinMs = 10'000;
+    int idleIntervalMaxMs = 20'000;
+    int idleLevel2Ms = 60'000;
+    int idleLevel3Ms = 120'000;
+    // While gliding, msUntilNextStep() asks to be called back this often so the window moves
+    // smoothly. The position itself is computed exactly for whatever time has passed.
+    int glideStepMs = 15;
+};
+
+// The picture on screen: frame `frame` of animation `animation`, or nothing (-1) before
+// anything was drawn. A frame without images is drawn as an empty picture.
+struct Picture {
+    int animation = -1;
+    int frame = -1;
+    friend bool operator==(const Picture&, const Picture&) = default;
+};
+
+enum class RequestStatus : std::uint8_t {
+    Done,         // ran to its end
+    Failed,       // could not run (unknown animation name)
+    Interrupted,  // removed from the queue or cut short by Stop/StopAll
+};
+
+enum class EventKind : std::uint8_t {
+    PictureChanged,     // `picture` is now on screen (repaint if visible)
+    SoundStarted,       // start sound `sound` of the character (never while hidden)
+    PositionChanged,    // the frame's top-left corner is now (x, y)
+    VisibilityChanged,  // the frame is now shown (`visible`) or hidden
+    Hidden,             // the Hide event, with `cause`; follows the Hide request's completion
+    RequestStarted,     // `request` left the queue and runs now
+    RequestCompleted,   // `request` ended with `status`
+};
+
+// One thing that happened. Only the fields named for its kind are meaningful.
+struct Event {
+    EventKind kind = EventKind::PictureChanged;
+    RequestId request = 0;
+    RequestStatus status = RequestStatus::Done;
+    Picture picture;
+    int sound = -1;
+    int x = 0;
+    int y = 0;
+    bool visible = false;
+    HideCause cause = HideCause::Program;
+};
+
+class Player {
+public:
+    // Takes the script by value. `random` is borrowed and must outlive the player. The
+    // character starts hidden at (0, 0) with nothing drawn. Bad indexes in the script
+    // (branch, exit or return targets, state entries) never crash: they end the animation or
+    // are ignored.
+    Player(Script script, Random& random, Options options = {});
+
+    // Requests. Each returns at once with a fresh id and only queues the work; it starts on
+    // a later advance() (msUntilNextStep() becomes 0) once every earlier request is done.
+    //
+    // show(): makes the frame visible, then plays a random Showing animation. Without one,
+    // and if nothing was ever drawn, the first frame with images of "RestPose" (else of the
+    // first animation) is drawn. Completes at once if already visible.
+    RequestId show();
+    // hide(): plays a random Hiding animation, hides the frame, completes and then raises
+    // the Hidden event with `cause`. Already hidden: completes without an event.
+    RequestId hide(HideCause cause = HideCause::Program);
+    // play(): `name` is compared after foldName(). An unknown name queues nothing: the
+    // returned request is reported Failed at once (RequestCompleted is already in the
+    // event list when play() returns). Completes when the animation has run to its end; an
+    // animation that loops for ever completes only through stop()/stopAll().
+    RequestId play(std::string_view name);
+    // moveTo(): (x, y) is the frame's new top-left corner in screen pixels; `speedMs` is the
+    // total glide time (negative counts as 0). Hidden, zero-length or speed 0: placed at once.
+    // Otherwise the Moving state of the dominant direction (horizontal when |dx| >= |dy|)
+    // plays, then the frame glides in a straight line, then that animation's transition
+    // plays. A character without that state only glides.
+    RequestId moveTo(int x, int y, int speedMs = kDefaultMoveSpeedMs);
+
+    // stop(): while a Show or Hide request runs, does nothing at all. Otherwise every queued
+    // request is removed (reported Interrupted) and the running request or idle animation is
+    // cut short: it leaves through the exit walk from the frame on screen; a glide stops
+    // where it is. A transition already playing finishes.
+    void stop();
+    // stopAll(): like stop(), but Show and Hide are cut too. A cut Show leaves the frame
+    // visible; a cut Hide hides it at once and still raises the Hidden event. A return
+    // animation playing as a transition is cut into its exit walk, so the character always
+    // comes to rest.
+    void stopAll();
+
+    // Place the frame at once (screen pixels). During a glide, the glide carries on from the
+    // new place towards its target in the time it has left.
+    void setLeft(int x);
+    void setTop(int y);
+    void setPosition(int x, int y);
+
+    // Idling on or off (on by default). Turning it off cuts a running idle animation.
+    void setIdleEnabled(bool on);
+    bool idleEnabled() const { return m_options.idle; }
+
+    // Lets `ms` milliseconds pass (negative counts as 0): starts queued requests, steps
+    // frames, glides, idles, and records every change as events. Catches up on all of it in
+    // one call, however large `ms` is.
+    void advance(int ms);
+    // Milliseconds until advance() has something to do: 0 when work is waiting (a request
+    // was queued, stop() was called), empty when nothing will happen until the next call
+    // that changes the player.
+    std::optional<int> msUntilNextStep() const;
+    // The events since the last call, oldest first; the list is emptied.
+    std::vector<Event> takeEvents();
+
+    int left() const { return m_x; }
+    int top() const { return m_y; }
+    bool visible() const { return m_visible; }
+    Picture picture() const { return m_picture; }
+    // True while a request runs or waits in the queue.
+    bool busy() const;
+    const Script& script() const { return m_script; }
+    // Index of the animation called `name` (compared after foldName()), or -1.
+    int findAnimation(std::string_view name) const;
+    // The animation names in directory order.
+    std::vector<std::string> animationNames() const;
+
+private:
+    enum class RequestKind : std::uint8_t { Show, Hide, Play, Move };
+    struct Request {
+        RequestId id = 0;
+        RequestKind kind = RequestKind::Play;
+        int animation = -1;
+        int x = 0;
+        int y = 0;
+        int speedMs = 0;
+        HideCause cause = HideCause::Program;
+    };
+    enum class Role : std::uint8_t { Main, Transition, Idle };
+    enum class TaskKind : std::uint8_t {
+        PayOwed,       // play the transition the last animation left owing
+        Animate,       // play `animation`
+        AnimateState,  // play a random animation of state `state`
+        ShowFrame,
+        DrawRestIfBlank,
+        Glide,
+        Place,
+        FinishHide,
+        Complete,
+    };
+    struct Task {
+        TaskKind kind = TaskKind::Complete;
+        int animation = -1;
+        std::string_view state;
+        Role role = Role::Main;
+        std::vector<int> chain;  // return animations already played by this PayOwed
+    };
+    struct Run {
+        bool active = false;
+        bool exitWalk = false;
+        Role role = Role::Main;
+        int animation = -1;
+        int frame = -1;
+        int remainingMs = 0;
+        int zeroSteps = 0;
+        int displayed = -1;       // last frame visited with a positive duration
+        int lastWithImages = -1;  // last frame visited that has images
+        std::vector<bool> visited;
+    };
+    struct Glide {
+        bool active = false;
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        int totalMs = 0;
+        int elapsedMs = 0;
+    };
+
+    static Task makeTask(TaskKind kind, std::string_view state = {}, Role role = Role::Main);
+    static Event makeEvent(EventKind kind, RequestId request = 0,
+                           RequestStatus status = RequestStatus::Done);
+    RequestId enqueue(Request request);
+    void settle();
+    bool settleOnce();
+    int currentWait() const;
+    void consume(int ms);
+    void startRequest(const Request& request);
+    void runTask(Task task);
+    void finishRequest(RequestStatus status);
+    bool startAnimation(int animation, Role role);
+    void startExitWalk(int animation, int fromFrame);
+    void enterFrame(int frame);
+    void leaveFrame();
+    void endRun();
+    void cut(bool all);
+    void clearQueue();
+    void startIdleAnimation();
+    void resetIdle();
+    bool idleAllowed() const;
+    int pickFromState(std::string_view state);
+    const std::vector<int>* stateAnimations(std::string_view state) const;
+    void setPicture(Picture picture);
+    void setVisibleNow(bool visible);
+    void placeNow(int x, int y);
+    void updateGlidePosition();
+    int draw(int n);
+    void emit(Event event) { m_events.push_back(event); }
+
+    Script m_script;
+    Random& m_random;
+    Options m_options;
+    std::map<std::string, int> m_nameIndex;  // folded name -> first animation with it
+    bool m_hasIdle = false;
+    std::map<std::string, std::vector<int>> m_states;  // folded state name -> valid indexes
+
+    RequestId m_nextId = 1;
+    std::deque<Request> m_queue;
+    std::optional<Request> m_request;  // the running request
+    std::deque<Task> m_tasks;          // what is left of the running request or idle turn
+    Run m_run;
+    Glide m_glide;
+
+    // What the last animation that came to rest still owes before the next one starts.
+    int m_owedWalkAnimation = -1;
+    int m_owedWalkFrame = -1;
+    int m_owedReturn = -1;
+
+    bool m_idleActive = false;  // the queue is empty and the idle clock runs
+    bool m_idleTurn = false;    // m_tasks/m_run belong to idling, not to a request
+    std::int64_t m_idleElapsedMs = 0;
+    std::int64_t m_nextIdleMs = 0;
+
+    bool m_pending = false;  // a caller changed something: advance(0) has work to do
+    bool m_visible = false;
+    bool m_everDrawn = false;
+    int m_x = 0;
+    int m_y = 0;
+    Picture m_picture;
+    std::vector<Event> m_events;
+};
+
+}  // namespace playback
