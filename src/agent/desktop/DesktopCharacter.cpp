@@ -1,0 +1,249 @@
+#include "agent/desktop/DesktopCharacter.h"
+
+#include "agent/desktop/CharacterScript.h"
+#include "agent/desktop/SoundPlayer.h"
+#include "agent/desktop/Texts.h"
+#include "agent/desktop/TrayIconImage.h"
+
+#include <QMenu>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+
+namespace desktop {
+
+namespace {
+
+// Catching up a hide "at once" lets the player run the Hiding animation in zero wall time;
+// ten minutes of player time ends any animation that ends at all.
+constexpr int kCatchUpMs = 600'000;
+
+std::int16_t toInt16(int value) {
+    return static_cast<std::int16_t>(std::clamp(value, -32768, 32767));
+}
+
+}  // namespace
+
+DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, quint64 serial,
+                                   std::shared_ptr<const acs::Character> character,
+                                   const DesktopAgentControl::Config& config)
+    : m_control(control),
+      m_id(std::move(id)),
+      m_serial(serial),
+      m_character(std::move(character)),
+      m_random(std::make_unique<playback::StdRandom>()),
+      m_player(makeScript(*m_character), *m_random, config.playback) {
+    m_window = new CharacterWindow(m_character->width(), m_character->height());
+    m_window->move(0, 0);
+    connect(m_window, &CharacterWindow::clicked, this, [this](int button, int shift, QPoint at) {
+        m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::Click, toInt16(button),
+                       toInt16(shift), toInt16(at.x()), toInt16(at.y()));
+    });
+    connect(m_window, &CharacterWindow::doubleClicked, this,
+            [this](int button, int shift, QPoint at) {
+                m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::DblClick,
+                               toInt16(button), toInt16(shift), toInt16(at.x()),
+                               toInt16(at.y()));
+            });
+    connect(m_window, &CharacterWindow::dragged, this, [this](QPoint topLeft) {
+        m_player.setPosition(topLeft.x(), topLeft.y());
+        m_player.takeEvents();  // the window is already there
+        schedule();
+    });
+    connect(m_window, &CharacterWindow::closeRequested, this, [this] { hideNow(); });
+
+    if (config.sound) m_sounds = new SoundPlayer(this);
+    if (config.trayIcon) createTrayIcon();
+
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { pump(); });
+    m_clock.start();
+}
+
+DesktopCharacter::~DesktopCharacter() {
+    m_timer.stop();
+    if (m_sounds) m_sounds->stopAll();
+    // The window and tray may be inside their own event handler (a nested loop run by a
+    // handler of ours): hide them now, delete them once that handler has returned.
+    if (m_window) {
+        m_window->disconnect(this);
+        m_window->hide();
+        m_window->deleteLater();
+    }
+    if (m_tray) {
+        m_tray->hide();
+        m_tray->deleteLater();
+    }
+    if (m_trayMenu) m_trayMenu->deleteLater();
+}
+
+void DesktopCharacter::createTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    QIcon icon;
+    if (const auto& stored = m_character->info().trayIcon) {
+        const QImage image = trayIconImage(*stored);
+        if (!image.isNull()) icon = QIcon(QPixmap::fromImage(image));
+    }
+    if (icon.isNull()) icon = defaultTrayIcon();
+    m_tray = new QSystemTrayIcon(icon);
+    const acs::LocalizedInfo* info = m_character->preferredLocalizedInfo();
+    m_tray->setToolTip(info ? QString::fromStdString(info->name) : QString());
+    m_trayMenu = new QMenu;
+    QAction* hideAction = m_trayMenu->addAction(QString::fromUtf8(texts::kHideMenuItem));
+    connect(hideAction, &QAction::triggered, this, [this] { hideByUser(); });
+    m_tray->setContextMenu(m_trayMenu);
+    m_tray->show();
+}
+
+std::int16_t DesktopCharacter::left() const { return toInt16(m_player.left()); }
+std::int16_t DesktopCharacter::top() const { return toInt16(m_player.top()); }
+
+void DesktopCharacter::setLeft(std::int16_t x) {
+    pump();
+    m_player.setLeft(x);
+    pump();
+}
+
+void DesktopCharacter::setTop(std::int16_t y) {
+    pump();
+    m_player.setTop(y);
+    pump();
+}
+
+void DesktopCharacter::show() {
+    pump();
+    m_player.show();
+    schedule();
+}
+
+void DesktopCharacter::hide() {
+    pump();
+    m_player.hide(playback::HideCause::Program);
+    schedule();
+}
+
+void DesktopCharacter::play(const QString& animation) {
+    pump();
+    m_player.play(animation.toStdString());
+    schedule();
+}
+
+void DesktopCharacter::stop() {
+    pump();
+    m_player.stop();
+    schedule();
+}
+
+void DesktopCharacter::stopAll() {
+    pump();
+    m_player.stopAll();
+    schedule();
+}
+
+void DesktopCharacter::moveTo(std::int16_t x, std::int16_t y) {
+    pump();
+    m_player.moveTo(x, y);
+    schedule();
+}
+
+QStringList DesktopCharacter::animationNames() const {
+    QStringList names;
+    for (const std::string& name : m_player.animationNames()) {
+        names.append(QString::fromStdString(name));
+    }
+    return names;
+}
+
+void DesktopCharacter::hideByUser() {
+    pump();
+    m_player.stopAll();
+    m_player.hide(playback::HideCause::User);
+    schedule();
+}
+
+void DesktopCharacter::hideNow() {
+    pump();
+    m_player.stopAll();
+    m_player.hide(playback::HideCause::User);
+    m_player.advance(0);  // starts the hide, so the catch-up below finds it running
+    m_player.advance(kCatchUpMs);
+    apply(m_player.takeEvents(), false);
+    if (m_sounds) m_sounds->stopAll();
+    // A Hiding animation that never ends would keep the player busy; the window goes anyway.
+    if (m_window) m_window->hide();
+    m_clock.restart();
+    schedule();
+}
+
+void DesktopCharacter::setIdleEnabled(bool on) {
+    pump();
+    m_player.setIdleEnabled(on);
+    pump();
+}
+
+void DesktopCharacter::pump() {
+    const qint64 elapsed = m_clock.restart();
+    m_player.advance(static_cast<int>(std::min<qint64>(elapsed, kCatchUpMs)));
+    apply(m_player.takeEvents(), true);
+    schedule();
+}
+
+void DesktopCharacter::schedule() {
+    const std::optional<int> next = m_player.msUntilNextStep();
+    if (!next) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(std::max(0, *next));
+}
+
+void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool withSound) {
+    for (const playback::Event& event : events) {
+        switch (event.kind) {
+            case playback::EventKind::PictureChanged:
+                if (m_window) {
+                    m_window->setFrame(event.picture.animation < 0
+                                           ? nullptr
+                                           : m_character->composeFrame(
+                                                 static_cast<std::size_t>(event.picture.animation),
+                                                 static_cast<std::size_t>(event.picture.frame)));
+                }
+                break;
+            case playback::EventKind::SoundStarted:
+                if (withSound) startSound(event.sound);
+                break;
+            case playback::EventKind::PositionChanged:
+                if (m_window) m_window->move(event.x, event.y);
+                break;
+            case playback::EventKind::VisibilityChanged:
+                if (m_window) m_window->setVisible(event.visible);
+                break;
+            case playback::EventKind::Hidden:
+                m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::Hide,
+                               static_cast<std::int16_t>(event.cause));
+                break;
+            case playback::EventKind::RequestStarted:
+            case playback::EventKind::RequestCompleted:
+                break;
+        }
+    }
+}
+
+void DesktopCharacter::startSound(int index) {
+    if (!m_sounds || index < 0) return;
+    auto found = m_decoded.find(index);
+    if (found == m_decoded.end()) {
+        // Decoded on first use and kept: a character has a few dozen short sounds at most.
+        std::shared_ptr<const PcmSound> decoded;
+        if (auto sound = decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)),
+                                    nullptr)) {
+            decoded = std::make_shared<const PcmSound>(std::move(*sound));
+        }
+        found = m_decoded.emplace(index, std::move(decoded)).first;
+    }
+    if (found->second) m_sounds->play(found->second);
+}
+
+}  // namespace desktop

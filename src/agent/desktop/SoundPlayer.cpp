@@ -1,0 +1,124 @@
+#include "agent/desktop/SoundPlayer.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
+#include <QMediaDevices>
+
+#include <algorithm>
+
+namespace desktop {
+
+namespace {
+
+// Overlapping frame sounds beyond this are dropped rather than stacking up sinks.
+constexpr std::size_t kMaxVoices = 4;
+
+QAudioFormat formatOf(std::uint32_t rate, std::uint16_t channels) {
+    QAudioFormat format;
+    format.setSampleRate(static_cast<int>(rate));
+    format.setChannelCount(channels);
+    format.setSampleFormat(QAudioFormat::Int16);
+    return format;
+}
+
+}  // namespace
+
+struct SoundPlayer::Voice {
+    std::shared_ptr<const PcmSound> keepAlive;  // the buffer reads converted bytes from here
+    QByteArray bytes;
+    std::unique_ptr<QBuffer> buffer;
+    std::unique_ptr<QAudioSink> sink;
+};
+
+SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
+
+SoundPlayer::~SoundPlayer() { stopAll(); }
+
+PcmSound convertPcm(const PcmSound& sound, std::uint32_t rate, std::uint16_t channels) {
+    PcmSound out;
+    out.sampleRate = rate;
+    out.channels = channels;
+    const std::size_t inFrames = sound.frameCount();
+    if (inFrames == 0 || rate == 0 || channels == 0) return out;
+    const std::size_t outFrames = static_cast<std::size_t>(
+        static_cast<double>(inFrames) * rate / sound.sampleRate);
+    out.samples.reserve(outFrames * channels);
+    auto at = [&](std::size_t frame, std::size_t channel) -> double {
+        frame = std::min(frame, inFrames - 1);
+        if (sound.channels == 1) return sound.samples[frame];
+        if (channels == 1) {
+            return (sound.samples[frame * 2] + sound.samples[frame * 2 + 1]) / 2.0;
+        }
+        return sound.samples[frame * sound.channels + channel];
+    };
+    const double step = static_cast<double>(sound.sampleRate) / rate;
+    for (std::size_t f = 0; f < outFrames; ++f) {
+        const double pos = static_cast<double>(f) * step;
+        const auto whole = static_cast<std::size_t>(pos);
+        const double part = pos - static_cast<double>(whole);
+        for (std::size_t c = 0; c < channels; ++c) {
+            const double v = at(whole, c) * (1.0 - part) + at(whole + 1, c) * part;
+            out.samples.push_back(static_cast<std::int16_t>(std::clamp(v, -32768.0, 32767.0)));
+        }
+    }
+    return out;
+}
+
+void SoundPlayer::play(std::shared_ptr<const PcmSound> sound) {
+    if (!sound || sound->samples.empty() || m_voices.size() >= kMaxVoices) return;
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) return;
+
+    auto voice = std::make_unique<Voice>();
+    QAudioFormat format = formatOf(sound->sampleRate, sound->channels);
+    if (device.isFormatSupported(format)) {
+        voice->keepAlive = sound;
+        voice->bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(sound->samples.data()),
+                                               static_cast<qsizetype>(sound->samples.size() * 2));
+    } else {
+        const QAudioFormat preferred = device.preferredFormat();
+        const auto rate = static_cast<std::uint32_t>(std::max(8000, preferred.sampleRate()));
+        const auto channels = static_cast<std::uint16_t>(preferred.channelCount() >= 2 ? 2 : 1);
+        format = formatOf(rate, channels);
+        if (!device.isFormatSupported(format)) return;
+        const PcmSound converted = convertPcm(*sound, rate, channels);
+        voice->bytes = QByteArray(reinterpret_cast<const char*>(converted.samples.data()),
+                                  static_cast<qsizetype>(converted.samples.size() * 2));
+    }
+    voice->buffer = std::make_unique<QBuffer>(&voice->bytes);
+    voice->buffer->open(QIODevice::ReadOnly);
+    voice->sink = std::make_unique<QAudioSink>(device, format);
+    QAudioSink* sink = voice->sink.get();
+    connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
+        if (state == QAudio::IdleState || state == QAudio::StoppedState) finish(sink);
+    });
+    m_voices.push_back(std::move(voice));
+    sink->start(m_voices.back()->buffer.get());
+}
+
+void SoundPlayer::finish(QAudioSink* sink) {
+    auto it = std::find_if(m_voices.begin(), m_voices.end(),
+                           [sink](const auto& v) { return v->sink.get() == sink; });
+    if (it == m_voices.end()) return;
+    // The sink is inside its own signal: let it return before it goes away.
+    Voice* voice = it->release();
+    m_voices.erase(it);
+    voice->sink->disconnect(this);
+    voice->sink->stop();
+    QAudioSink* raw = voice->sink.release();
+    raw->deleteLater();
+    QObject::connect(raw, &QObject::destroyed, [voice] { delete voice; });
+}
+
+void SoundPlayer::stopAll() {
+    auto voices = std::move(m_voices);
+    m_voices.clear();
+    for (auto& voice : voices) {
+        voice->sink->disconnect(this);
+        voice->sink->stop();
+    }
+}
+
+}  // namespace desktop
