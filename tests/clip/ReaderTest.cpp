@@ -1,0 +1,203 @@
+#include "clip/Reader.h"
+
+#include "ClipFixtures.h"
+#include "clip/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+namespace clip {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::distinctPalette;
+using test::rleLayout;
+using test::smallMovie;
+
+// Offset of the first occurrence of a four-character tag.
+std::size_t find(const Bytes& b, const char* tag) {
+    for (std::size_t i = 0; i + 4 <= b.size(); ++i)
+        if (std::memcmp(&b[i], tag, 4) == 0) return i;
+    ADD_FAILURE() << "no " << tag;
+    return 0;
+}
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+TEST(Reader, ReadsWhatTheWriterWrote) {
+    const Rle8Movie movie = smallMovie();
+    Result<Clip> r = readClip(writeRle8Clip(movie), ReadMode::Strict);
+    ASSERT_TRUE(r.ok()) << describe(r.error());
+    const Clip& c = r.value();
+    EXPECT_EQ(c.width, 8U);
+    EXPECT_EQ(c.height, 4U);
+    EXPECT_EQ(c.bitsPerPixel, 8);
+    EXPECT_EQ(c.compression, Compression::Rle8);
+    EXPECT_EQ(c.frameMicroseconds, 50000U);
+    EXPECT_EQ(c.palette, movie.palette);
+    ASSERT_EQ(c.frames.size(), 4U);
+    EXPECT_EQ(c.frames[2].size, 0U);  // the repeated picture
+    EXPECT_TRUE(c.warnings.empty());
+}
+
+struct Refusal {
+    const char* name;
+    std::function<void(AviLayout&)> change;
+    ErrorCode code;
+    const char* detail = "";
+};
+
+TEST(Reader, RefusesClipsItCannotPlay) {
+    const std::vector<Refusal> cases = {
+        {"audio stream", [](AviLayout& l) { l.streamsBefore = {{'a', 'u', 'd', 's'}}; }, ErrorCode::HasSound},
+        {"H.264", [](AviLayout& l) { l.compression = 0x34363248; }, ErrorCode::UnsupportedCompression, "H264"},
+        {"RLE4", [](AviLayout& l) { l.compression = 2; }, ErrorCode::UnsupportedCompression, "0x00000002"},
+        {"RLE8 24-bit", [](AviLayout& l) { l.bitsPerPixel = 24; }, ErrorCode::InvalidClip},
+        {"RLE8 top-down", [](AviLayout& l) { l.height = -3; }, ErrorCode::InvalidClip},
+        {"raw 16-bit", [](AviLayout& l) { l.compression = 0; l.bitsPerPixel = 16; }, ErrorCode::UnsupportedFormat},
+        {"zero width", [](AviLayout& l) { l.width = 0; }, ErrorCode::BadSize},
+        {"too tall", [](AviLayout& l) { l.height = 4097; }, ErrorCode::BadSize},
+        {"most negative height", [](AviLayout& l) { l.compression = 0; l.height = INT32_MIN; }, ErrorCode::BadSize},
+        {"no frames", [](AviLayout& l) { l.movi.clear(); }, ErrorCode::EmptyClip},
+        {"only other stream's frames", [](AviLayout& l) { l.movi = {{chunkId(1, "dc"), {0, 1}}}; }, ErrorCode::EmptyClip},
+        {"no palette", [](AviLayout& l) { l.palette.clear(); }, ErrorCode::InvalidClip},
+    };
+    for (const Refusal& c : cases) {
+        AviLayout l = rleLayout({{0x06, 0x01, 0x00, 0x01}});
+        c.change(l);
+        for (ReadMode mode : {ReadMode::Strict, ReadMode::Lenient}) {
+            Result<Clip> r = readClip(writeAvi(l), mode);
+            ASSERT_FALSE(r.ok()) << c.name;
+            EXPECT_EQ(r.error().code, c.code) << c.name << ": " << describe(r.error());
+            EXPECT_NE(r.error().detail.find(c.detail), std::string::npos) << c.name;
+        }
+    }
+}
+
+TEST(Reader, RefusesFilesThatAreNoClips) {
+    Bytes good = writeRle8Clip(smallMovie());
+    Bytes wave = good;
+    std::memcpy(&wave[8], "WAVE", 4);
+    Bytes noHeader = good;
+    std::memcpy(&noHeader[find(noHeader, "hdrl")], "hdrX", 4);
+    Bytes noVideo = good;
+    std::memcpy(&noVideo[find(noVideo, "vids")], "txts", 4);
+    const std::vector<std::pair<Bytes, ErrorCode>> cases = {
+        {{}, ErrorCode::NotAvi}, {Bytes(good.begin(), good.begin() + 11), ErrorCode::NotAvi},
+        {wave, ErrorCode::NotAvi}, {noHeader, ErrorCode::NoVideo}, {noVideo, ErrorCode::NoVideo}};
+    for (const auto& [bytes, code] : cases) {
+        Result<Clip> r = readClip(bytes, ReadMode::Lenient);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().code, code) << describe(r.error());
+    }
+}
+
+// Every possible cut of a small file: strict mode refuses each one; lenient mode either
+// refuses or gives a clip that plays through without trouble.
+TEST(Reader, EveryTruncationFailsCleanly) {
+    const Bytes full = writeRle8Clip(smallMovie());
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+        EXPECT_FALSE(readClip(cut, ReadMode::Strict).ok()) << n;
+        Result<Clip> lenient = readClip(cut, ReadMode::Lenient);
+        if (!lenient.ok()) continue;
+        EXPECT_FALSE(lenient.value().warnings.empty()) << n;
+        Player player(std::move(lenient.value()));
+        player.play();
+        for (std::uint64_t t = 0; t < 10; ++t) player.advanceTo(t * 50000);
+        EXPECT_EQ(player.pixels().size(), 32U);
+    }
+}
+
+TEST(Reader, LenientModeKeepsTheCompleteFramesOfACutFile) {
+    const Bytes full = writeRle8Clip(smallMovie());
+    // Cut in the middle of the last frame chunk.
+    const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(find(full, "idx1") - 3));
+    Result<Clip> r = readClip(cut, ReadMode::Lenient);
+    ASSERT_TRUE(r.ok()) << describe(r.error());
+    EXPECT_EQ(r.value().frames.size(), 3U);
+}
+
+TEST(Reader, AbsurdSizesFailCleanly) {
+    const Bytes good = writeRle8Clip(smallMovie());
+    struct Patch {
+        const char* tag;
+        std::size_t delta;  // from the tag to the patched field
+        std::uint32_t value;
+    };
+    const std::vector<Patch> patches = {
+        {"RIFF", 4, 0xFFFFFFFF}, {"RIFF", 4, 0},          {"hdrl", -4UL, 0xFFFFFFF0},
+        {"strl", -4UL, 3},       {"strf", 4, 0xFFFFFFFF}, {"strf", 8, 0x7FFFFFFF},
+        {"strf", 40, 0xFFFFFFFF}, {"movi", -4UL, 0xFFFFFFFF}, {"00dc", 4, 0xFFFFFFF8},
+        {"strf", 12, 0x7FFFFFFF},
+    };
+    for (const Patch& p : patches) {
+        Bytes b = good;
+        put32(b, find(b, p.tag) + p.delta, p.value);
+        for (ReadMode mode : {ReadMode::Strict, ReadMode::Lenient}) {
+            Result<Clip> r = readClip(b, mode);
+            if (r.ok()) Player(std::move(r.value())).pixels();
+        }
+    }
+}
+
+TEST(Reader, StopsAtTheRiffEnd) {
+    Bytes b = writeRle8Clip(smallMovie());
+    // Leftovers after the clip, including a chunk id that claims 12 MB.
+    const Bytes junk = {'0', '0', 'd', 'c', 0x00, 0x00, 0xC0, 0x00, 1, 2, 3};
+    b.insert(b.end(), junk.begin(), junk.end());
+    Result<Clip> r = readClip(b, ReadMode::Strict);
+    ASSERT_TRUE(r.ok()) << describe(r.error());
+    EXPECT_EQ(r.value().frames.size(), 4U);
+}
+
+TEST(Reader, FindsTheVideoStreamByPositionAndInsideRecLists) {
+    AviLayout l = rleLayout({});
+    l.streamsBefore = {{'t', 'x', 't', 's'}};
+    l.recLists = true;
+    l.movi = {{chunkId(0, "dc"), {0x06, 0x01}},  // the text stream's chunk: not a frame
+              {chunkId(1, "db"), {0x06, 0x02, 0x00, 0x01}},
+              {{'J', 'U', 'N', 'K'}, {1, 2, 3}},
+              {chunkId(1, "dc"), {}}};
+    Result<Clip> r = readClip(writeAvi(l), ReadMode::Strict);
+    ASSERT_TRUE(r.ok()) << describe(r.error());
+    ASSERT_EQ(r.value().frames.size(), 2U);
+    // "db" holds RLE data here: the format decides, not the chunk name.
+    Player p(std::move(r.value()));
+    EXPECT_EQ(p.pixels()[12], test::argbOf(distinctPalette(16)[2]));
+}
+
+TEST(Reader, FramePeriodFallsBackFromMainHeaderToStreamRateToDefault) {
+    struct Case {
+        std::uint32_t avih, scale, rate, expected;
+    };
+    for (const Case& c : {Case{66666, 1, 15, 66666}, Case{0, 1, 96, 10416}, Case{0, 100000, 1000000, 100000},
+                          Case{0, 0, 10, 100000}, Case{0, 1, 0, 100000}, Case{0, 1, 2000000, 100000}}) {
+        AviLayout l = rleLayout({{0x06, 0x01}});
+        l.microSecPerFrame = c.avih;
+        l.scale = c.scale;
+        l.rate = c.rate;
+        Result<Clip> r = readClip(writeAvi(l), ReadMode::Strict);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.value().frameMicroseconds, c.expected) << c.avih << " " << c.scale << "/" << c.rate;
+    }
+}
+
+TEST(Reader, MalformedFrameIsAnErrorWhenStrictAndRepeatsThePictureWhenLenient) {
+    const AviLayout l = rleLayout({{0x06, 0x02, 0x00, 0x01}, {0x00, 0x05, 0x01}, {0x02, 0x03, 0x00, 0x01}});
+    const Bytes b = writeAvi(l);
+    Result<Clip> strict = readClip(b, ReadMode::Strict);
+    ASSERT_FALSE(strict.ok());
+    EXPECT_EQ(strict.error().code, ErrorCode::Damaged);
+    Result<Clip> lenient = readClip(b, ReadMode::Lenient);
+    ASSERT_TRUE(lenient.ok());
+    EXPECT_TRUE(lenient.value().frames[1].broken);
+    EXPECT_EQ(lenient.value().warnings.size(), 1U);
+}
+
+}  // namespace
+}  // namespace clip
