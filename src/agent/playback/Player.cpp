@@ -408,6 +408,9 @@ void Player::runTask(Task task) {
         } else if (m_owedReturn >= 0) {
             const int animation = std::exchange(m_owedReturn, -1);
             // A chain of return animations stops before it would repeat itself.
+            if (task.chain.empty()) {
+                task.chain.push_back(m_owedReturnFrom);
+            }
             if (std::find(task.chain.begin(), task.chain.end(), animation) != task.chain.end()) {
                 return;
             }
@@ -489,6 +492,7 @@ void Player::cut(bool all) {
     const auto& animation = m_script.animations[static_cast<std::size_t>(m_run.animation)];
     if (animation.transition == Transition::Return) {
         m_owedReturn = animation.returnAnimation;
+        m_owedReturnFrom = m_run.animation;
     }
     m_run.active = false;
     if (m_run.displayed >= 0) {
@@ -663,6 +667,7 @@ void Player::endRun() {
     const auto& animation = m_script.animations[static_cast<std::size_t>(m_run.animation)];
     if (animation.transition == Transition::Return) {
         m_owedReturn = animation.returnAnimation;
+        m_owedReturnFrom = m_run.animation;
     } else if (animation.transition == Transition::ExitBranches && rest >= 0) {
         m_owedWalkAnimation = m_run.animation;
         m_owedWalkFrame = rest;

@@ -261,6 +261,7 @@ private:
     int m_owedWalkAnimation = -1;
     int m_owedWalkFrame = -1;
     int m_owedReturn = -1;
+    int m_owedReturnFrom = -1;  // the animation that owes it: a return chain never replays it
 
     bool m_idleActive = false;  // the queue is empty and the idle clock runs
     bool m_idleTurn = false;    // m_tasks/m_run belong to idling, not to a request

@@ -1,0 +1,486 @@
+#include "agent/playback/NameFold.h"
+#include "agent/playback/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace playback;
+
+namespace {
+
+Frame frame(int ms, int exit = kExitEnd, std::vector<Branch> branches = {}, int sound = -1,
+            bool images = true) {
+    Frame f;
+    f.durationMs = ms;
+    f.exitBranch = exit;
+    f.branches = std::move(branches);
+    f.sound = sound;
+    f.hasImages = images;
+    return f;
+}
+
+int add(Script& s, std::string name, std::vector<Frame> frames,
+        Transition transition = Transition::None, int returnAnimation = -1) {
+    s.animations.push_back({std::move(name), transition, returnAnimation, std::move(frames)});
+    return static_cast<int>(s.animations.size()) - 1;
+}
+
+class ScriptedRandom : public Random {
+public:
+    std::deque<int> draws;
+    int below(int n) override {
+        if (draws.empty()) {
+            ADD_FAILURE() << "unexpected draw below " << n;
+            return 0;
+        }
+        const int r = draws.front();
+        draws.pop_front();
+        return r;
+    }
+};
+
+// Drives the player the way the desktop timer does and writes what it sees as text:
+// "Name3" for a picture, "~5" for a sound, "@x,y" for a move, "+"/"-" for visibility,
+// "H3" for the Hide event, "done1"/"fail1"/"cut1" for completions.
+struct Harness {
+    Script script;
+    ScriptedRandom random;
+    Options options;
+    std::unique_ptr<Player> player;
+    int now = 0;
+    std::string log;
+    std::vector<std::pair<int, std::string>> timed;  // pictures with their time
+
+    Harness() { options.idle = false; }
+    Player& start() {
+        player = std::make_unique<Player>(script, random, options);
+        return *player;
+    }
+    void collect() {
+        for (const Event& e : player->takeEvents()) {
+            std::string item;
+            switch (e.kind) {
+            case EventKind::PictureChanged:
+                item = script.animations[static_cast<std::size_t>(e.picture.animation)].name +
+                       std::to_string(e.picture.frame);
+                timed.emplace_back(now, item);
+                break;
+            case EventKind::SoundStarted: item = "~" + std::to_string(e.sound); break;
+            case EventKind::PositionChanged:
+                item = "@" + std::to_string(e.x) + "," + std::to_string(e.y);
+                break;
+            case EventKind::VisibilityChanged: item = e.visible ? "+" : "-"; break;
+            case EventKind::Hidden: item = "H" + std::to_string(static_cast<int>(e.cause)); break;
+            case EventKind::RequestStarted: continue;
+            case EventKind::RequestCompleted:
+                item = (e.status == RequestStatus::Done     ? "done"
+                        : e.status == RequestStatus::Failed ? "fail"
+                                                            : "cut") +
+                       std::to_string(e.request);
+                break;
+            }
+            log += log.empty() ? item : " " + item;
+        }
+    }
+    // Lets `ms` pass, waking up exactly when the player asks to.
+    std::string run(int ms) {
+        const int end = now + ms;
+        for (;;) {
+            const auto wait = player->msUntilNextStep();
+            const int step = wait && now + *wait <= end ? *wait : end - now;
+            player->advance(step);
+            now += step;
+            collect();
+            if (!wait || now >= end) {
+                break;
+            }
+        }
+        return std::exchange(log, {});
+    }
+};
+
+TEST(NameFold, FoldsCaseAndFullWidthAsciiOnly) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"RestPose", "restpose"},
+        {"\xEF\xBC\xB2\xEF\xBD\x85st(\xEF\xBC\x91)", "rest(1)"},  // full-width R, e, 1
+        {"Idle1_4 (2)", "idle1_4 (2)"},
+        {"\xEF\xBC\x81\xEF\xBD\x9E", "!~"},                       // both ends of the range
+        {"\xE3\x81\x82\xEF\xBD\xB1", "\xE3\x81\x82\xEF\xBD\xB1"},  // kana stays as it is
+        {"A\xEF\xBC", "a\xEF\xBC"},                               // cut-off sequence copied
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(foldName(in), out) << in;
+    }
+}
+
+TEST(Player, PlayFindsNamesWhateverTheirCaseAndWidth) {
+    Harness h;
+    add(h.script, "Wave", {frame(100)});
+    Player& p = h.start();
+    EXPECT_EQ(p.findAnimation("wave"), 0);
+    EXPECT_EQ(p.findAnimation("\xEF\xBC\xB7\xEF\xBC\xA1ve"), 0);
+    const RequestId id = p.play("nothing");
+    EXPECT_EQ(h.run(0), "fail" + std::to_string(id));
+    EXPECT_FALSE(p.busy());
+    EXPECT_FALSE(p.msUntilNextStep());
+    EXPECT_EQ(h.run(5000), "");
+}
+
+TEST(Player, FramesFollowTheirDurationsAndZeroFramesOnlySound) {
+    Harness h;
+    add(h.script, "A", {frame(100, kExitEnd, {}, 1), frame(0, kExitEnd, {}, 2), frame(250)});
+    Player& p = h.start();
+    p.play("a");
+    EXPECT_EQ(p.msUntilNextStep(), 0);
+    EXPECT_EQ(h.log, "");  // requests only queue
+    EXPECT_EQ(h.run(1000), "A0 A2 done1");  // hidden: no sounds
+    EXPECT_EQ(h.timed, (std::vector<std::pair<int, std::string>>{{0, "A0"}, {100, "A2"}}));
+
+    Harness v;
+    add(v.script, "A", {frame(100, kExitEnd, {}, 1), frame(0, kExitEnd, {}, 2), frame(250)});
+    Player& q = v.start();
+    q.show();
+    q.play("a");
+    EXPECT_EQ(v.run(1000), "+ A0 done1 ~1 ~2 A2 done2");  // A0 was drawn by Show
+    EXPECT_FALSE(q.msUntilNextStep());  // at rest: no timer
+}
+
+TEST(Player, BranchesTakeTheirStatedShare) {
+    // Frame 0 branches 30 % to frame 2 and 50 % to frame 3; otherwise it goes on to frame 1.
+    const std::pair<int, std::string> cases[] = {
+        {0, "B0 B2"}, {29, "B0 B2"}, {30, "B0 B3"}, {79, "B0 B3"}, {80, "B0 B1"}, {99, "B0 B1"}};
+    for (const auto& [draw, expected] : cases) {
+        Harness h;
+        add(h.script, "B",
+            {frame(10, kExitEnd, {{2, 30}, {3, 50}}), frame(10, kExitEnd, {{4, 100}}),
+             frame(10, kExitEnd, {{4, 100}}), frame(10)});
+        h.random.draws = {draw, 0};
+        h.start().play("B");
+        EXPECT_EQ(h.run(100), expected + " done1") << draw;
+    }
+}
+
+// Frames 0 -> 1 -> 2, frame 2 branches to a blank end frame 3: the character rests on 2 and
+// its exit goes 2 -> 1 -> 0 -> 3.
+std::vector<Frame> editorPattern() {
+    return {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}),
+            frame(0, kExitNextFrame, {}, -1, false)};
+}
+
+TEST(Player, RestFrameHoldsUntilTheNextRequestThenExitWalks) {
+    Harness h;
+    add(h.script, "Wave", editorPattern(), Transition::ExitBranches);
+    add(h.script, "Next", {frame(100)});
+    h.random.draws = {0};
+    Player& p = h.start();
+    p.play("wave");
+    EXPECT_EQ(h.run(10'000), "Wave0 Wave1 Wave2 done1");
+    EXPECT_EQ(p.picture(), (Picture{0, 2}));
+    EXPECT_FALSE(p.msUntilNextStep());
+    p.play("next");
+    EXPECT_EQ(h.run(1000), "Wave1 Wave0 Next0 done2");
+}
+
+// Rests on frame 1, whose exit leads to frame 2 (exit value -1), then a zero-time frame 3 (-1)
+// and a shown frame 4 (-1).
+std::vector<Frame> minusOnePattern() {
+    return {frame(10, kExitNextFrame), frame(10, 2, {{5, 100}}), frame(10), frame(0), frame(10),
+            frame(0, kExitEnd, {}, -1, false)};
+}
+
+TEST(Player, ExitWalksOnRealPatterns) {
+    struct Case {
+        const char* what;
+        std::vector<Frame> frames;
+        MinusOneExit minusOne;
+        std::string walk;  // what shows after the animation rests, before "Next0"
+    };
+    const Case cases[] = {
+        // Explicit targets landing on -2 middle frames carry on to the rest pose.
+        {"minus two",
+         {frame(10, kExitNextFrame), frame(10, 3), frame(10, 3, {{4, 100}}),
+          frame(10, kExitNextFrame), frame(0, kExitNextFrame, {}, -1, false)},
+         MinusOneExit::End, "W3"},
+        {"minus one ends", minusOnePattern(), MinusOneExit::End, "W2"},
+        {"minus one as next frame", minusOnePattern(), MinusOneExit::NextFrame, "W2 W4"},
+        // Last frame exits to itself; another animation's last frame exits to frame 0.
+        {"self loop", {frame(10, kExitNextFrame), frame(10, 1)}, MinusOneExit::End, ""},
+        {"back to start", {frame(10, 1), frame(10, 0)}, MinusOneExit::End, "W0"},
+        {"bad target", {frame(10, 7)}, MinusOneExit::End, ""},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        h.options.minusOneExit = c.minusOne;
+        add(h.script, "W", c.frames, Transition::ExitBranches);
+        add(h.script, "Next", {frame(10)});
+        h.random.draws = {0, 0, 0};
+        Player& p = h.start();
+        p.play("W");
+        h.run(1000);
+        p.play("Next");
+        h.log.clear();
+        const std::string log = h.run(1000);
+        EXPECT_EQ(log, (c.walk.empty() ? "" : c.walk + " ") + "Next0 done2") << c.what;
+    }
+}
+
+TEST(Player, ReturnAnimationsPlayBeforeTheNextAndChainsStop) {
+    Harness h;
+    // A returns through R, whose own return points back at A: the chain stops there.
+    add(h.script, "A", {frame(10)}, Transition::Return, 1);
+    add(h.script, "R", {frame(10), frame(10)}, Transition::Return, 0);
+    add(h.script, "B", {frame(10)});
+    Player& p = h.start();
+    p.play("A");
+    p.play("B");
+    p.play("B");
+    EXPECT_EQ(h.run(1000), "A0 done1 R0 R1 B0 done2 done3");
+}
+
+TEST(Player, NeverEndingAnimationHoldsTheQueueUntilStop) {
+    Harness h;
+    add(h.script, "Loop", {frame(100, 2), frame(100, 0, {{0, 100}}), frame(100)},
+        Transition::ExitBranches);
+    add(h.script, "B", {frame(10)});
+    h.random.draws.assign(200, 0);
+    Player& p = h.start();
+    p.play("loop");
+    p.play("b");
+    h.run(10'150);
+    EXPECT_TRUE(p.busy());
+    h.random.draws.clear();
+    p.stop();  // the loop leaves through its exit (1 -> 0 -> 2); B is removed
+    p.play("b");
+    EXPECT_EQ(h.run(1000), "cut1 cut2 Loop0 Loop2 B0 done3");
+}
+
+// Show and Hide with real state animations, and how Stop and StopAll treat them.
+struct StateHarness : Harness {
+    StateHarness() {
+        const int show = add(script, "Show", {frame(0, kExitEnd, {}, -1, false), frame(100),
+                                              frame(100)});
+        const int hide = add(script, "Hide", {frame(100), frame(100, kExitEnd, {}, -1, false)});
+        add(script, "Play", {frame(10)});
+        script.states["Showing"] = {show};
+        script.states["HIDING"] = {hide};
+    }
+};
+
+TEST(Player, ShowAndHidePlayTheirStates) {
+    StateHarness h;
+    Player& p = h.start();
+    p.show();
+    p.hide();
+    EXPECT_EQ(h.run(1000), "+ Show1 Show2 done1 Hide0 Hide1 - done2 H3");
+    EXPECT_FALSE(p.visible());
+}
+
+TEST(Player, StopLetsShowingFinishButStopAllCutsIt) {
+    StateHarness h;
+    Player& p = h.start();
+    p.show();
+    p.play("play");
+    EXPECT_EQ(h.run(50), "+ Show1");
+    p.stop();
+    EXPECT_EQ(h.run(1000), "Show2 done1 Play0 done2");
+
+    StateHarness all;
+    Player& q = all.start();
+    q.show();
+    q.play("play");
+    all.run(50);
+    q.stopAll();
+    EXPECT_EQ(all.run(1000), "cut1 cut2");
+    EXPECT_TRUE(q.visible());
+
+    StateHarness hiding;  // a Hide cut short still hides and raises its event
+    Player& r = hiding.start();
+    r.show();
+    r.hide();
+    EXPECT_EQ(hiding.run(250), "+ Show1 Show2 done1 Hide0");
+    r.stopAll();
+    EXPECT_EQ(hiding.run(1000), "- cut2 H3");
+}
+
+TEST(Player, ShowWithoutShowingStateDrawsTheRestPose) {
+    Harness h;
+    add(h.script, "Wave", {frame(100)});
+    add(h.script, "RESTPOSE", {frame(0, kExitEnd, {}, -1, false), frame(0)});
+    Player& p = h.start();
+    p.show();
+    EXPECT_EQ(h.run(100), "+ RESTPOSE1 done1");
+}
+
+TEST(Player, MoveToPicksTheDominantDirection) {
+    const std::pair<std::pair<int, int>, std::string> cases[] = {
+        {{-10, 5}, "L0"}, {{10, -10}, "R0"}, {{3, -4}, "U0"}, {{0, 9}, "D0"}};
+    for (const auto& [target, expected] : cases) {
+        Harness h;
+        add(h.script, "RestPose", {frame(10)});
+        const char* names[] = {"L", "R", "U", "D"};
+        const std::string_view states[] = {kStateMovingLeft, kStateMovingRight, kStateMovingUp,
+                                           kStateMovingDown};
+        for (int i = 0; i < 4; ++i) {
+            h.script.states[std::string(states[i])] = {add(h.script, names[i], {frame(10)})};
+        }
+        Player& p = h.start();
+        p.setPosition(0, 0);
+        p.show();
+        h.run(0);
+        p.moveTo(target.first, target.second, 100);
+        EXPECT_EQ(h.run(1000).substr(0, 3), expected + " ");
+        EXPECT_EQ(p.left(), target.first);
+        EXPECT_EQ(p.top(), target.second);
+    }
+}
+
+TEST(Player, MoveToGlidesThenPaysTheMovingTransition) {
+    Harness h;
+    h.script.states["MovingRight"] = {
+        add(h.script, "Right", {frame(100, kExitNextFrame), frame(100, 0)}, Transition::ExitBranches)};
+    add(h.script, "Stand", {frame(10)});
+    Player& p = h.start();
+    p.show();
+    p.moveTo(200, -50);
+    h.run(200);  // the moving animation
+    EXPECT_EQ(p.left(), 0);
+    h.log.clear();
+    h.run(250);
+    EXPECT_EQ(p.left(), 50);
+    EXPECT_EQ(p.top(), -13);  // -12.5 rounds away from zero
+    h.log.clear();
+    h.run(1000);
+    EXPECT_EQ(p.left(), 200);
+    EXPECT_EQ(p.top(), -50);
+    EXPECT_EQ(h.timed.back(), (std::pair<int, std::string>{1200, "Right0"}));  // exit walk on arrival
+    EXPECT_FALSE(p.busy());
+
+    Harness plain;  // no Moving state: just glides; hidden: placed at once
+    add(plain.script, "Stand", {frame(10)});
+    Player& q = plain.start();
+    q.moveTo(40, 40);
+    EXPECT_EQ(plain.run(0), "@40,40 done1");
+    q.show();
+    q.moveTo(0, 40, 100);
+    plain.run(50);
+    EXPECT_EQ(q.left(), 20);
+    q.setTop(0);  // placing during a glide is immediate, the glide carries on from there
+    EXPECT_EQ(q.top(), 0);
+    plain.run(50);
+    EXPECT_EQ(q.left(), 0);
+    EXPECT_EQ(q.top(), 40);
+}
+
+TEST(Player, ZeroTimeLoopsEndAtTheStepCap) {
+    Harness h;
+    add(h.script, "Spin", {frame(0, kExitEnd, {{0, 100}}, 7)});
+    h.random.draws.assign(100, 0);
+    Player& p = h.start();
+    p.show();
+    p.play("spin");
+    const std::string log = h.run(0);
+    std::size_t sounds = 0;
+    for (std::size_t at = log.find("~7"); at != std::string::npos; at = log.find("~7", at + 1)) {
+        ++sounds;
+    }
+    EXPECT_EQ(sounds, 4u * 1 + 64);
+    EXPECT_EQ(log.substr(log.size() - 5), "done2");
+}
+
+TEST(Player, IdlesThroughTheLevelsAndARequestCutsIn) {
+    Harness h;
+    h.options.idle = true;
+    h.options.idleFirstMs = 1000;
+    h.options.idleIntervalMinMs = h.options.idleIntervalMaxMs = 1000;
+    h.options.idleLevel2Ms = 2500;
+    h.options.idleLevel3Ms = 4000;
+    add(h.script, "RestPose", {frame(10)});
+    h.script.states["IdlingLevel1"] = {add(h.script, "One", {frame(100), frame(100)})};
+    h.script.states["IdlingLevel2"] = {add(h.script, "Two", {frame(100), frame(100)})};
+    h.script.states["IdlingLevel3"] = {
+        add(h.script, "Three", {frame(100, 1), frame(100, 0, {{0, 100}})}, Transition::ExitBranches)};
+    add(h.script, "Play", {frame(10)});
+    h.random.draws.assign(100, 0);
+    Player& p = h.start();
+    p.show();
+    h.run(0);
+    EXPECT_EQ(p.msUntilNextStep(), 1000);
+    h.run(5000);
+    const std::vector<std::pair<int, std::string>> expected = {
+        {0, "RestPose0"}, {1000, "One0"}, {1100, "One1"}, {2200, "One0"}, {2300, "One1"},
+        {3400, "Two0"},   {3500, "Two1"}, {4600, "Three0"}, {4700, "Three1"}, {4800, "Three0"},
+        {4900, "Three1"}, {5000, "Three0"}};
+    EXPECT_EQ(h.timed, expected);
+    p.play("play");  // cuts the sleeping loop through its exit walk
+    h.log.clear();
+    EXPECT_EQ(h.run(200), "Three1 Play0 done2");
+
+    p.setIdleEnabled(false);
+    h.run(0);
+    EXPECT_FALSE(p.msUntilNextStep());
+}
+
+// Scripts with broken indexes and calls in any order: nothing crashes, every picture is a
+// real frame, and StopAll always lets the character come to rest.
+TEST(Player, SurvivesArbitraryScriptsAndCalls) {
+    std::mt19937 gen(7);
+    auto pick = [&gen](int lo, int hi) {
+        return lo + static_cast<int>(gen() % static_cast<unsigned>(hi - lo + 1));
+    };
+    const std::string_view states[] = {kStateShowing,      kStateHiding,       kStateMovingLeft,
+                                       kStateMovingUp,     kStateIdlingLevel1, kStateIdlingLevel3};
+    for (int round = 0; round < 300; ++round) {
+        Script script;
+        const int count = pick(1, 4);
+        for (int a = 0; a < count; ++a) {
+            std::vector<Frame> frames(static_cast<std::size_t>(pick(0, 5)));
+            for (Frame& f : frames) {
+                f = frame(pick(0, 2) * 10, pick(-3, 6), {}, pick(-1, 1), pick(0, 1) == 1);
+                for (int b = pick(0, 2); b > 0; --b) {
+                    f.branches.push_back({pick(-2, 6), pick(-10, 110)});
+                }
+            }
+            add(script, "A" + std::to_string(a), frames, static_cast<Transition>(pick(0, 2)),
+                pick(-2, 5));
+        }
+        for (auto state : states) {
+            script.states[std::string(state)] = {pick(-1, count), pick(-1, count)};
+        }
+        StdRandom random(static_cast<std::uint32_t>(round));
+        Options options;
+        options.idleFirstMs = options.idleIntervalMinMs = options.idleIntervalMaxMs = 50;
+        Player p(script, random, options);
+        for (int step = 0; step < 60; ++step) {
+            switch (pick(0, 8)) {
+            case 0: p.show(); break;
+            case 1: p.hide(); break;
+            case 2: p.play("a" + std::to_string(pick(0, count))); break;
+            case 3: p.moveTo(pick(-100, 100), pick(-100, 100), pick(-5, 300)); break;
+            case 4: p.stop(); break;
+            case 5: p.stopAll(); break;
+            case 6: p.setPosition(pick(-9, 9), pick(-9, 9)); break;
+            case 7: p.setIdleEnabled(pick(0, 3) != 0); break;
+            default: p.advance(pick(0, 200)); break;
+            }
+            const Picture shown = p.picture();
+            if (shown.animation >= 0) {
+                ASSERT_LT(shown.animation, count);
+                ASSERT_GE(shown.frame, 0);
+                ASSERT_LT(static_cast<std::size_t>(shown.frame),
+                          script.animations[static_cast<std::size_t>(shown.animation)].frames.size());
+            }
+            ASSERT_GE(p.msUntilNextStep().value_or(0), 0);
+        }
+        p.setIdleEnabled(false);
+        p.stopAll();
+        p.advance(1'000'000);
+        EXPECT_FALSE(p.msUntilNextStep()) << round;
+        p.takeEvents();
+    }
+}
+
+}  // namespace
