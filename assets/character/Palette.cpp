@@ -1,0 +1,99 @@
+#include "Palette.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace mascot {
+
+namespace {
+
+QRgb mix(QRgb a, QRgb b, double t)
+{
+    auto lerp = [t](int x, int y) { return static_cast<int>(x + (y - x) * t + 0.5); };
+    return qRgb(lerp(qRed(a), qRed(b)), lerp(qGreen(a), qGreen(b)), lerp(qBlue(a), qBlue(b)));
+}
+
+}  // namespace
+
+Palette::Palette()
+{
+    using namespace ink;
+    m_colors.push_back(qRgb(255, 0, 255));
+    auto add = [this](QRgb c) {
+        c = c | 0xff000000u;
+        if (std::find(m_colors.begin(), m_colors.end(), c) == m_colors.end())
+            m_colors.push_back(c);
+    };
+    const QRgb keys[] = {kOutline, kBodyHigh, kBody,   kBodyLow, kBodyDeep, kCheek,
+                         kEye,     kWhite,    kMouth,  kTongue,  kLeaf,     kLeafLight,
+                         kLeafDark, kStem,    kYellow, kOrange,  kRed,      kBlue,
+                         kSky,     kPink,     kGrey,   kSilver};
+    for (QRgb c : keys)
+        add(c);
+    // The body's shading gradient gets a fine ramp: it covers the largest area, and coarse
+    // steps there would show as bands.
+    const QRgb body[] = {kBodyHigh, kBody, kBodyLow, kBodyDeep};
+    for (int i = 0; i + 1 < 4; ++i)
+        for (int s = 1; s < 6; ++s)
+            add(mix(body[i], body[i + 1], s / 6.0));
+    // Colour pairs that meet along antialiased edges.
+    const std::pair<QRgb, QRgb> edges[] = {
+        {kOutline, kBodyHigh}, {kOutline, kBody},     {kOutline, kBodyLow},  {kOutline, kBodyDeep},
+        {kEye, kBody},         {kEye, kBodyLow},      {kEye, kWhite},        {kCheek, kBody},
+        {kCheek, kBodyLow},    {kMouth, kBody},       {kMouth, kOutline},    {kMouth, kTongue},
+        {kEye, kCheek},        {kLeaf, kLeafLight},   {kLeaf, kLeafDark},    {kLeafDark, kOutline},
+        {kLeafDark, kBody},    {kStem, kBody},        {kStem, kLeafDark},    {kYellow, kOutline},
+        {kOrange, kOutline},   {kYellow, kOrange},    {kRed, kOutline},      {kBlue, kOutline},
+        {kSky, kOutline},      {kSky, kWhite},        {kPink, kOutline},     {kGrey, kOutline},
+        {kSilver, kOutline},   {kWhite, kOutline},    {kSky, kBody},         {kPink, kBody},
+        {kEye, kBodyHigh},     {kBlue, kWhite},       {kSilver, kSky},       {kGrey, kSilver},
+    };
+    for (const auto& [a, b] : edges)
+        for (int s = 1; s < 5; ++s)
+            add(mix(a, b, s / 5.0));
+}
+
+std::uint8_t Palette::nearest(QRgb color)
+{
+    color |= 0xff000000u;
+    if (auto it = m_cache.find(color); it != m_cache.end())
+        return it->second;
+    std::size_t best = 1;
+    long bestDistance = -1;
+    for (std::size_t i = 1; i < m_colors.size(); ++i) {
+        const long dr = qRed(color) - qRed(m_colors[i]);
+        const long dg = qGreen(color) - qGreen(m_colors[i]);
+        const long db = qBlue(color) - qBlue(m_colors[i]);
+        const long d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    const auto index = static_cast<std::uint8_t>(best);
+    m_cache.emplace(color, index);
+    return index;
+}
+
+QImage Palette::quantize(const QImage& image)
+{
+    const QImage straight = image.convertToFormat(QImage::Format_ARGB32);
+    QImage out(straight.size(), QImage::Format_Indexed8);
+    out.setColorTable(colorTable());
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
+        uchar* dst = out.scanLine(y);
+        for (int x = 0; x < straight.width(); ++x)
+            dst[x] = qAlpha(src[x]) >= 128 ? nearest(src[x]) : kTransparentIndex;
+    }
+    return out;
+}
+
+QList<QRgb> Palette::colorTable() const
+{
+    QList<QRgb> table(m_colors.begin(), m_colors.end());
+    table[kTransparentIndex] = qRgba(255, 0, 255, 0);
+    return table;
+}
+
+}  // namespace mascot
