@@ -34,8 +34,8 @@ Player::Player(Script script, Random& random, Options options)
     : m_script(std::move(script)), m_random(random), m_options(options) {
     m_options.idleFirstMs = std::max(0, m_options.idleFirstMs);
     m_options.idleIntervalMinMs = std::max(1, m_options.idleIntervalMinMs);
-    m_options.idleIntervalMaxMs = std::max(m_options.idleIntervalMinMs,
-                                           m_options.idleIntervalMaxMs);
+    m_options.idleIntervalMaxMs =
+        std::max(m_options.idleIntervalMinMs, m_options.idleIntervalMaxMs);
     m_options.glideStepMs = std::max(1, m_options.glideStepMs);
 
     const auto count = static_cast<int>(m_script.animations.size());
@@ -106,13 +106,15 @@ RequestId Player::moveTo(int x, int y, int speedMs) {
 
 void Player::clearQueue() {
     while (!m_queue.empty()) {
-        emit(makeEvent(EventKind::RequestCompleted, m_queue.front().id, RequestStatus::Interrupted));
+        emit(
+            makeEvent(EventKind::RequestCompleted, m_queue.front().id, RequestStatus::Interrupted));
         m_queue.pop_front();
     }
 }
 
 void Player::stop() {
-    if (m_request && (m_request->kind == RequestKind::Show || m_request->kind == RequestKind::Hide)) {
+    if (m_request &&
+        (m_request->kind == RequestKind::Show || m_request->kind == RequestKind::Hide)) {
         return;
     }
     cut(false);
@@ -214,8 +216,15 @@ std::optional<int> Player::msUntilNextStep() const {
 
 // ---- time -------------------------------------------------------------------------------
 
+void Player::advanceTo(std::int64_t nowMs) {
+    while (nowMs > m_nowMs) {
+        advance(static_cast<int>(std::min<std::int64_t>(nowMs - m_nowMs, INT_MAX)));
+    }
+}
+
 void Player::advance(int ms) {
     int budget = std::max(0, ms);
+    m_nowMs += budget;
     m_pending = false;
     settle();
     for (int zeroRounds = 0; zeroRounds < kSettleLimit;) {
@@ -245,8 +254,8 @@ int Player::currentWait() const {
         return 0;
     }
     if (m_idleActive && idleAllowed()) {
-        return static_cast<int>(std::clamp<std::int64_t>(m_nextIdleMs - m_idleElapsedMs, 0,
-                                                         INT_MAX));
+        return static_cast<int>(
+            std::clamp<std::int64_t>(m_nextIdleMs - m_idleElapsedMs, 0, INT_MAX));
     }
     return -1;
 }
@@ -337,139 +346,141 @@ void Player::startRequest(const Request& request) {
     m_request = request;
     emit(makeEvent(EventKind::RequestStarted, request.id));
     switch (request.kind) {
-    case RequestKind::Show:
-        if (m_visible) {
+        case RequestKind::Show:
+            if (m_visible) {
+                m_tasks.push_back(makeTask(TaskKind::Complete));
+                break;
+            }
+            m_tasks.push_back(makeTask(TaskKind::ShowFrame));
+            if (stateAnimations(kStateShowing) != nullptr) {
+                m_tasks.push_back(makeTask(TaskKind::PayOwed));
+                m_tasks.push_back(makeTask(TaskKind::AnimateState, kStateShowing));
+            } else {
+                m_tasks.push_back(makeTask(TaskKind::DrawRestIfBlank));
+            }
+            m_tasks.push_back(makeTask(TaskKind::Complete));
+            break;
+        case RequestKind::Hide:
+            if (!m_visible) {
+                m_tasks.push_back(makeTask(TaskKind::Complete));
+                break;
+            }
+            if (stateAnimations(kStateHiding) != nullptr) {
+                m_tasks.push_back(makeTask(TaskKind::PayOwed));
+                m_tasks.push_back(makeTask(TaskKind::AnimateState, kStateHiding));
+            }
+            m_tasks.push_back(makeTask(TaskKind::FinishHide));
+            break;
+        case RequestKind::Play: {
+            m_tasks.push_back(makeTask(TaskKind::PayOwed));
+            Task task = makeTask(TaskKind::Animate);
+            task.animation = request.animation;
+            m_tasks.push_back(std::move(task));
             m_tasks.push_back(makeTask(TaskKind::Complete));
             break;
         }
-        m_tasks.push_back(makeTask(TaskKind::ShowFrame));
-        if (stateAnimations(kStateShowing) != nullptr) {
+        case RequestKind::Move: {
+            const int dx = request.x - m_x;
+            const int dy = request.y - m_y;
+            if (!m_visible || request.speedMs == 0 || (dx == 0 && dy == 0)) {
+                m_tasks.push_back(makeTask(TaskKind::Place));
+                m_tasks.push_back(makeTask(TaskKind::Complete));
+                break;
+            }
+            // Which way a diagonal move faces is our choice: the axis it travels further on.
+            const auto adx = std::abs(static_cast<std::int64_t>(dx));
+            const auto ady = std::abs(static_cast<std::int64_t>(dy));
+            const std::string_view state = adx >= ady
+                                               ? (dx < 0 ? kStateMovingLeft : kStateMovingRight)
+                                               : (dy < 0 ? kStateMovingUp : kStateMovingDown);
             m_tasks.push_back(makeTask(TaskKind::PayOwed));
-            m_tasks.push_back(makeTask(TaskKind::AnimateState, kStateShowing));
-        } else {
-            m_tasks.push_back(makeTask(TaskKind::DrawRestIfBlank));
-        }
-        m_tasks.push_back(makeTask(TaskKind::Complete));
-        break;
-    case RequestKind::Hide:
-        if (!m_visible) {
+            if (stateAnimations(state) != nullptr) {
+                m_tasks.push_back(makeTask(TaskKind::AnimateState, state));
+                m_tasks.push_back(makeTask(TaskKind::Glide));
+                m_tasks.push_back(makeTask(TaskKind::PayOwed));
+            } else {
+                m_tasks.push_back(makeTask(TaskKind::Glide));
+            }
             m_tasks.push_back(makeTask(TaskKind::Complete));
             break;
         }
-        if (stateAnimations(kStateHiding) != nullptr) {
-            m_tasks.push_back(makeTask(TaskKind::PayOwed));
-            m_tasks.push_back(makeTask(TaskKind::AnimateState, kStateHiding));
-        }
-        m_tasks.push_back(makeTask(TaskKind::FinishHide));
-        break;
-    case RequestKind::Play: {
-        m_tasks.push_back(makeTask(TaskKind::PayOwed));
-        Task task = makeTask(TaskKind::Animate);
-        task.animation = request.animation;
-        m_tasks.push_back(std::move(task));
-        m_tasks.push_back(makeTask(TaskKind::Complete));
-        break;
-    }
-    case RequestKind::Move: {
-        const int dx = request.x - m_x;
-        const int dy = request.y - m_y;
-        if (!m_visible || request.speedMs == 0 || (dx == 0 && dy == 0)) {
-            m_tasks.push_back(makeTask(TaskKind::Place));
-            m_tasks.push_back(makeTask(TaskKind::Complete));
-            break;
-        }
-        // Which way a diagonal move faces is our choice: the axis it travels further on.
-        const auto adx = std::abs(static_cast<std::int64_t>(dx));
-        const auto ady = std::abs(static_cast<std::int64_t>(dy));
-        const std::string_view state =
-            adx >= ady ? (dx < 0 ? kStateMovingLeft : kStateMovingRight)
-                       : (dy < 0 ? kStateMovingUp : kStateMovingDown);
-        m_tasks.push_back(makeTask(TaskKind::PayOwed));
-        if (stateAnimations(state) != nullptr) {
-            m_tasks.push_back(makeTask(TaskKind::AnimateState, state));
-            m_tasks.push_back(makeTask(TaskKind::Glide));
-            m_tasks.push_back(makeTask(TaskKind::PayOwed));
-        } else {
-            m_tasks.push_back(makeTask(TaskKind::Glide));
-        }
-        m_tasks.push_back(makeTask(TaskKind::Complete));
-        break;
-    }
     }
 }
 
 void Player::runTask(Task task) {
     switch (task.kind) {
-    case TaskKind::PayOwed:
-        if (m_owedWalkAnimation >= 0) {
-            const int animation = std::exchange(m_owedWalkAnimation, -1);
-            m_tasks.push_front(std::move(task));
-            startExitWalk(animation, m_owedWalkFrame);
-        } else if (m_owedReturn >= 0) {
-            const int animation = std::exchange(m_owedReturn, -1);
-            // A chain of return animations stops before it would repeat itself.
-            if (task.chain.empty()) {
-                task.chain.push_back(m_owedReturnFrom);
+        case TaskKind::PayOwed:
+            if (m_owedWalkAnimation >= 0) {
+                const int animation = std::exchange(m_owedWalkAnimation, -1);
+                m_tasks.push_front(std::move(task));
+                startExitWalk(animation, m_owedWalkFrame);
+            } else if (m_owedReturn >= 0) {
+                const int animation = std::exchange(m_owedReturn, -1);
+                // A chain of return animations stops before it would repeat itself.
+                if (task.chain.empty()) {
+                    task.chain.push_back(m_owedReturnFrom);
+                }
+                if (std::find(task.chain.begin(), task.chain.end(), animation) !=
+                    task.chain.end()) {
+                    return;
+                }
+                task.chain.push_back(animation);
+                m_tasks.push_front(std::move(task));
+                startAnimation(animation, Role::Transition);
             }
-            if (std::find(task.chain.begin(), task.chain.end(), animation) != task.chain.end()) {
-                return;
+            return;
+        case TaskKind::Animate:
+            startAnimation(task.animation, task.role);
+            return;
+        case TaskKind::AnimateState:
+            startAnimation(pickFromState(task.state), task.role);
+            return;
+        case TaskKind::ShowFrame:
+            setVisibleNow(true);
+            return;
+        case TaskKind::DrawRestIfBlank:
+            if (!m_everDrawn && !m_script.animations.empty()) {
+                int animation = findAnimation("RestPose");
+                animation = animation < 0 ? 0 : animation;
+                const auto& frames =
+                    m_script.animations[static_cast<std::size_t>(animation)].frames;
+                const auto it = std::find_if(frames.begin(), frames.end(),
+                                             [](const Frame& frame) { return frame.hasImages; });
+                if (it != frames.end()) {
+                    setPicture({animation, static_cast<int>(it - frames.begin())});
+                }
             }
-            task.chain.push_back(animation);
-            m_tasks.push_front(std::move(task));
-            startAnimation(animation, Role::Transition);
-        }
-        return;
-    case TaskKind::Animate:
-        startAnimation(task.animation, task.role);
-        return;
-    case TaskKind::AnimateState:
-        startAnimation(pickFromState(task.state), task.role);
-        return;
-    case TaskKind::ShowFrame:
-        setVisibleNow(true);
-        return;
-    case TaskKind::DrawRestIfBlank:
-        if (!m_everDrawn && !m_script.animations.empty()) {
-            int animation = findAnimation("RestPose");
-            animation = animation < 0 ? 0 : animation;
-            const auto& frames = m_script.animations[static_cast<std::size_t>(animation)].frames;
-            const auto it = std::find_if(frames.begin(), frames.end(),
-                                         [](const Frame& frame) { return frame.hasImages; });
-            if (it != frames.end()) {
-                setPicture({animation, static_cast<int>(it - frames.begin())});
+            return;
+        case TaskKind::Glide:
+            if (m_request) {
+                m_glide = {.active = true,
+                           .x0 = m_x,
+                           .y0 = m_y,
+                           .x1 = m_request->x,
+                           .y1 = m_request->y,
+                           .totalMs = m_request->speedMs,
+                           .elapsedMs = 0};
             }
+            return;
+        case TaskKind::Place:
+            if (m_request) {
+                placeNow(m_request->x, m_request->y);
+            }
+            return;
+        case TaskKind::FinishHide: {
+            const HideCause cause = m_request ? m_request->cause : HideCause::Program;
+            setVisibleNow(false);
+            // A character shown again starts fresh.
+            m_owedWalkAnimation = m_owedReturn = -1;
+            finishRequest(RequestStatus::Done);
+            Event event = makeEvent(EventKind::Hidden);
+            event.cause = cause;
+            emit(event);
+            return;
         }
-        return;
-    case TaskKind::Glide:
-        if (m_request) {
-            m_glide = {.active = true,
-                       .x0 = m_x,
-                       .y0 = m_y,
-                       .x1 = m_request->x,
-                       .y1 = m_request->y,
-                       .totalMs = m_request->speedMs,
-                       .elapsedMs = 0};
-        }
-        return;
-    case TaskKind::Place:
-        if (m_request) {
-            placeNow(m_request->x, m_request->y);
-        }
-        return;
-    case TaskKind::FinishHide: {
-        const HideCause cause = m_request ? m_request->cause : HideCause::Program;
-        setVisibleNow(false);
-        // A character shown again starts fresh.
-        m_owedWalkAnimation = m_owedReturn = -1;
-        finishRequest(RequestStatus::Done);
-        Event event = makeEvent(EventKind::Hidden);
-        event.cause = cause;
-        emit(event);
-        return;
-    }
-    case TaskKind::Complete:
-        finishRequest(RequestStatus::Done);
-        return;
+        case TaskKind::Complete:
+            finishRequest(RequestStatus::Done);
+            return;
     }
 }
 
@@ -675,6 +686,16 @@ void Player::endRun() {
 }
 
 // ---- outputs ----------------------------------------------------------------------------
+
+void Player::emit(const Event& event) {
+    const bool merges =
+        event.kind == EventKind::PictureChanged || event.kind == EventKind::PositionChanged;
+    if (merges && !m_events.empty() && m_events.back().kind == event.kind) {
+        m_events.back() = event;
+    } else {
+        m_events.push_back(event);
+    }
+}
 
 void Player::setPicture(Picture picture) {
     m_everDrawn = true;

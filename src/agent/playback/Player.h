@@ -1,9 +1,14 @@
 #pragma once
 
 // One character's request queue and animation state machine. It never looks at a clock: the
-// owner calls advance(ms) with the time that has passed, reads what changed through
+// owner lets time pass with advance(ms) or advanceTo(now), reads what changed through
 // takeEvents() and the getters, and arms one single-shot timer with msUntilNextStep(). When
 // nothing animates, msUntilNextStep() is empty and no timer needs to run.
+//
+// A call is taken to happen at the time the player has reached, so an owner with a real clock
+// brings the player up to date first: advanceTo(clock) before every request, stop or setter,
+// then takeEvents(), then re-arm the timer. Destroying the player is Unload: nothing further
+// is reported, not even events already due.
 
 #include "agent/playback/Random.h"
 #include "agent/playback/Script.h"
@@ -24,10 +29,10 @@ inline constexpr int kDefaultMoveSpeedMs = 1000;
 
 // Why the character was hidden, as the Hide event reports it.
 enum class HideCause : std::int16_t {
-    User = 1,         // from the taskbar-icon menu
-    Program = 3,      // the program's own Hide request
+    User = 1,     // from the taskbar-icon menu
+    Program = 3,  // the program's own Hide request
     OtherClient = 5,
-    UserMenu = 7,     // from the character's own pop-up menu
+    UserMenu = 7,  // from the character's own pop-up menu
 };
 
 // How an exit walk reads a frame whose exit value is kExitEnd. Nobody knows for sure how
@@ -41,8 +46,8 @@ struct Options {
     // then one idle animation every idleIntervalMinMs..idleIntervalMaxMs (uniform, counted
     // from the end of the previous one). From idleLevel2Ms after the queue ran empty the
     // animations come from IdlingLevel2, from idleLevel3Ms on from IdlingLevel3. A level the
-    // character lacks is replaced by the highest lower level it has. Intervals below 1 ms are
-    // raised to 1 ms.
+    // character lacks is replaced by the highest lower level it has; with no lower level,
+    // idling waits for the first level it has. Intervals below 1 ms are raised to 1 ms.
     int idleFirstMs = 10'000;
     int idleIntervalMinMs = 10'000;
     int idleIntervalMaxMs = 20'000;
@@ -145,11 +150,17 @@ public:
     // frames, glides, idles, and records every change as events. Catches up on all of it in
     // one call, however large `ms` is.
     void advance(int ms);
+    // The same on an absolute clock: lets nowMs - nowMs() pass (nothing if it is not later).
+    // The player's clock starts at 0 and advance() moves it too.
+    void advanceTo(std::int64_t nowMs);
+    std::int64_t nowMs() const { return m_nowMs; }
     // Milliseconds until advance() has something to do: 0 when work is waiting (a request
     // was queued, stop() was called), empty when nothing will happen until the next call
     // that changes the player.
     std::optional<int> msUntilNextStep() const;
-    // The events since the last call, oldest first; the list is emptied.
+    // The events since the last call, oldest first; the list is emptied. Picture and position
+    // changes that follow each other directly are merged into the latest one, so catching up
+    // on a long gap reports where things ended, not every step on the way.
     std::vector<Event> takeEvents();
 
     int left() const { return m_x; }
@@ -241,7 +252,7 @@ private:
     void placeNow(int x, int y);
     void updateGlidePosition();
     int draw(int n);
-    void emit(Event event) { m_events.push_back(event); }
+    void emit(const Event& event);
 
     Script m_script;
     Random& m_random;
@@ -268,6 +279,7 @@ private:
     std::int64_t m_idleElapsedMs = 0;
     std::int64_t m_nextIdleMs = 0;
 
+    std::int64_t m_nowMs = 0;
     bool m_pending = false;  // a caller changed something: advance(0) has work to do
     bool m_visible = false;
     bool m_everDrawn = false;

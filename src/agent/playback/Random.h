@@ -5,8 +5,10 @@
 
 namespace playback {
 
-// The player's only source of chance (branch draws, state picks, idle intervals). Injected so
-// that tests can script every draw.
+// The player's only source of chance, injected so that tests can script every draw. The
+// player draws only when there is a choice (n >= 2): below(100) when it leaves a frame that
+// has branches, below(count) when it starts an animation of a state listing several, and
+// below(max - min + 1) for the pause after an idle animation when the idle interval is a range.
 class Random {
 public:
     virtual ~Random() = default;

@@ -27,11 +27,11 @@ inline constexpr int kExitEnd = -1;
 inline constexpr int kExitNextFrame = -2;
 
 struct Frame {
-    int durationMs = 0;      // 0: passed through without being drawn (its sound still starts)
+    int durationMs = 0;  // 0: passed through without being drawn (its sound still starts)
     int exitBranch = kExitEnd;
     std::vector<Branch> branches;
-    int sound = -1;          // index into the character's sounds, -1 for none
-    bool hasImages = true;   // false: an empty frame (the character vanishes while it shows)
+    int sound = -1;         // index into the character's sounds, -1 for none
+    bool hasImages = true;  // false: an empty frame (the character vanishes while it shows)
 };
 
 // What happens when an animation has run to its end, before the next animation starts.
