@@ -131,13 +131,7 @@ void Player::stopAll() {
         m_tasks.clear();
         m_run.active = false;
         m_glide.active = false;
-        const HideCause cause = m_request->cause;
-        setVisibleNow(false);
-        m_owedWalkAnimation = m_owedReturn = -1;
-        finishRequest(RequestStatus::Interrupted);
-        Event event = makeEvent(EventKind::Hidden);
-        event.cause = cause;
-        emit(event);
+        hideFrame(m_request->cause, RequestStatus::Interrupted);
     } else {
         cut(true);
         finishRequest(RequestStatus::Interrupted);
@@ -146,6 +140,19 @@ void Player::stopAll() {
     m_idleTurn = false;
     m_idleActive = false;
     m_pending = true;
+}
+
+void Player::hideNow(HideCause cause) {
+    if (!m_visible) {
+        return;
+    }
+    stopAll();
+    if (!m_visible) {
+        return;  // a Hide under way has just hidden the frame and reported it
+    }
+    m_run.active = false;
+    m_tasks.clear();
+    hideFrame(cause, RequestStatus::Done);
 }
 
 void Player::setLeft(int x) {
@@ -467,21 +474,24 @@ void Player::runTask(Task task) {
                 placeNow(m_request->x, m_request->y);
             }
             return;
-        case TaskKind::FinishHide: {
-            const HideCause cause = m_request ? m_request->cause : HideCause::Program;
-            setVisibleNow(false);
-            // A character shown again starts fresh.
-            m_owedWalkAnimation = m_owedReturn = -1;
-            finishRequest(RequestStatus::Done);
-            Event event = makeEvent(EventKind::Hidden);
-            event.cause = cause;
-            emit(event);
+        case TaskKind::FinishHide:
+            hideFrame(m_request ? m_request->cause : HideCause::Program, RequestStatus::Done);
             return;
-        }
         case TaskKind::Complete:
             finishRequest(RequestStatus::Done);
             return;
     }
+}
+
+// Hidden, the running request (a Hide) ends, then the Hide event. A character shown again
+// starts fresh: nothing is owed across a hide.
+void Player::hideFrame(HideCause cause, RequestStatus status) {
+    setVisibleNow(false);
+    m_owedWalkAnimation = m_owedReturn = -1;
+    finishRequest(status);
+    Event event = makeEvent(EventKind::Hidden);
+    event.cause = cause;
+    emit(event);
 }
 
 void Player::finishRequest(RequestStatus status) {

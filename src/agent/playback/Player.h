@@ -136,6 +136,12 @@ public:
     // comes to rest.
     void stopAll();
 
+    // hideNow(): hides at once, outside the queue, for a character the user sends away (no
+    // Hiding animation, no exit walk). Everything queued or running ends as with stopAll();
+    // then the frame is hidden and the Hidden event carries `cause`. Does nothing while
+    // hidden.
+    void hideNow(HideCause cause);
+
     // Place the frame at once (screen pixels). During a glide, the glide carries on from the
     // new place towards its target in the time it has left.
     void setLeft(int x);
@@ -235,6 +241,7 @@ private:
     void startRequest(const Request& request);
     void runTask(Task task);
     void finishRequest(RequestStatus status);
+    void hideFrame(HideCause cause, RequestStatus status);
     bool startAnimation(int animation, Role role);
     void startExitWalk(int animation, int fromFrame);
     void enterFrame(int frame);

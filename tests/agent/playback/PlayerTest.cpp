@@ -278,6 +278,10 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     p.hide();
     EXPECT_EQ(h.run(1000), "+ Show1 Show2 done1 Hide0 Hide1 - done2 H3");
     EXPECT_FALSE(p.visible());
+    p.show();
+    h.run(150);
+    p.hideNow(HideCause::User);  // at once, outside the queue
+    EXPECT_EQ(h.run(1000), "cut3 - H1");
 
     Harness plain;  // without a Showing state the rest pose is drawn
     add(plain.script, "Wave", {frame(100)});
