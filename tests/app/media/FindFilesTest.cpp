@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "app/media/FileSearch.h"
+#include "app/media/search/DirectoryWalk.h"
+
+namespace {
+
+struct MatchCase {
+    const char* pattern;
+    const char* name;
+    bool matches;
+};
+
+TEST(Wildcard, MatchesLikeTheDriveWouldWithoutRegardToCase) {
+    const MatchCase cases[] = {
+        {"*.acs", "a.acs", true},
+        {"*.acs", "GENIE.ACS", true},
+        {"*.ACS", "merlin.Acs", true},
+        {"*.acs", ".acs", true},
+        {"*.acs", "a.acsx", false},
+        {"*.acs", "a.ac", false},
+        {"?.acs", "ab.acs", false},
+        {"?.acs", "é.acs", true},          // one character, two bytes
+        {"?.acs", "\xff.acs", true},       // a byte that is not UTF-8 is one character
+        {"\xff*", "\xff.acs", true},
+        {"\xfe*", "\xff.acs", false},
+        {"É*.acs", "éclair.ACS", true},
+        {"ＡＣＳ", "ａｃｓ", true},        // full-width letters fold too
+        {"Д*", "дом", true},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"*", "", true},
+        {"", "", true},
+        {"", "a", false},
+        {"**.acs", "x.acs", true},
+    };
+    for (const MatchCase& c : cases) {
+        EXPECT_EQ(media::wildcardMatch(c.pattern, c.name), c.matches)
+            << c.pattern << " vs " << c.name;
+    }
+}
+
+class FindFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path() + QStringLiteral("/drive/");
+    }
+
+    // Creates every path below the root: a trailing "/" makes a folder, anything else a file.
+    void make(const QStringList& paths) {
+        for (const QString& path : paths) {
+            if (path.endsWith(QLatin1Char('/'))) {
+                ASSERT_TRUE(QDir().mkpath(m_root + path));
+            } else {
+                ASSERT_TRUE(QDir().mkpath(QFileInfo(m_root + path).path()));
+                QFile file(m_root + path);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                file.write(path.toUtf8());
+            }
+        }
+    }
+
+    // The matches of a search of the root, relative to it.
+    std::vector<std::string> search(const QString& pattern = QStringLiteral("*.acs"),
+                                    bool recurse = true) {
+        const qsizetype count = app::FindFiles(m_root, pattern, recurse, m_platform.events);
+        EXPECT_EQ(count, static_cast<qsizetype>(app::foundFiles.size()));
+        const std::string prefix = app::rawPath(m_root);
+        std::vector<std::string> relative;
+        for (const std::string& path : app::foundFiles) {
+            EXPECT_EQ(path.rfind(prefix, 0), 0u) << path;
+            relative.push_back(path.substr(prefix.size()));
+        }
+        return relative;
+    }
+
+    static std::vector<std::string> sorted(std::vector<std::string> list) {
+        std::sort(list.begin(), list.end());
+        return list;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+    fakes::FakePlatform m_platform;
+};
+
+TEST_F(FindFilesTest, WalksDepthFirstWithAFoldersMatchesBeforeItsSubfolders) {
+    make({"a.acs", "readme.txt", "sub1/b.acs", "sub1/deep/c.acs", "sub2/d.acs", "sub2/e.bin"});
+    const auto found = search();
+    // Subfolders come in listing order, which the file system decides: either sub1 or sub2
+    // first, but each subtree stays together and a folder precedes its subfolders.
+    const std::vector<std::string> sub1First{"a.acs", "sub1/b.acs", "sub1/deep/c.acs",
+                                             "sub2/d.acs"};
+    const std::vector<std::string> sub2First{"a.acs", "sub2/d.acs", "sub1/b.acs",
+                                             "sub1/deep/c.acs"};
+    EXPECT_TRUE(found == sub1First || found == sub2First) << ::testing::PrintToString(found);
+    EXPECT_EQ(m_platform.events.pumps, 3);  // sub1, deep, sub2
+
+    EXPECT_EQ(search(QStringLiteral("*.acs"), false), std::vector<std::string>{"a.acs"});
+    EXPECT_EQ(m_platform.events.pumps, 3);
+}
+
+TEST_F(FindFilesTest, MissingFolderAndASecondSmallerSearch) {
+    EXPECT_EQ(app::FindFiles(m_root + QStringLiteral("nowhere"), QStringLiteral("*.acs"), true,
+                             m_platform.events),
+              0);
+    EXPECT_EQ(app::FindFiles(QString(), QStringLiteral("*.acs"), true, m_platform.events), 0);
+    make({"x/1.acs", "x/2.acs", "3.acs"});
+    EXPECT_EQ(search().size(), 3u);
+    EXPECT_EQ(search(QStringLiteral("3.*")), std::vector<std::string>{"3.acs"});
+}
+
+TEST_F(FindFilesTest, DotFoldersAreSkippedButDotNamesMatchAndMatchingFoldersAreSearched) {
+    make({".hidden/h.acs", ".f.acs", "old.acs/g.acs", "Upper.ACS"});
+    const auto found = search();
+    EXPECT_EQ(sorted(found),
+              (std::vector<std::string>{".f.acs", "Upper.ACS", "old.acs", "old.acs/g.acs"}));
+    EXPECT_EQ(m_platform.events.pumps, 1);  // old.acs only
+}
+
+TEST_F(FindFilesTest, EveryOneOfManySubfoldersIsSearched) {
+    for (const int folders : {10, 11, 40}) {
+        ASSERT_TRUE(QDir(m_root).removeRecursively() || !QDir(m_root).exists());
+        QStringList paths;
+        for (int i = 1; i <= folders; ++i) {
+            paths.append(QStringLiteral("f%1/x.acs").arg(i));
+        }
+        make(paths);
+        m_platform.events.pumps = 0;
+        EXPECT_EQ(search().size(), static_cast<std::size_t>(folders));
+        EXPECT_EQ(m_platform.events.pumps, folders);
+    }
+}
+
+TEST_F(FindFilesTest, SymbolicLinksToFoldersAreNotFollowed) {
+    make({"sub/a.acs"});
+    ASSERT_EQ(symlink(app::rawPath(m_root).c_str(), app::rawPath(m_root + "sub/loop").c_str()), 0);
+    ASSERT_EQ(symlink(app::rawPath(m_root + "sub").c_str(), app::rawPath(m_root + "l.acs").c_str()),
+              0);
+    // The link itself is an entry with a matching name; nothing behind it is visited.
+    EXPECT_EQ(sorted(search()), (std::vector<std::string>{"l.acs", "sub/a.acs"}));
+    EXPECT_EQ(m_platform.events.pumps, 1);
+}
+
+TEST_F(FindFilesTest, AnUnreadableFolderContributesNothing) {
+    make({"locked/inner/x.acs", "open/y.acs"});
+    const QByteArray locked = QFile::encodeName(m_root + "locked");
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    const bool ineffective = access(locked.constData(), R_OK) == 0;  // running as root
+    const auto found = search();
+    chmod(locked.constData(), 0755);
+    if (ineffective) {
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    }
+    EXPECT_EQ(found, std::vector<std::string>{"open/y.acs"});
+}
+
+TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundByteExactly) {
+    make({"sub/"});
+    const std::string name = "sub/\xff\xfe\x81.acs";
+    const int fd = open((app::rawPath(m_root) + name).c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(search(), std::vector<std::string>{name});
+    EXPECT_TRUE(media::isRegularFile(app::foundFiles.at(0)));
+    unlink((app::rawPath(m_root) + name).c_str());  // QTemporaryDir cannot name it
+}
+
+}  // namespace
