@@ -1,0 +1,31 @@
+// Fuzz target for the clip reader and player: any input must either be refused with an error
+// or play through, in both reading modes, without a crash, leak or undefined behaviour.
+
+#include "clip/Player.h"
+#include "clip/Reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    for (clip::ReadMode mode : {clip::ReadMode::Strict, clip::ReadMode::Lenient}) {
+        clip::Result<clip::Clip> result = clip::readClip({data, size}, mode);
+        if (!result) continue;
+        clip::Player player(std::move(result.value()));
+        const std::uint64_t period = player.clip().frameMicroseconds;
+        const std::uint64_t frames = player.frameCount();
+        player.play();
+        // Two loops frame by frame, then a jump over several frames and loops at once; the
+        // picture is converted only now and then because a big canvas is slow to convert.
+        for (std::uint64_t tick = 1; tick <= 2 * frames; ++tick) {
+            player.advanceTo(tick * period);
+            if (tick % 64 == 0 || tick == frames) player.pixels();
+        }
+        player.advanceTo((5 * frames + frames / 2 + 1) * period);
+        player.pixels();
+        player.seek(frames - 1);
+        player.seek(0);
+        player.pixels();
+    }
+    return 0;
+}
