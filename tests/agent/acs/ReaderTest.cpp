@@ -1,0 +1,249 @@
+#include "Checks.h"
+#include "Fixture.h"
+
+#include "agent/acs/Character.h"
+#include "agent/acs/Writer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace acs {
+namespace {
+
+using test::Field;
+
+std::vector<std::uint8_t> smallFile() { return writeCharacterUnchecked(test::smallCharacter()); }
+
+TEST(Reader, ReadsTheSmallCharacter) {
+    const LoadResult r = loadCharacter(smallFile(), Mode::Strict);
+    ASSERT_TRUE(r.ok()) << r.error.message();
+    const Character& c = *r.character;
+    EXPECT_EQ(c.width(), 8);
+    EXPECT_EQ(c.height(), 6);
+    EXPECT_EQ(c.info().palette.size(), 4u);
+    EXPECT_EQ(c.info().palette[1], (Rgb{255, 0, 0}));
+    ASSERT_TRUE(c.info().voice);
+    EXPECT_EQ(c.info().voice->dialect, "標準");
+    ASSERT_TRUE(c.info().balloon);
+    EXPECT_EQ(c.info().balloon->background, (Rgb{255, 255, 225}));
+    ASSERT_EQ(c.animations().size(), 3u);
+    EXPECT_EQ(c.animations()[2].returnIndex, std::optional<std::size_t>(0));
+    EXPECT_EQ(c.findAnimation("idle (1)"), std::optional<std::size_t>(1));
+    EXPECT_EQ(c.findAnimation("SHOW"), std::optional<std::size_t>(0));
+    EXPECT_FALSE(c.findAnimation("Sho"));
+    ASSERT_NE(c.findState("IdlingLevel1"), nullptr);
+    EXPECT_EQ(c.findState("IdlingLevel1")->animationIndices, (std::vector<std::size_t>{1, 0}));
+    ASSERT_EQ(c.sounds().size(), 1u);
+    EXPECT_TRUE(c.sounds()[0].playable);
+    EXPECT_EQ(c.soundBytes(0).size(), test::pcmWave(21).size());
+    EXPECT_TRUE(c.soundBytes(1).empty());
+    EXPECT_EQ(test::danglingReference(c), "");
+}
+
+TEST(Reader, RefusesForeignFiles) {
+    struct Case {
+        std::vector<std::uint8_t> bytes;
+        ErrorCode code;
+        const char* text;
+    };
+    std::vector<std::uint8_t> ole = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    ole.resize(512);
+    std::vector<std::uint8_t> acf = smallFile();
+    acf[0] = 0xC4;
+    const Case cases[] = {
+        {ole, ErrorCode::Agent15, "Agent 1.5 character files are not supported"},
+        {acf, ErrorCode::WebIndex, "web-delivery index"},
+        {{'h', 'e', 'l', 'l', 'o'}, ErrorCode::NotCharacter, "shorter than a header"},
+        {{}, ErrorCode::NotCharacter, "not a character file"},
+        {std::vector<std::uint8_t>(64, 0x41), ErrorCode::NotCharacter, "unknown signature"},
+    };
+    for (const Case& c : cases) {
+        const LoadResult r = loadCharacter(c.bytes, Mode::Lenient);
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.error.code, c.code);
+        EXPECT_NE(r.error.detail.find(c.text), std::string::npos) << r.error.detail;
+    }
+}
+
+TEST(Reader, EveryTruncationFailsCleanly) {
+    const auto file = smallFile();
+    for (std::size_t len = 0; len < file.size(); ++len) {
+        const std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<long>(len));
+        for (const Mode mode : {Mode::Strict, Mode::Lenient}) {
+            const LoadResult r = loadCharacter(cut, mode);
+            EXPECT_FALSE(r.ok()) << len;
+            EXPECT_LE(r.error.offset, file.size()) << len;
+        }
+    }
+}
+
+TEST(Reader, CorruptFields) {
+    const auto file = smallFile();
+    const auto size = static_cast<std::uint32_t>(file.size());
+    const auto at = [&](Field f) { return static_cast<std::uint32_t>(test::fieldOffset(file, f)); };
+    const auto value = [&](Field f) { return test::fieldValue(file, f); };
+    struct Case {
+        Field field;
+        std::uint32_t value;
+        ErrorCode strict;     // the error in strict mode
+        bool lenientLoads;   // lenient mode keeps the character
+    };
+    // Lenient mode decodes images only when they are drawn, so a broken compressed stream is
+    // found then (and the image drawn empty), not at load.
+    const auto foundWhenDrawn = [](Field f) {
+        return f == Field::ImageWidth || f == Field::PixelMarker;
+    };
+    const Case cases[] = {
+        {Field::Signature, 0x12345678, ErrorCode::NotCharacter, false},
+        {Field::InfoOffset, 0xFFFFFFF0, ErrorCode::BadLocator, false},
+        {Field::InfoSize, 0xFFFFFFFF, ErrorCode::BadLocator, false},
+        {Field::ImageDirOffset, size, ErrorCode::BadLocator, false},
+        {Field::AnimDirSize, value(Field::AnimDirSize) + 1, ErrorCode::SizeMismatch, true},
+        {Field::InfoSize, value(Field::InfoSize) - 1, ErrorCode::SizeMismatch, true},
+        {Field::FrameWidth, 0, ErrorCode::BadValue, false},
+        {Field::FrameWidth, 5000, ErrorCode::BadValue, false},
+        {Field::PaletteCount, 0, ErrorCode::BadValue, false},
+        {Field::PaletteCount, 257, ErrorCode::BadValue, false},
+        {Field::PaletteCount, 0x40000000, ErrorCode::BadValue, false},
+        {Field::TrayIconFlag, 2, ErrorCode::BadValue, false},
+        {Field::StateCount, 0xFFFF, ErrorCode::LimitExceeded, false},
+        {Field::LocalizedCount, 0xFFFF, ErrorCode::LimitExceeded, true},
+        {Field::AnimDirCount, 0xFFFFFFFF, ErrorCode::LimitExceeded, false},
+        {Field::AnimRecordSize, value(Field::AnimRecordSize) + 1, ErrorCode::SizeMismatch, true},
+        {Field::AnimRecordSize, 0xFFFFFFFF, ErrorCode::BadLocator, false},
+        {Field::AnimRecordOffset, at(Field::AnimDirCount), ErrorCode::BadString, true},
+        {Field::FrameCount, 0xFFFF, ErrorCode::LimitExceeded, true},
+        {Field::FrameImageIndex, 99, ErrorCode::BadReference, true},
+        {Field::BranchCount, 200, ErrorCode::LimitExceeded, true},
+        {Field::ImageDirCount, 0x10000000, ErrorCode::LimitExceeded, false},
+        {Field::ImageRecordSize, value(Field::ImageRecordSize) + 1, ErrorCode::SizeMismatch, true},
+        {Field::ImageRecordOffset, size - 4, ErrorCode::BadLocator, false},
+        {Field::ImageWidth, 0xFFFF, ErrorCode::BadCompressedData, true},
+        {Field::ImagePixelSize, 0xFFFFFF, ErrorCode::Truncated, true},
+        {Field::PixelMarker, 0x55, ErrorCode::BadCompressedData, true},
+        {Field::ImageRegionSize, 1000, ErrorCode::Truncated, true},
+        {Field::AudioDirCount, 0xFFFFFFFF, ErrorCode::LimitExceeded, false},
+        {Field::SoundRiffSize, 5, ErrorCode::BadSound, true},
+    };
+    for (const Case& c : cases) {
+        const auto bad = test::corrupt(file, c.field, c.value);
+        const std::string what = test::fieldName(c.field) + "=" + std::to_string(c.value);
+        const LoadResult strict = loadCharacter(bad, Mode::Strict);
+        EXPECT_FALSE(strict.ok()) << what;
+        EXPECT_EQ(strict.error.code, c.strict) << what << ": " << strict.error.message();
+        const LoadResult lenient = loadCharacter(bad, Mode::Lenient);
+        EXPECT_EQ(lenient.ok(), c.lenientLoads) << what << ": " << lenient.error.message();
+        if (lenient.ok()) {
+            EXPECT_NE(lenient.warnings.empty(), !foundWhenDrawn(c.field)) << what;
+            EXPECT_EQ(test::danglingReference(*lenient.character), "") << what;
+            // Every frame of what is left can be drawn.
+            for (std::size_t a = 0; a < lenient.character->animations().size(); ++a) {
+                for (std::size_t f = 0; f < lenient.character->animations()[a].frames.size(); ++f) {
+                    EXPECT_EQ(lenient.character->composeFrame(a, f, 1)->rgba.size(), 8u * 6u * 4u);
+                }
+            }
+        }
+    }
+}
+
+TEST(Reader, LenientModeDropsABrokenAnimationAndKeepsTheRest) {
+    auto file = smallFile();
+    file = test::corrupt(file, Field::AnimRecordSize,
+                         test::fieldValue(file, Field::AnimRecordSize) + 1);
+    const LoadResult r = loadCharacter(file, Mode::Lenient);
+    ASSERT_TRUE(r.ok());
+    ASSERT_EQ(r.character->animations().size(), 2u);
+    EXPECT_EQ(r.character->animations()[0].name, "Idle (1)");
+    // Hide returned to Show, which is gone: nothing is owed any more.
+    EXPECT_FALSE(r.character->animations()[1].returnIndex);
+    EXPECT_TRUE(r.character->findState("SHOWING")->animationIndices.empty());
+    EXPECT_EQ(r.character->findState("IDLINGLEVEL1")->animationIndices,
+              (std::vector<std::size_t>{0}));
+}
+
+TEST(Reader, DanglingReferences) {
+    struct Case {
+        const char* what;
+        std::function<void(CharacterData&)> breakIt;
+        ErrorCode strict;  // None: strict mode loads it too
+        std::function<bool(const Character&)> neutralised;
+    };
+    const auto show = [](const Character& c) -> const Animation& { return c.animations()[0]; };
+    const Case cases[] = {
+        {"branch to a missing frame", [](CharacterData& d) { d.animations[0].frames[0].branches[0].frame = 2; },
+         ErrorCode::BadReference,
+         [&](const Character& c) { return show(c).frames[0].branches.size() == 1; }},
+        {"branches above 100 percent", [](CharacterData& d) { d.animations[0].frames[0].branches[1].percent = 41; },
+         ErrorCode::BadReference,
+         [&](const Character& c) { return show(c).frames[0].branches.size() == 1; }},
+        {"image past the list", [](CharacterData& d) { d.animations[0].frames[0].images[0].image = 4; },
+         ErrorCode::BadReference,
+         [&](const Character& c) { return show(c).frames[0].images.size() == 1; }},
+        {"overlay image past the list", [](CharacterData& d) { d.animations[1].frames[0].overlays[0].image = 9; },
+         ErrorCode::BadReference,
+         [](const Character& c) { return c.animations()[1].frames[0].overlays.size() == 1; }},
+        {"mouth type 7", [](CharacterData& d) { d.animations[1].frames[0].overlays[1].mouth = 7; },
+         ErrorCode::BadReference,
+         [](const Character& c) { return c.animations()[1].frames[0].overlays.size() == 1; }},
+        {"exit to a missing frame", [](CharacterData& d) { d.animations[0].frames[1].exitValue = 2; },
+         ErrorCode::BadReference,
+         [&](const Character& c) { return show(c).frames[1].exitValue == kExitEnd; }},
+        {"exit value -3", [](CharacterData& d) { d.animations[0].frames[1].exitValue = -3; },
+         ErrorCode::BadReference,
+         [&](const Character& c) { return show(c).frames[1].exitValue == kExitEnd; }},
+        {"missing return animation", [](CharacterData& d) { d.animations[2].returnAnimation = "NOPE"; },
+         ErrorCode::BadReference,
+         [](const Character& c) { return !c.animations()[2].returnIndex; }},
+        {"transition type 3", [](CharacterData& d) { d.animations[0].transition = 3; },
+         ErrorCode::BadValue,
+         [&](const Character& c) { return show(c).transition == 2; }},
+        {"state names a missing animation", [](CharacterData& d) { d.info.states[0].animations.push_back("NOPE"); },
+         ErrorCode::BadReference,
+         [](const Character& c) { return c.findState("SHOWING")->animationIndices.size() == 1; }},
+        {"sound past the list", [](CharacterData& d) { d.animations[0].frames[0].sound = 5; },
+         ErrorCode::None,
+         [&](const Character& c) { return show(c).frames[0].sound == kNoSound; }},
+    };
+    for (const Case& c : cases) {
+        CharacterData data = test::smallCharacter();
+        c.breakIt(data);
+        const auto file = writeCharacterUnchecked(data);
+        const LoadResult strict = loadCharacter(file, Mode::Strict);
+        EXPECT_EQ(strict.error.code, c.strict) << c.what << ": " << strict.error.message();
+        const LoadResult lenient = loadCharacter(file, Mode::Lenient);
+        ASSERT_TRUE(lenient.ok()) << c.what;
+        EXPECT_FALSE(lenient.warnings.empty()) << c.what;
+        EXPECT_TRUE(c.neutralised(*lenient.character)) << c.what;
+        EXPECT_EQ(test::danglingReference(*lenient.character), "") << c.what;
+        // The writer refuses to store what the reader would refuse.
+        EXPECT_EQ(writeCharacter(data).ok(), c.strict == ErrorCode::None) << c.what;
+    }
+}
+
+TEST(Reader, LocalizedInfoPreference) {
+    struct Case {
+        std::vector<std::uint16_t> langIds;
+        std::uint16_t chosen;
+    };
+    const Case cases[] = {
+        {{0x0401, 0x0009, 0x0011, 0x0411}, 0x0411},
+        {{0x0401, 0x0009, 0x0011, 0x0409}, 0x0011},
+        {{0x0401, 0x0009, 0x0409}, 0x0409},
+        {{0x0401, 0x0009, 0x0809}, 0x0009},
+        {{0x0401, 0x040C}, 0x0401},
+    };
+    for (const Case& c : cases) {
+        CharacterData data = test::smallCharacter();
+        data.info.localized.clear();
+        for (const std::uint16_t id : c.langIds) {
+            data.info.localized.push_back({id, "n" + std::to_string(id), "", ""});
+        }
+        const LoadResult r = loadCharacter(writeCharacterUnchecked(data), Mode::Strict);
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.character->preferredLocalizedInfo()->langId, c.chosen);
+    }
+}
+
+}  // namespace
+}  // namespace acs

@@ -1,0 +1,95 @@
+#include "Fixture.h"
+
+#include "agent/acs/Character.h"
+#include "agent/acs/Writer.h"
+
+#include <gtest/gtest.h>
+
+namespace acs {
+namespace {
+
+std::string upperCase(std::string s) {
+    for (char& ch : s) {
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - 32);
+        }
+    }
+    return s;
+}
+
+// The reader fills derived fields the writer ignores; give the model the same ones.
+CharacterData withDerivedFields(CharacterData d) {
+    for (State& s : d.info.states) {
+        s.animationIndices.clear();
+        for (const auto& name : s.animations) {
+            for (std::size_t i = 0; i < d.animations.size(); ++i) {
+                if (upperCase(d.animations[i].name) == upperCase(name)) {
+                    s.animationIndices.push_back(i);
+                    break;
+                }
+            }
+        }
+    }
+    d.animations[2].returnIndex = 0;
+    return d;
+}
+
+TEST(Writer, RoundTripsTheModel) {
+    const CharacterData model = test::smallCharacter();
+    const WriteResult w = writeCharacter(model);
+    ASSERT_TRUE(w.ok()) << w.error.message();
+    EXPECT_EQ(w.bytes, writeCharacter(model).bytes) << "output is deterministic";
+    const LoadResult r = loadCharacter(w.bytes, Mode::Strict);
+    ASSERT_TRUE(r.ok()) << r.error.message();
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    CharacterData expected = withDerivedFields(model);
+    const CharacterData actual = r.character->toData();
+    EXPECT_EQ(actual.info, expected.info);
+    EXPECT_EQ(actual.animations, expected.animations);
+    EXPECT_EQ(actual.images, expected.images);
+    EXPECT_EQ(actual.sounds, expected.sounds);
+    // Writing what was read gives the same file again.
+    EXPECT_EQ(writeCharacter(actual).bytes, w.bytes);
+}
+
+TEST(Writer, KeepsFlagsInStepWithOptionalRecords) {
+    CharacterData model = test::smallCharacter();
+    model.info.voice.reset();
+    model.info.balloon.reset();
+    model.info.trayIcon.reset();
+    const WriteResult w = writeCharacter(model);
+    ASSERT_TRUE(w.ok()) << w.error.message();
+    const LoadResult r = loadCharacter(w.bytes, Mode::Strict);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.character->info().flags & (kFlagVoice | kFlagBalloon), 0u);
+    EXPECT_FALSE(r.character->info().balloon);
+}
+
+TEST(Writer, RefusesImagesOfTheWrongSize) {
+    CharacterData model = test::smallCharacter();
+    model.images[0].pixels.pop_back();
+    EXPECT_EQ(writeCharacter(model).error.code, ErrorCode::WriteFailed);
+}
+
+TEST(Writer, RegionRebuildsTheOpaqueMask) {
+    const ImageData img = test::imageFromRows({{0, 1, 1, 0}, {0, 1, 1, 0}, {1, 0, 0, 0}});
+    const auto region = buildRegion(img, 0);
+    // Header (32 bytes) + two rectangles: (1,0)-(3,2) merged over two rows, and (0,2)-(1,3).
+    ASSERT_EQ(region.size(), 32u + 2 * 16u);
+    const auto at = [&](std::size_t i) {
+        return static_cast<std::int32_t>(region[i] | (region[i + 1] << 8) | (region[i + 2] << 16) |
+                                         (region[i + 3] << 24));
+    };
+    EXPECT_EQ(at(0), 32);
+    EXPECT_EQ(at(4), 1);
+    EXPECT_EQ(at(8), 2);
+    EXPECT_EQ((std::vector<std::int32_t>{at(16), at(20), at(24), at(28)}),
+              (std::vector<std::int32_t>{0, 0, 3, 3}));
+    EXPECT_EQ((std::vector<std::int32_t>{at(32), at(36), at(40), at(44)}),
+              (std::vector<std::int32_t>{1, 0, 3, 2}));
+    EXPECT_EQ((std::vector<std::int32_t>{at(48), at(52), at(56), at(60)}),
+              (std::vector<std::int32_t>{0, 2, 1, 3}));
+}
+
+}  // namespace
+}  // namespace acs
