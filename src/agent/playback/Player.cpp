@@ -94,7 +94,7 @@ RequestId Player::play(std::string_view name) {
     const int index = findAnimation(name);
     if (index < 0) {
         const RequestId id = m_nextId++;
-        emit(makeEvent(EventKind::RequestCompleted, id, RequestStatus::Failed));
+        report(makeEvent(EventKind::RequestCompleted, id, RequestStatus::Failed));
         return id;
     }
     return enqueue({.kind = RequestKind::Play, .animation = index});
@@ -106,7 +106,7 @@ RequestId Player::moveTo(int x, int y, int speedMs) {
 
 void Player::clearQueue() {
     while (!m_queue.empty()) {
-        emit(
+        report(
             makeEvent(EventKind::RequestCompleted, m_queue.front().id, RequestStatus::Interrupted));
         m_queue.pop_front();
     }
@@ -351,7 +351,7 @@ bool Player::settleOnce() {
 void Player::startRequest(const Request& request) {
     m_idleActive = false;
     m_request = request;
-    emit(makeEvent(EventKind::RequestStarted, request.id));
+    report(makeEvent(EventKind::RequestStarted, request.id));
     switch (request.kind) {
         case RequestKind::Show:
             if (m_visible) {
@@ -491,12 +491,12 @@ void Player::hideFrame(HideCause cause, RequestStatus status) {
     finishRequest(status);
     Event event = makeEvent(EventKind::Hidden);
     event.cause = cause;
-    emit(event);
+    report(event);
 }
 
 void Player::finishRequest(RequestStatus status) {
     if (m_request) {
-        emit(makeEvent(EventKind::RequestCompleted, m_request->id, status));
+        report(makeEvent(EventKind::RequestCompleted, m_request->id, status));
         m_request.reset();
     }
 }
@@ -618,7 +618,7 @@ void Player::enterFrame(int index) {
     if (frame.sound >= 0 && m_visible) {
         Event event = makeEvent(EventKind::SoundStarted);
         event.sound = frame.sound;
-        emit(event);
+        report(event);
     }
     if (frame.hasImages) {
         m_run.lastWithImages = index;
@@ -697,7 +697,7 @@ void Player::endRun() {
 
 // ---- outputs ----------------------------------------------------------------------------
 
-void Player::emit(const Event& event) {
+void Player::report(const Event& event) {
     const bool merges =
         event.kind == EventKind::PictureChanged || event.kind == EventKind::PositionChanged;
     if (merges && !m_events.empty() && m_events.back().kind == event.kind) {
@@ -713,7 +713,7 @@ void Player::setPicture(Picture picture) {
         m_picture = picture;
         Event event = makeEvent(EventKind::PictureChanged);
         event.picture = picture;
-        emit(event);
+        report(event);
     }
 }
 
@@ -722,7 +722,7 @@ void Player::setVisibleNow(bool visible) {
         m_visible = visible;
         Event event = makeEvent(EventKind::VisibilityChanged);
         event.visible = visible;
-        emit(event);
+        report(event);
     }
 }
 
@@ -733,7 +733,7 @@ void Player::placeNow(int x, int y) {
         Event event = makeEvent(EventKind::PositionChanged);
         event.x = x;
         event.y = y;
-        emit(event);
+        report(event);
     }
 }
 

@@ -259,7 +259,7 @@ private:
     void placeNow(int x, int y);
     void updateGlidePosition();
     int draw(int n);
-    void emit(const Event& event);
+    void report(const Event& event);
 
     Script m_script;
     Random& m_random;
