@@ -1,0 +1,115 @@
+#include "app/download/DownloadForm.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QtGlobal>
+
+#include "app/download/Texts.h"
+
+namespace app {
+
+namespace text = texts::download;
+
+DownloadForm::DownloadForm(platform::Services& services, Module1& state,
+                           AnimationControlFactory& clips, const QString& objectName)
+    : m_services(services), m_state(state) {
+    setObjectName(objectName);
+    setWindowTitle(objectName);
+    setModal(true);
+
+    dl = new QPushButton(QString::fromUtf16(text::kDownloadButton), this);
+    dl->setObjectName(QStringLiteral("dl"));
+    キャンセル = new QPushButton(QString::fromUtf16(text::kCancelButton), this);
+    キャンセル->setObjectName(QStringLiteral("キャンセル"));
+    sl = new QLabel(this);
+    sl->setObjectName(QStringLiteral("sl"));
+    sl->hide();
+    avi = clips.create(this);
+    avi->setVisible(false);
+
+    connect(キャンセル, &QPushButton::clicked, this, &DownloadForm::キャンセル_Click);
+}
+
+DownloadForm::~DownloadForm() = default;
+
+void DownloadForm::arrange(const QList<QWidget*>& top) {
+    auto* column = new QVBoxLayout(this);
+    for (QWidget* widget : top) {
+        column->addWidget(widget);
+    }
+    column->addWidget(avi->widget(), 0, Qt::AlignHCenter);
+    column->addWidget(sl);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(dl);
+    buttons->addWidget(キャンセル);
+    column->addLayout(buttons);
+}
+
+void DownloadForm::キャンセル_Click() { unload(); }
+
+void DownloadForm::reject() {
+    if (!m_busy) {
+        QDialog::reject();
+    }
+}
+
+void DownloadForm::closeEvent(QCloseEvent* event) {
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+bool DownloadForm::confirmDownload() {
+    DeleteInstallers(m_services);
+    const platform::MessageAnswer answer =
+        m_services.messages.show(QString::fromUtf16(text::kConfirmDownload),
+                                 platform::MessageIcon::Information,
+                                 platform::MessageButtons::YesNo);
+    if (answer != platform::MessageAnswer::Yes) {
+        m_services.exit.endProgram();
+        return false;
+    }
+    return true;
+}
+
+void DownloadForm::beginDownloading() {
+    m_busy = true;
+    setCursor(Qt::WaitCursor);
+    キャンセル->hide();
+    dl->hide();
+    avi->setVisible(true);
+    sl->show();
+    // A missing clip only means no animation; the download itself does not depend on it.
+    avi->open(programFile(m_services, QStringLiteral("filecopy.avi")));
+    avi->play();
+}
+
+void DownloadForm::DownloadFile(QString url, QString& path, QString& label) {
+    sl->setText(label + QString::fromUtf16(text::kDownloadingSuffix));
+    m_services.events.processEvents();
+    const platform::TransferResult result = m_services.http.fetchToFile(QUrl(url), path);
+    if (!result.ok) {
+        qInfo("download failed: %s", qPrintable(result.error));
+        m_services.messages.show(QString::fromUtf16(text::kDownloadFailed),
+                                 platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    }
+}
+
+void DownloadForm::endDownloading() {
+    unsetCursor();
+    avi->stop();
+}
+
+void DownloadForm::unload() {
+    m_busy = false;
+    done(QDialog::Rejected);
+}
+
+}  // namespace app
