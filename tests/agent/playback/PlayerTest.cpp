@@ -290,6 +290,18 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     EXPECT_EQ(plain.run(100), "+ RESTPOSE1 done1");
 }
 
+TEST(Player, StatesPickTheirAnimationUniformly) {
+    for (int draw : {0, 1, 2}) {
+        Harness h;
+        for (const char* name : {"S0", "S1", "S2"}) {
+            h.script.states["showing"].push_back(add(h.script, name, {frame(10)}));
+        }
+        h.random.draws = {draw};
+        h.start().show();
+        EXPECT_EQ(h.run(100), "+ S" + std::to_string(draw) + "0 done1");
+    }
+}
+
 TEST(Player, StopLetsShowingFinishButStopAllCutsIt) {
     StateHarness h;
     Player& p = h.start();
