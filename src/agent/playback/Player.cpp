@@ -446,7 +446,9 @@ void Player::runTask(Task task) {
             setVisibleNow(true);
             return;
         case TaskKind::DrawRestIfBlank:
-            if (!m_everDrawn && !m_script.animations.empty()) {
+            // A Hiding animation often ends on an empty frame; showing that again would
+            // leave the character invisible until something plays.
+            if (!pictureHasImages() && !m_script.animations.empty()) {
                 int animation = findAnimation("RestPose");
                 animation = animation < 0 ? 0 : animation;
                 const auto& frames =
@@ -695,6 +697,14 @@ void Player::endRun() {
     }
 }
 
+bool Player::pictureHasImages() const {
+    if (m_picture.animation < 0) {
+        return false;
+    }
+    const auto& frames = m_script.animations[static_cast<std::size_t>(m_picture.animation)].frames;
+    return frames[static_cast<std::size_t>(m_picture.frame)].hasImages;
+}
+
 // ---- outputs ----------------------------------------------------------------------------
 
 void Player::report(const Event& event) {
@@ -708,7 +718,6 @@ void Player::report(const Event& event) {
 }
 
 void Player::setPicture(Picture picture) {
-    m_everDrawn = true;
     if (picture != m_picture) {
         m_picture = picture;
         Event event = makeEvent(EventKind::PictureChanged);

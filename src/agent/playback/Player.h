@@ -107,8 +107,8 @@ public:
     // a later advance() (msUntilNextStep() becomes 0) once every earlier request is done.
     //
     // show(): makes the frame visible, then plays a random Showing animation. Without one,
-    // and if nothing was ever drawn, the first frame with images of "RestPose" (else of the
-    // first animation) is drawn. Completes at once if already visible.
+    // if nothing or an empty frame is on screen, the first frame with images of "RestPose"
+    // (else of the first animation) is drawn. Completes at once if already visible.
     RequestId show();
     // hide(): plays a random Hiding animation, hides the frame, completes and then raises
     // the Hidden event with `cause`. Already hidden: completes without an event.
@@ -255,6 +255,7 @@ private:
     int pickFromState(std::string_view state);
     const std::vector<int>* stateAnimations(std::string_view state) const;
     void setPicture(Picture picture);
+    bool pictureHasImages() const;
     void setVisibleNow(bool visible);
     void placeNow(int x, int y);
     void updateGlidePosition();
@@ -289,7 +290,6 @@ private:
     std::int64_t m_nowMs = 0;
     bool m_pending = false;  // a caller changed something: advance(0) has work to do
     bool m_visible = false;
-    bool m_everDrawn = false;
     int m_x = 0;
     int m_y = 0;
     Picture m_picture;

@@ -283,11 +283,16 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     p.hideNow(HideCause::User);  // at once, outside the queue
     EXPECT_EQ(h.run(1000), "cut3 - H1");
 
-    Harness plain;  // without a Showing state the rest pose is drawn
+    Harness plain;  // without a Showing state the rest pose is drawn, also over an empty frame
     add(plain.script, "Wave", {frame(100)});
     add(plain.script, "RESTPOSE", {frame(0, kExitEnd, {}, -1, false), frame(0)});
-    plain.start().show();
-    EXPECT_EQ(plain.run(100), "+ RESTPOSE1 done1");
+    plain.script.states["Hiding"] = {
+        add(plain.script, "Gone", {frame(10), frame(10, kExitEnd, {}, -1, false)})};
+    Player& q = plain.start();
+    q.show();
+    q.hide();
+    q.show();
+    EXPECT_EQ(plain.run(100), "+ RESTPOSE1 done1 Gone0 Gone1 - done2 H3 + RESTPOSE1 done3");
 }
 
 TEST(Player, StatesPickTheirAnimationUniformly) {
