@@ -6,6 +6,12 @@
 #include <climits>
 #include <utility>
 
+// How it works: a running request is a short list of tasks (pay what the last animation
+// owes, play an animation, glide, hide, complete) worked off front to back. Only three things
+// take time: the frame on screen (m_run), a glide (m_glide) and the idle countdown. advance()
+// alternates between doing all zero-time work (settle) and letting time run up to the next
+// of those deadlines (consume), so a long advance and many short ones reach the same state.
+
 namespace playback {
 
 namespace {
@@ -75,6 +81,8 @@ Event Player::makeEvent(EventKind kind, RequestId request, RequestStatus status)
 
 // ---- requests ---------------------------------------------------------------------------
 
+// Requests never run inside the call that makes them: the caller may still be in the middle
+// of its own handler, and Agent's requests ran only when events were pumped.
 RequestId Player::enqueue(Request request) {
     request.id = m_nextId++;
     m_queue.push_back(request);
@@ -163,6 +171,7 @@ void Player::setTop(int y) {
     setPosition(m_x, y);
 }
 
+// A setter during a glide keeps the glide's deadline, so a MoveTo still completes on time.
 void Player::setPosition(int x, int y) {
     placeNow(x, y);
     if (m_glide.active) {
@@ -250,6 +259,7 @@ void Player::advance(int ms) {
     }
 }
 
+// How long until the next deadline: -1 when nothing is waiting for time at all.
 int Player::currentWait() const {
     if (m_run.active) {
         return m_run.remainingMs;
@@ -267,6 +277,8 @@ int Player::currentWait() const {
     return -1;
 }
 
+// Never called with more than currentWait(), so no deadline is overshot. The idle clock runs
+// on during idle animations: the levels count from the moment the queue ran empty.
 void Player::consume(int ms) {
     if (m_run.active) {
         m_run.remainingMs -= ms;
@@ -417,6 +429,8 @@ void Player::startRequest(const Request& request) {
 void Player::runTask(Task task) {
     switch (task.kind) {
         case TaskKind::PayOwed:
+            // Re-queues itself in front of what follows until nothing is owed, so a return
+            // animation's own transition is paid in turn.
             if (m_owedWalkAnimation >= 0) {
                 const int animation = std::exchange(m_owedWalkAnimation, -1);
                 m_tasks.push_front(std::move(task));
@@ -529,6 +543,8 @@ bool Player::idleAllowed() const {
     return m_options.idle && m_visible && m_hasIdle;
 }
 
+// Picks the level by how long the queue has been empty and starts one idle turn: pay what
+// is owed, then one animation of that level.
 void Player::startIdleAnimation() {
     static constexpr std::string_view kLevels[] = {kStateIdlingLevel1, kStateIdlingLevel2,
                                                    kStateIdlingLevel3};
@@ -578,6 +594,7 @@ int Player::draw(int n) {
     return std::clamp(m_random.below(n), 0, n - 1);
 }
 
+// Every animation starts at frame 0, whatever the previous one showed.
 bool Player::startAnimation(int animation, Role role) {
     if (animation < 0 || animation >= static_cast<int>(m_script.animations.size())) {
         return false;
@@ -609,6 +626,8 @@ void Player::startExitWalk(int animation, int fromFrame) {
     m_run.visited[static_cast<std::size_t>(fromFrame)] = true;
 }
 
+// Sounds start on every frame visited, shown or not, but only while the frame is visible:
+// a hidden character plays silently.
 void Player::enterFrame(int index) {
     const auto& frames = m_script.animations[static_cast<std::size_t>(m_run.animation)].frames;
     if (index < 0 || static_cast<std::size_t>(index) >= frames.size()) {
@@ -638,6 +657,7 @@ void Player::enterFrame(int index) {
     }
 }
 
+// Branches are drawn when a frame is left, exit values only during an exit walk.
 void Player::leaveFrame() {
     const auto& frames = m_script.animations[static_cast<std::size_t>(m_run.animation)].frames;
     const int k = m_run.frame;
