@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSize>
 #include <QStringList>
 
 #include <cstdint>
@@ -36,6 +37,9 @@ public:
 
     // The character's animation names, in the order the engine enumerates them.
     virtual QStringList animationNames() const = 0;
+
+    // Width and height of the character frame in pixels, used to keep it on a visible screen.
+    virtual QSize frameSize() const { return {128, 128}; }
 };
 
 // The character engine as the companion sees it: characters loaded by ID (always "d"), and

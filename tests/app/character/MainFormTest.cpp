@@ -1,0 +1,315 @@
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "FakeComponents.h"
+#include "FakePlatform.h"
+#include "app/character/AnimationNames.h"
+#include "app/character/MainForm.h"
+
+namespace {
+
+// A running companion over fakes: one catalogued file, a character on screen, the timer armed.
+struct Companion {
+    QTemporaryDir dir;
+    fakes::FakePlatform fake{dir.path()};
+    fakes::FakeAgentControl agent;
+    app::Module1 state;
+    app::Waiter waiter{fake.services, state};
+    int aboutShown = 0;
+    int menusShown = 0;
+    app::MainForm form{fake.services, state, waiter, agent, [this] { ++aboutShown; }};
+
+    explicit Companion(QStringList files = {QStringLiteral("1.bin")}) {
+        state.charFiles = std::move(files);
+        form.popupMenu = [this](QMenu&, QPoint) { ++menusShown; };
+    }
+    // Loads the character; the animation timer is left stopped, as the handlers under test
+    // stop it on entry.
+    void load(std::initializer_list<float> draws = {0.0f}) {
+        script(draws);
+        form.LoadRandomCharacter();
+        form.アニメーションタイマー().setInterval(0);
+        agent.log.clear();
+    }
+    void script(std::initializer_list<float> draws) {
+        fake.random.draws.insert(fake.random.draws.end(), draws.begin(), draws.end());
+    }
+    std::vector<int> timerHistory() {
+        return static_cast<fakes::FakeTimer&>(form.アニメーションタイマー()).history;
+    }
+    QString setting(const char* key) {
+        return fake.settings.values.value(QStringLiteral("Agent/pos/") + QLatin1String(key));
+    }
+};
+
+TEST(Lifecycle, LoadsADrawnFileAtTheRememberedPositionAndArmsSevenSeconds) {
+    Companion c({QStringLiteral("1.bin"), QStringLiteral("2.bin"), QStringLiteral("3.bin")});
+    c.state.charX = 683.5;
+    c.state.charY = 682.5;
+    c.script({0.5f});  // Int(3 × 0.5) + 1 = 2
+    c.form.LoadRandomCharacter();
+    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("load:2.bin"), QStringLiteral("left:684"),
+                                        QStringLiteral("top:682"), QStringLiteral("show")}));
+    EXPECT_EQ(c.state.currentChar, c.agent.current());
+    EXPECT_EQ(c.state.animNames, c.agent.defaultNames);
+    EXPECT_EQ(c.form.アニメーションタイマー().interval(), 7000);
+    EXPECT_EQ(c.fake.random.seeds, 1);
+}
+
+TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
+    Companion c({QStringLiteral("1.bin"), QStringLiteral("2.bin")});
+    c.agent.failingPaths = {QStringLiteral("1.bin")};
+    c.script({0.0f, 0.0f});
+    c.form.LoadRandomCharacter();
+    EXPECT_EQ(c.agent.loads.size(), 2);
+    EXPECT_TRUE(c.agent.loads.last().endsWith(QStringLiteral("/2.bin")));
+    EXPECT_FALSE(c.fake.exit.ended);
+
+    Companion broken({QStringLiteral("1.bin")});
+    broken.agent.failingPaths = {QStringLiteral("1.bin")};
+    broken.form.LoadRandomCharacter();
+    EXPECT_TRUE(broken.fake.exit.ended);
+    ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
+    EXPECT_EQ(broken.fake.messages.boxes[0].icon, platform::MessageIcon::Critical);
+}
+
+TEST(Lifecycle, BringsAFrameOnAVanishedMonitorBackOntoTheScreen) {
+    Companion c;
+    c.state.charX = 3000;  // was on a second monitor
+    c.state.charY = 100;
+    c.load();
+    EXPECT_EQ(c.agent.current()->x, 1024 - 128);
+    EXPECT_EQ(c.agent.current()->y, 100);
+    EXPECT_DOUBLE_EQ(c.state.charX, 3000);  // the remembered position itself is kept
+}
+
+TEST(Lifecycle, OnlyARightClickOpensTheMenu) {
+    Companion c;
+    c.load();
+    c.agent.raiseClick(1);
+    c.agent.raiseClick(4);
+    EXPECT_EQ(c.menusShown, 0);
+    c.agent.raiseClick(2);
+    EXPECT_EQ(c.menusShown, 1);
+    QStringList captions;
+    for (QAction* action : c.form.メニュー().actions()) {
+        captions << action->text();
+        EXPECT_EQ(action->objectName(), action->text());
+    }
+    EXPECT_EQ(captions, QStringList({QStringLiteral("キャラクター交代"), QStringLiteral("アニメーション"),
+                                     QStringLiteral("移動"), QStringLiteral("おわり"),
+                                     QStringLiteral("バージョン情報")}));
+}
+
+TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
+    Companion c;
+    c.load();
+    c.agent.raiseDblClick(2);
+    EXPECT_TRUE(c.agent.log.isEmpty());
+
+    c.script({0.19f, 0.5f, /*interval*/ 0.0f});  // k = 1: roam with a = 0, b = 0... then pick
+    c.script({0.0f});
+    c.agent.log.clear();
+    c.fake.random.draws = {0.19f, 0.0f, 0.0f, 0.0f};  // k=1, a=0, b=0, interval
+    c.agent.raiseDblClick(1);
+    ASSERT_FALSE(c.agent.log.isEmpty());
+    EXPECT_TRUE(c.agent.log.first().startsWith(QStringLiteral("moveTo:")));
+
+    c.agent.log.clear();
+    c.fake.random.draws = {0.2f, 0.9f, 0.0f};  // k=2: animation "wave", interval 1 s
+    c.agent.raiseDblClick(1);
+    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("play:wave")}));
+    EXPECT_EQ(c.form.アニメーションタイマー().interval(), 1000);
+}
+
+TEST(Lifecycle, AHideFromOutsideSavesAndEndsButTheProgramsOwnHideDoesNot) {
+    Companion c;
+    c.load();
+    c.state.charX = 512;
+    c.state.charY = -20;
+    c.agent.raiseHide(3);  // our own hide, reported late
+    EXPECT_FALSE(c.fake.exit.ended);
+    c.state.hidingByProgram = 1;
+    c.agent.raiseHide(1);
+    EXPECT_FALSE(c.fake.exit.ended);
+    c.state.hidingByProgram = 0;
+    c.agent.raiseHide(1);
+    EXPECT_TRUE(c.fake.exit.ended);
+    EXPECT_EQ(c.setting("x"), QStringLiteral(" 512"));
+    EXPECT_EQ(c.setting("y"), QStringLiteral("-20"));
+}
+
+TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
+    Companion c;
+    c.load();
+    c.agent.current()->x = 300;
+    c.agent.current()->y = 200;
+    c.form.キャラクター交代_Click();
+    EXPECT_EQ(c.agent.log,
+              QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
+                           QStringLiteral("hide"), QStringLiteral("unload:d"),
+                           QStringLiteral("load:1.bin"), QStringLiteral("left:300"),
+                           QStringLiteral("top:200"), QStringLiteral("show")}));
+    EXPECT_FALSE(c.fake.exit.ended);  // the hide during the change is the program's own
+    EXPECT_EQ(c.state.hidingByProgram, 0);
+}
+
+TEST(Lifecycle, QuitSavesTheRememberedPositionNotWhereTheCharacterStands) {
+    Companion c;
+    c.state.charX = 100;
+    c.state.charY = 100;
+    c.load();
+    c.agent.current()->x = 900;  // dragged by the user since
+    c.form.おわり_Click();
+    EXPECT_TRUE(c.fake.exit.ended);
+    EXPECT_EQ(c.fake.settings.writes, QStringList({QStringLiteral("Agent/pos/x= 100"),
+                                                   QStringLiteral("Agent/pos/y= 100")}));
+    EXPECT_EQ(c.form.アニメーションタイマー().interval(), 0);
+}
+
+TEST(Lifecycle, VersionInformationOpensTheAboutBox) {
+    Companion c;
+    c.load();
+    c.form.バージョン情報_Click();
+    EXPECT_EQ(c.aboutShown, 1);
+}
+
+TEST(Scheduler, ShowAndHideAreNeverPlayedWhateverTheirCaseBlanksOrWidth) {
+    EXPECT_EQ(app::narrowLower(QStringLiteral("  ＳｈＯｗ ")), QStringLiteral("show"));
+    EXPECT_EQ(app::narrowLower(QStringLiteral("ＨＩＤＥ")), QStringLiteral("hide"));
+    EXPECT_EQ(app::narrowLower(QStringLiteral("　Hide　")), QStringLiteral("hide"));
+    EXPECT_EQ(app::narrowLower(QStringLiteral("ＧｅｔＡｔｔｅｎｔｉｏｎ")),
+              QStringLiteral("getattention"));
+    EXPECT_EQ(app::narrowLower(QStringLiteral("ｱﾆﾒ")), QStringLiteral("ｱﾆﾒ"));
+
+    Companion c;
+    c.load();
+    c.state.animNames = {QStringLiteral(" SHOW"), QStringLiteral("ｈｉｄｅ"),
+                         QStringLiteral("Ｗａｖｅ")};
+    c.script({0.0f, 0.4f, 0.9f});  // show, hide, then Wave
+    EXPECT_EQ(c.form.PickRandomAnimation(), QStringLiteral("wave"));
+    EXPECT_EQ(c.fake.random.used, 3 + 1);
+}
+
+TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
+    Companion c;
+    c.load();
+    c.state.animNames = {QStringLiteral("Show"), QStringLiteral("Hide")};
+    c.fake.random.draws = {/*roam*/ 0.5f, /*change*/ 0.0f, /*interval*/ 0.5f};
+    c.form.アニメーションタイマー_Timer();
+    EXPECT_EQ(c.agent.log, QStringList{QStringLiteral("stop")});
+    EXPECT_EQ(c.form.アニメーションタイマー().interval(), 4000);
+}
+
+TEST(Scheduler, IntervalsAreWholeSecondsFromOneToSeven) {
+    Companion c;
+    c.load();
+    c.state.animNames = {QStringLiteral("Wave")};
+    const float draws[] = {0.0f, 0.142f, 0.5f, 0.857f, 0.99999994f};
+    const int expected[] = {1000, 1000, 4000, 6000, 7000};
+    for (int i = 0; i < 5; ++i) {
+        c.fake.random.draws = {0.0f, 0.5f, 0.5f, draws[i]};  // pick, no roam, no change
+        c.form.アニメーションタイマー_Timer();
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
+        c.fake.random.draws = {0.0f, draws[i]};
+        c.form.アニメーション_Click();
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
+    }
+    EXPECT_EQ(c.agent.log.count(QStringLiteral("play:wave")), 10);
+}
+
+TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
+    Companion c;
+    c.load();
+    c.state.animNames = {QStringLiteral("Wave")};
+    c.fake.random.draws = {0.0f,  // pick Wave
+                           0.0f,  // roam: Int(0 × 70) = 0
+                           0.9f, 0.9f,  // a = 1, b = 1
+                           0.5f, 0.5f,  // x, y
+                           0.05f,       // change: Int(0.05 × 50) = 2
+                           0.0f};       // the new character's file
+    c.form.アニメーションタイマー_Timer();
+    // Target: x = Int(0.5 × 12288) + 1536 = 7680 twips = 512 px; y = 4608 + 1152 = 5760 = 384.
+    const int move = static_cast<int>(c.agent.log.indexOf(QStringLiteral("moveTo:512,384")));
+    const int unload = static_cast<int>(c.agent.log.indexOf(QStringLiteral("unload:d")));
+    ASSERT_GE(move, 0);
+    EXPECT_GT(unload, move);
+    EXPECT_DOUBLE_EQ(c.state.charX, 512);
+    EXPECT_DOUBLE_EQ(c.state.charY, 384);
+    EXPECT_TRUE(c.agent.log.endsWith(QStringLiteral("show")));
+    EXPECT_EQ(c.form.アニメーションタイマー().interval(), 7000);
+    // The four-second wait ran between the move and the change.
+    EXPECT_GE(c.fake.timers.now, 4000);
+}
+
+TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
+    Companion c;
+    c.load();
+    int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1;
+    for (float r : {0.0f, 0.25f, 0.5f, 0.99999994f}) {
+        c.agent.log.clear();
+        c.fake.random.draws = {0.5f, 0.5f, r, r};
+        c.form.MoveToRandomPlace();
+        minX = std::min<int>(minX, c.agent.current()->x);
+        maxX = std::max<int>(maxX, c.agent.current()->x);
+        minY = std::min<int>(minY, c.agent.current()->y);
+        maxY = std::max<int>(maxY, c.agent.current()->y);
+    }
+    EXPECT_EQ(minX, 102);
+    EXPECT_EQ(maxX, 922);
+    EXPECT_EQ(minY, 77);
+    EXPECT_EQ(maxY, 691);
+}
+
+TEST(Roaming, KeptCoordinatesStayAndNegativeOnesGoToTwentyPercent) {
+    Companion c;
+    c.load();
+    c.agent.current()->x = 40;
+    c.agent.current()->y = 30;
+    c.fake.random.draws = {0.0f, 0.0f};
+    c.form.MoveToRandomPlace();
+    EXPECT_EQ(c.agent.log.first(), QStringLiteral("moveTo:40,30"));
+    EXPECT_DOUBLE_EQ(c.state.charX, 40);  // still remembered after the wait
+
+    c.agent.log.clear();
+    c.agent.current()->x = -50;
+    c.agent.current()->y = -1;
+    c.fake.random.draws = {0.0f, 0.0f};
+    c.form.MoveToRandomPlace();
+    EXPECT_EQ(c.agent.log.first(), QStringLiteral("moveTo:205,154"));  // 3072 / 15, 2304 / 15
+}
+
+TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
+    Companion c;
+    c.load();
+    c.agent.current()->movesAtOnce = false;
+    c.state.animNames = {QStringLiteral("Wave")};
+    bool nested = false;
+    c.fake.events.onPump = [&](int) {
+        if (!nested && c.fake.timers.now >= 2000) {
+            nested = true;
+            c.agent.current()->x = 700;  // the glide arrives during the wait
+            c.fake.random.draws = {0.5f, 0.0f, 0.0f};  // a menu animation, interval 1 s
+            c.form.アニメーション_Click();
+        }
+    };
+    c.fake.random.draws = {0.0f, 0.0f};
+    c.form.移動_Click();
+    EXPECT_TRUE(nested);
+    EXPECT_DOUBLE_EQ(c.state.charX, 700);
+    EXPECT_TRUE(c.agent.log.contains(QStringLiteral("play:wave")));
+    // The nested command armed the timer; 移動 arms it once more at its end.
+    const auto history = c.timerHistory();
+    ASSERT_GE(history.size(), 3u);
+    EXPECT_GT(history.back(), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
