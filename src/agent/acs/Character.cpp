@@ -132,6 +132,7 @@ std::shared_ptr<const ImageData> Character::image(std::size_t index) const {
     for (const auto& entry : cache) {
         total += entry.image->pixels.size();
     }
+    // The newest image stays even when it alone is over the budget: frames often repeat it.
     while (total > kImageCacheBytes && !cache.empty()) {
         const auto oldest = std::min_element(cache.begin(), cache.end(), [](auto& a, auto& b) {
             return a.used < b.used;
@@ -171,8 +172,15 @@ std::shared_ptr<const ComposedFrame> Character::composeFrame(std::size_t animInd
     if (animIndex < d->animations.size() && frameIndex < d->animations[animIndex].frames.size()) {
         frame = &d->animations[animIndex].frames[frameIndex];
     }
-    std::vector<std::shared_ptr<const ImageData>> keep;  // holds images while composing
-    std::vector<Layer> layers;
+    // Layers are painted one at a time (last first), so that only one decoded image at a
+    // time has to be held, whatever the number of layers.
+    auto composed = std::make_shared<ComposedFrame>(
+        composeLayers(d->info.width, d->info.height, d->info.palette, d->info.transparentIndex, {}));
+    const auto paint = [&](std::size_t imageIndex, int x, int y) {
+        const auto img = image(imageIndex);
+        const Layer layer{img.get(), x, y};
+        paintLayers(*composed, d->info.palette, d->info.transparentIndex, {&layer, 1});
+    };
     if (frame) {
         const MouthOverlay* overlay = nullptr;
         if (mouth != kNoMouth) {
@@ -183,19 +191,15 @@ std::shared_ptr<const ComposedFrame> Character::composeFrame(std::size_t animInd
                 }
             }
         }
-        if (overlay) {
-            keep.push_back(image(overlay->image));
-            layers.push_back({keep.back().get(), overlay->x, overlay->y});
-        }
-        for (std::size_t i = (overlay && overlay->replace) ? 1 : 0; i < frame->images.size();
-             ++i) {
+        const std::size_t first = (overlay && overlay->replace) ? 1 : 0;
+        for (std::size_t i = frame->images.size(); i-- > first;) {
             const FrameImage& fi = frame->images[i];
-            keep.push_back(image(fi.image));
-            layers.push_back({keep.back().get(), fi.x, fi.y});
+            paint(fi.image, fi.x, fi.y);
+        }
+        if (overlay) {
+            paint(overlay->image, overlay->x, overlay->y);
         }
     }
-    auto composed = std::make_shared<const ComposedFrame>(composeLayers(
-        d->info.width, d->info.height, d->info.palette, d->info.transparentIndex, layers));
 
     std::lock_guard lock(d->mutex);
     auto& cache = d->frameCache;

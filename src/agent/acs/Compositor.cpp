@@ -13,6 +13,14 @@ ComposedFrame composeLayers(std::uint16_t width, std::uint16_t height,
     const std::size_t pixels = std::size_t{width} * height;
     out.rgba.assign(pixels * 4, 0);
     out.mask.assign(pixels, 0);
+    paintLayers(out, palette, transparentIndex, layers);
+    return out;
+}
+
+void paintLayers(ComposedFrame& out, std::span<const Rgb> palette, std::uint8_t transparentIndex,
+                 std::span<const Layer> layers) {
+    const std::uint16_t width = out.width;
+    const std::uint16_t height = out.height;
 
     // Colour lookup per index; indexes beyond the palette and the transparent index are
     // marked so that they leave the canvas as it is.
@@ -64,7 +72,6 @@ ComposedFrame composeLayers(std::uint16_t width, std::uint16_t height,
             }
         }
     }
-    return out;
 }
 
 }  // namespace acs

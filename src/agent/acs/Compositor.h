@@ -25,4 +25,9 @@ ComposedFrame composeLayers(std::uint16_t width, std::uint16_t height,
                             std::span<const Rgb> palette, std::uint8_t transparentIndex,
                             std::span<const Layer> layers);
 
+// Paints `layers` (the last one first) onto an existing canvas made by composeLayers, with
+// the same rules.
+void paintLayers(ComposedFrame& canvas, std::span<const Rgb> palette,
+                 std::uint8_t transparentIndex, std::span<const Layer> layers);
+
 }  // namespace acs

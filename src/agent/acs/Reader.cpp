@@ -20,6 +20,7 @@ constexpr std::uint16_t kMaxFrameSide = 4096;
 constexpr std::uint64_t kMaxAnimations = 65536;
 constexpr std::uint64_t kMaxImages = 1u << 20;
 constexpr std::uint64_t kMaxSounds = 65536;
+constexpr std::uint64_t kMaxExpansion = 1100;
 
 struct Locator {
     std::uint64_t offset = 0;
@@ -446,6 +447,14 @@ bool Loader::parseImageRecord(const Locator& loc, ImageInfo& img, Error& err) {
         r.failAt(ErrorCode::LimitExceeded, loc.offset + 1,
                  "image of " + std::to_string(img.width) + "x" + std::to_string(img.height) +
                      " exceeds 16 MiB");
+    }
+    // A token of at most 31 bits expands to at most 4,096 bytes, so a stream much shorter than
+    // expected/1,057 cannot be valid; refusing it here bounds the work of drawing broken images.
+    if (r.ok() && img.compressed &&
+        expected > std::uint64_t{img.pixelSize} * kMaxExpansion + kMaxExpansion) {
+        r.failAt(ErrorCode::SizeMismatch, dataAt,
+                 std::to_string(img.pixelSize) + " compressed bytes cannot hold a " +
+                     std::to_string(img.width) + "x" + std::to_string(img.height) + " image");
     }
     if (r.ok() && !img.compressed && img.pixelSize != expected) {
         r.failAt(ErrorCode::SizeMismatch, dataAt,

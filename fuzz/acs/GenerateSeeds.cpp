@@ -1,0 +1,61 @@
+// Writes the seed corpus: small characters made by our own writer, each under 4 KB.
+// Usage: acs_generate_seeds OUTPUT_FOLDER
+
+#include "Fixture.h"
+
+#include "agent/acs/Decompressor.h"
+#include "agent/acs/Writer.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+bool save(const std::string& folder, const std::string& name,
+          const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: acs_generate_seeds OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    using acs::test::smallCharacter;
+    bool ok = save(folder, "small.acs", acs::writeCharacterUnchecked(smallCharacter()));
+
+    acs::CharacterData plain = smallCharacter();
+    plain.info.voice.reset();
+    plain.info.balloon.reset();
+    plain.info.trayIcon.reset();
+    plain.info.localized.resize(1);
+    ok = ok && save(folder, "plain.acs", acs::writeCharacterUnchecked(plain));
+
+    // Overlay region data, a type-1 exit chain and a 0-duration self-branch.
+    acs::CharacterData rich = smallCharacter();
+    rich.animations[1].frames[0].overlays[0].region = std::vector<std::uint8_t>(40, 3);
+    acs::Frame blank;
+    blank.branches = {{2, 91}};
+    blank.exitValue = acs::kExitNextFrame;
+    rich.animations[0].frames.push_back(blank);
+    rich.images.push_back(acs::test::solidImage(7, 3, 2));  // width not a multiple of 4
+    rich.images.back().region = acs::buildRegion(rich.images.back(), 0);
+    ok = ok && save(folder, "rich.acs", acs::writeCharacterUnchecked(rich));
+
+    // Broken on purpose: lenient mode has to work around these.
+    acs::CharacterData dangling = smallCharacter();
+    dangling.animations[0].frames[0].branches[0].frame = 9;
+    dangling.animations[0].frames[1].images[0].image = 77;
+    dangling.info.states[0].animations.push_back("GONE");
+    ok = ok && save(folder, "dangling.acs", acs::writeCharacterUnchecked(dangling));
+
+    const auto region = acs::buildRegion(acs::test::solidImage(5, 5, 1), 0);
+    ok = ok && save(folder, "region.lz", acs::compress(region));
+    return ok ? 0 : 1;
+}
