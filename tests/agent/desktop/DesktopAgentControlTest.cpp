@@ -1,0 +1,179 @@
+#include "TestCharacter.h"
+
+#include "agent/desktop/DesktopAgentControl.h"
+#include "agent/desktop/DesktopCharacter.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using desktop::DesktopAgentControl;
+using desktop::DesktopCharacter;
+
+namespace {
+
+class DesktopAgentControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_path = desktoptest::writeCharacter(desktoptest::makeCharacterData(), m_dir.path(),
+                                             QStringLiteral("1.bin"));
+        DesktopAgentControl::Config config;
+        config.playback.idle = false;
+        config.sound = false;
+        m_control = std::make_unique<DesktopAgentControl>(config);
+        m_control->setClickHandler([this](const QString& id, std::int16_t b, std::int16_t s,
+                                          std::int16_t x, std::int16_t y) {
+            events << QStringLiteral("click %1 %2 %3 %4,%5").arg(id).arg(b).arg(s).arg(x).arg(y);
+        });
+        m_control->setDblClickHandler([this](const QString& id, std::int16_t b, std::int16_t,
+                                             std::int16_t, std::int16_t) {
+            events << QStringLiteral("dbl %1 %2").arg(id).arg(b);
+        });
+        m_control->setHideHandler([this](const QString& id, std::int16_t cause) {
+            events << QStringLiteral("hide %1 %2").arg(id).arg(cause);
+        });
+    }
+
+    DesktopCharacter* loadShown() {
+        QString error;
+        EXPECT_TRUE(m_control->load(QStringLiteral("d"), m_path, &error)) << error.toStdString();
+        DesktopCharacter* c = m_control->desktopCharacter(QStringLiteral("d"));
+        if (c == nullptr) return nullptr;
+        c->setLeft(100);
+        c->setTop(50);
+        c->show();
+        EXPECT_TRUE(QTest::qWaitFor([c] { return !c->player().busy(); }, 2000));
+        EXPECT_TRUE(c->window()->isVisible());
+        return c;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<DesktopAgentControl> m_control;
+    QStringList events;
+};
+
+}  // namespace
+
+TEST_F(DesktopAgentControlTest, LoadsACharacterWithItsNamesInDirectoryOrder) {
+    QString error;
+    ASSERT_TRUE(m_control->load(QStringLiteral("d"), m_path, &error));
+    app::AgentCharacter* c = m_control->character(QStringLiteral("d"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->animationNames(),
+              QStringList({"Show", "Hide", "RestPose", "Wave", "Empty", "Loop"}));
+    EXPECT_EQ(m_control->character(QStringLiteral("x")), nullptr);
+}
+
+TEST_F(DesktopAgentControlTest, LoadFailureIsAOneLineReason) {
+    QFile garbage(m_dir.filePath(QStringLiteral("garbage.bin")));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\xC3\xAB\xCD\xAB this is no character at all, only its signature");
+    garbage.close();
+    QFile empty(m_dir.filePath(QStringLiteral("empty.bin")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const QString paths[] = {m_dir.filePath(QStringLiteral("missing.bin")), garbage.fileName(),
+                             empty.fileName(), m_dir.path()};
+    for (const QString& path : paths) {
+        QString error;
+        EXPECT_FALSE(m_control->load(QStringLiteral("d"), path, &error)) << path.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << path.toStdString();
+        EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << error.toStdString();
+        EXPECT_EQ(m_control->character(QStringLiteral("d")), nullptr);
+    }
+    // An ID already in use is refused; the first character stays.
+    ASSERT_TRUE(m_control->load(QStringLiteral("d"), m_path, nullptr));
+    QString error;
+    EXPECT_FALSE(m_control->load(QStringLiteral("d"), m_path, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedToItsFrameAndPlacedAtOnce) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->window()->pos(), QPoint(100, 50));
+    const auto shown = c->model().composeFrame(0, 0);  // Show's only frame
+    EXPECT_TRUE(c->window()->mask().intersected(c->window()->rect()) ==
+                desktop::opaqueRegion(*shown));
+    c->setLeft(-20);
+    EXPECT_EQ(c->window()->pos(), QPoint(-20, 50));
+    EXPECT_EQ(c->left(), -20);
+    // Nothing plays and idling is off: no timer may run.
+    EXPECT_FALSE(c->timerActive());
+}
+
+TEST_F(DesktopAgentControlTest, MoveToGlidesToTheTarget) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    c->moveTo(160, 90);
+    EXPECT_TRUE(QTest::qWaitFor([c] { return c->left() == 160 && c->top() == 90; }, 3000));
+    EXPECT_EQ(c->window()->pos(), QPoint(160, 90));
+}
+
+TEST_F(DesktopAgentControlTest, MouseEventsReachTheHandlersFromTheEventLoop) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    QTest::mouseClick(c->window(), Qt::RightButton, Qt::ShiftModifier, QPoint(2, 2));
+    EXPECT_TRUE(events.isEmpty());  // posted, not raised inside the input handler
+    QTest::mouseDClick(c->window()->windowHandle(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return events.size() >= 3; }, 1000));
+    EXPECT_EQ(events, QStringList({"click d 2 1 102,52", "click d 1 0 102,52", "dbl d 1"}));
+}
+
+TEST_F(DesktopAgentControlTest, HideRequestRaisesProgramCauseOnlyWhileLoaded) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    c->hide();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 2000));
+    EXPECT_EQ(events, QStringList({"hide d 3"}));
+    EXPECT_FALSE(c->window()->isVisible());
+
+    // The program's usual change of character: hide, then unload straight away.
+    events.clear();
+    c->show();
+    EXPECT_TRUE(QTest::qWaitFor([c] { return c->window()->isVisible(); }, 2000));
+    c->hide();
+    m_control->unload(QStringLiteral("d"));
+    QTest::qWait(300);
+    EXPECT_TRUE(events.isEmpty());
+}
+
+TEST_F(DesktopAgentControlTest, UnloadCancelsEverythingAtOnce) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    c->play(QStringLiteral("loop"));  // never ends by itself
+    c->moveTo(400, 300);
+    QPointer<desktop::CharacterWindow> window = c->window();
+    QTest::mouseClick(window, Qt::RightButton, {}, QPoint(2, 2));  // event already posted
+    m_control->unload(QStringLiteral("d"));
+    EXPECT_EQ(m_control->character(QStringLiteral("d")), nullptr);
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+
+    // A new character under the same ID must not receive the old one's event either.
+    ASSERT_TRUE(m_control->load(QStringLiteral("d"), m_path, nullptr));
+    QTest::qWait(300);
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(DesktopAgentControlTest, ClosingTheWindowFromOutsideHidesWithUserCause) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    c->play(QStringLiteral("Loop"));
+    c->window()->close();
+    EXPECT_FALSE(c->window()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 1000));
+    EXPECT_EQ(events, QStringList({"hide d 1"}));
+
+    events.clear();
+    c->show();
+    EXPECT_TRUE(QTest::qWaitFor([c] { return c->window()->isVisible(); }, 2000));
+    c->hideByUser();  // the tray icon's menu
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 2000));
+    EXPECT_EQ(events, QStringList({"hide d 1"}));
+}

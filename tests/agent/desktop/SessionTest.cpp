@@ -1,0 +1,52 @@
+#include "agent/desktop/Session.h"
+#include "agent/desktop/Texts.h"
+
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void setOrUnset(const char* name, const char* value) {
+    if (value == nullptr) {
+        qunsetenv(name);
+    } else {
+        qputenv(name, value);
+    }
+}
+
+}  // namespace
+
+TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
+    struct Case {
+        const char* wayland;
+        const char* display;
+        const char* platform;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"wayland-0", ":0", nullptr, "xcb"},
+        {"wayland-0", nullptr, nullptr, nullptr},  // no X server to go to
+        {nullptr, ":0", nullptr, nullptr},        // plain X11 session
+        {"wayland-0", ":0", "wayland", "wayland"},  // the user's choice stands
+        {"wayland-0", "", nullptr, nullptr},
+    };
+    const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+    for (const Case& c : cases) {
+        setOrUnset("WAYLAND_DISPLAY", c.wayland);
+        setOrUnset("DISPLAY", c.display);
+        setOrUnset("QT_QPA_PLATFORM", c.platform);
+        desktop::preferXWayland();
+        const QByteArray got = qgetenv("QT_QPA_PLATFORM");
+        if (c.expected == nullptr) {
+            EXPECT_TRUE(got.isEmpty()) << c.wayland << " " << (c.display ? c.display : "-");
+        } else {
+            EXPECT_EQ(got, QByteArray(c.expected));
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", saved);
+    // The tests run on the offscreen platform, where a window can be placed.
+    EXPECT_TRUE(desktop::unsupportedSessionReason().isEmpty());
+}
+
+TEST(Texts, HideMenuItem) { EXPECT_STREQ(desktop::texts::kHideMenuItem, "隠す"); }
