@@ -1,0 +1,295 @@
+// Our own character as the build compiled it: it must load in strict mode, name what it
+// should, and every animation must find its way back to the rest pose the way the player
+// walks exits.
+
+#include "Sounds.h"
+
+#include "agent/acs/Character.h"
+
+#ifdef PORUKANE_HAVE_WAVE_DECODER
+#include "agent/desktop/WaveSound.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const acs::LoadResult& loaded()
+{
+    static const acs::LoadResult result = [] {
+        std::ifstream in(PORUKANE_CHARACTER_FILE, std::ios::binary);
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        return acs::loadCharacter(std::move(bytes), acs::Mode::Strict);
+    }();
+    return result;
+}
+
+const acs::Character& character()
+{
+    return *loaded().character;
+}
+
+std::size_t index(const std::string& name)
+{
+    return character().findAnimation(name).value();
+}
+
+const std::vector<std::uint8_t>& pixels(std::size_t animation, std::size_t frame)
+{
+    return character().composeFrame(animation, frame)->rgba;
+}
+
+const std::vector<std::uint8_t>& restPose()
+{
+    static const std::vector<std::uint8_t> rest = pixels(index("RestPose"), 0);
+    return rest;
+}
+
+struct WalkEnd {
+    std::size_t displayed = 0;
+    bool clean = false;  // ended by an end value or past the last frame, not by a loop guard
+};
+
+// The player's exit walk: exits only, branches ignored, -1 ends it, -2 goes on to the next
+// frame; a frame already visited or past the end stops it.
+WalkEnd exitWalk(const acs::Animation& a, std::size_t from)
+{
+    std::set<std::size_t> visited{from};
+    WalkEnd end{from, false};
+    std::size_t k = from;
+    for (;;) {
+        const int v = a.frames[k].exitValue;
+        if (v == acs::kExitEnd) {
+            end.clean = true;
+            return end;
+        }
+        const std::size_t next = v >= 0 ? static_cast<std::size_t>(v) : k + 1;
+        if (next >= a.frames.size()) {
+            end.clean = true;
+            return end;
+        }
+        if (!visited.insert(next).second)
+            return end;
+        k = next;
+        if (a.frames[k].duration > 0)
+            end.displayed = k;
+    }
+}
+
+bool isEmpty(const acs::Animation& a, std::size_t frame)
+{
+    return a.frames[frame].images.empty();
+}
+
+TEST(Character, LoadsInStrictModeWithoutWarnings)
+{
+    ASSERT_TRUE(loaded().ok()) << loaded().error.message();
+    EXPECT_TRUE(loaded().warnings.empty()) << loaded().warnings.front();
+    EXPECT_EQ(character().width(), 128);
+    EXPECT_EQ(character().height(), 128);
+}
+
+TEST(Character, IsNamedInJapaneseAndEnglish)
+{
+    ASSERT_TRUE(loaded().ok());
+    struct Case {
+        std::uint16_t langId;
+        const char* name;
+    };
+    for (const Case c : {Case{0x0411, "もちまる"}, Case{0x0409, "Mochimaru"}}) {
+        const auto& list = character().info().localized;
+        const auto it = std::find_if(list.begin(), list.end(),
+                                     [&](const acs::LocalizedInfo& l) { return l.langId == c.langId; });
+        ASSERT_NE(it, list.end()) << c.langId;
+        EXPECT_EQ(it->name, c.name);
+        EXPECT_FALSE(it->description.empty());
+    }
+    EXPECT_EQ(character().preferredLocalizedInfo()->name, "もちまる");
+}
+
+TEST(Character, HasTheStandardAnimations)
+{
+    ASSERT_TRUE(loaded().ok());
+    for (const char* name :
+         {"RestPose", "Show", "Hide", "Greet", "Wave", "Blink", "Acknowledge", "Alert",
+          "Congratulate", "Confused", "Decline", "Explain", "GetAttention", "GestureLeft",
+          "GestureRight", "GestureUp", "GestureDown", "LookLeft", "LookRight", "LookUp",
+          "LookDown", "MoveLeft", "MoveRight", "MoveUp", "MoveDown", "Pleased", "Sad",
+          "Surprised", "Think", "Process", "Search", "Idle1_1", "Idle2_1", "Idle3_1", "Speak"})
+        EXPECT_TRUE(character().findAnimation(name)) << name;
+    EXPECT_GE(character().animations().size(), 30u);
+}
+
+TEST(Character, FillsEveryStateWithExistingAnimations)
+{
+    ASSERT_TRUE(loaded().ok());
+    for (const char* name :
+         {"SHOWING", "HIDING", "SPEAKING", "MOVINGLEFT", "MOVINGRIGHT", "MOVINGUP", "MOVINGDOWN",
+          "GESTURINGLEFT", "GESTURINGRIGHT", "GESTURINGUP", "GESTURINGDOWN", "IDLINGLEVEL1",
+          "IDLINGLEVEL2", "IDLINGLEVEL3", "LISTENING", "HEARING"}) {
+        const acs::State* state = character().findState(name);
+        ASSERT_NE(state, nullptr) << name;
+        EXPECT_FALSE(state->animations.empty()) << name;
+        EXPECT_EQ(state->animationIndices.size(), state->animations.size()) << name;
+    }
+}
+
+TEST(Character, EveryFrameComposesWithCleanEdges)
+{
+    ASSERT_TRUE(loaded().ok());
+    const auto& animations = character().animations();
+    for (std::size_t a = 0; a < animations.size(); ++a)
+        for (std::size_t f = 0; f < animations[a].frames.size(); ++f) {
+            const auto frame = character().composeFrame(a, f);
+            ASSERT_NE(frame, nullptr);
+            ASSERT_EQ(frame->rgba.size(), 128u * 128u * 4u);
+            std::size_t opaque = 0;
+            for (std::size_t p = 0; p < frame->mask.size(); ++p) {
+                if (!frame->mask[p])
+                    continue;
+                ++opaque;
+                // The transparent colour (magenta) must never be drawn, not even at an edge.
+                const std::uint8_t* px = &frame->rgba[p * 4];
+                EXPECT_FALSE(px[0] == 255 && px[1] == 0 && px[2] == 255) << animations[a].name;
+            }
+            if (!isEmpty(animations[a], f)) {
+                EXPECT_GT(opaque, 100u) << animations[a].name << " frame " << f;
+            }
+        }
+}
+
+// Cut short on any frame it shows, an animation walks its exit back to the rest pose (Hide:
+// to nothing at all) without running into a loop guard.
+TEST(Character, EveryShownFrameExitsToTheRestPose)
+{
+    ASSERT_TRUE(loaded().ok());
+    for (const acs::Animation& a : character().animations()) {
+        const std::size_t ai = index(a.name);
+        for (std::size_t f = 0; f < a.frames.size(); ++f) {
+            if (a.frames[f].duration == 0)
+                continue;
+            const WalkEnd end = exitWalk(a, f);
+            EXPECT_TRUE(end.clean) << a.name << " frame " << f;
+            if (a.name == "Hide") {
+                EXPECT_TRUE(isEmpty(a, end.displayed)) << "frame " << f;
+            } else {
+                EXPECT_EQ(pixels(ai, end.displayed), restPose())
+                    << a.name << " frame " << f << " ends on " << end.displayed;
+            }
+        }
+    }
+}
+
+// Played to its end (no branch taken) and then paid off, every animation stands at rest.
+TEST(Character, EveryAnimationRunToItsEndComesBackToRest)
+{
+    ASSERT_TRUE(loaded().ok());
+    for (const acs::Animation& a : character().animations()) {
+        std::size_t displayed = 0;
+        for (std::size_t f = 0; f < a.frames.size(); ++f)
+            if (a.frames[f].duration > 0)
+                displayed = f;
+        if (a.transition == 1)
+            displayed = exitWalk(a, displayed).displayed;
+        if (a.name == "Hide") {
+            EXPECT_TRUE(isEmpty(a, displayed));
+        } else {
+            EXPECT_EQ(pixels(index(a.name), displayed), restPose()) << a.name;
+        }
+    }
+}
+
+TEST(Character, IsBuiltLikeARealCharacter)
+{
+    ASSERT_TRUE(loaded().ok());
+    const auto& rest = character().animations()[index("RestPose")].frames[0].images;
+    ASSERT_GE(rest.size(), 3u);
+    // Blink lays a patch over the very body image the rest pose uses.
+    bool patched = false;
+    for (const acs::Frame& f : character().animations()[index("Blink")].frames)
+        patched |= f.images.size() >= 2 && f.images.back().image == rest.back().image &&
+                   f.images != rest;
+    EXPECT_TRUE(patched);
+    // Looping work animations: a branch back to an earlier frame that is not taken for sure.
+    for (const char* name : {"Process", "Search", "Idle3_1"}) {
+        const auto& frames = character().animations()[index(name)].frames;
+        bool loops = false;
+        for (std::size_t f = 0; f < frames.size(); ++f)
+            for (const acs::Branch& b : frames[f].branches)
+                loops |= b.frame < f && b.percent > 0 && b.percent < 100;
+        EXPECT_TRUE(loops) << name;
+    }
+    bool zeroTimeSound = false;
+    bool emptyShownFrame = false;
+    std::set<std::uint16_t> soundsUsed;
+    for (const acs::Animation& a : character().animations())
+        for (const acs::Frame& f : a.frames) {
+            zeroTimeSound |= f.duration == 0 && f.sound != acs::kNoSound;
+            emptyShownFrame |= f.duration > 0 && f.images.empty();
+            if (f.sound != acs::kNoSound)
+                soundsUsed.insert(f.sound);
+        }
+    EXPECT_TRUE(zeroTimeSound);
+    EXPECT_TRUE(emptyShownFrame);
+    EXPECT_EQ(soundsUsed.size(), character().sounds().size());
+
+    std::set<std::uint16_t> formats;
+    for (const acs::SoundInfo& s : character().sounds()) {
+        EXPECT_TRUE(s.playable);
+        formats.insert(s.formatTag);
+    }
+    EXPECT_EQ(formats, (std::set<std::uint16_t>{1, 2}));
+}
+
+#ifdef PORUKANE_HAVE_WAVE_DECODER
+// Our ADPCM encoder, decoded by the player: signal-to-noise over the true length, for signals
+// shorter than a block, exactly one block, one sample more, and loud or silent ones.
+TEST(CharacterSounds, AdpcmDecodesCloseToTheSource)
+{
+    struct Case {
+        const char* what;
+        mascot::Samples samples;
+        double minSnrDb;
+    };
+    mascot::Samples square(1200);
+    for (std::size_t i = 0; i < square.size(); ++i)
+        square[i] = (i / 40) % 2 ? 32767 : -32768;
+    mascot::Samples sine(501);
+    for (std::size_t i = 0; i < sine.size(); ++i)
+        sine[i] = static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 0.05)));
+    const Case cases[] = {
+        {"chime", mascot::chimeSound(), 20.0},
+        {"boing", mascot::boingSound(), 20.0},
+        {"short", mascot::Samples(sine.begin(), sine.begin() + 37), 15.0},
+        {"one block", mascot::Samples(sine.begin(), sine.begin() + 500), 20.0},
+        {"one block and a sample", sine, 20.0},
+        {"full-scale square", square, 10.0},
+    };
+    for (const Case& c : cases) {
+        const auto wave = mascot::adpcmWave(c.samples);
+        std::string error;
+        const auto pcm = desktop::decodeWave(wave, &error);
+        ASSERT_TRUE(pcm) << c.what << ": " << error;
+        EXPECT_EQ(pcm->sampleRate, 22050u);
+        ASSERT_GE(pcm->samples.size(), c.samples.size()) << c.what;
+        double signal = 1.0;
+        double noise = 1.0;
+        for (std::size_t i = 0; i < c.samples.size(); ++i) {
+            const double s = c.samples[i];
+            const double d = s - pcm->samples[i];
+            signal += s * s;
+            noise += d * d;
+        }
+        EXPECT_GT(10.0 * std::log10(signal / noise), c.minSnrDb) << c.what;
+    }
+}
+#endif
+
+}  // namespace
