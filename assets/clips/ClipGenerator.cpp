@@ -186,7 +186,9 @@ void drawSheet(QPainter& p, double w, double h) {
     sheet.lineTo(r, b);
     sheet.lineTo(l, b);
     sheet.closeSubpath();
-    p.setPen(QPen(kPaperEdge, 1.1));
+    // Darker than the edge of the sheets in the folders, so a flying sheet stands out on a
+    // light dialog.
+    p.setPen(QPen(kRingDark, 1.1));
     p.setBrush(vertical(t, b, kPaper, kPaperShade));
     p.drawPath(sheet);
     QPainterPath corner;
