@@ -74,6 +74,10 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
             qWarning("drive search failed: %s", error.what());
             m_services.feedback.setBusyCursor(false);
             backToSelecting();
+        } catch (...) {
+            qWarning("drive search failed");
+            m_services.feedback.setBusyCursor(false);
+            backToSelecting();
         }
     });
 

@@ -16,12 +16,23 @@ qsizetype FindFiles(const QString& folder, const QString& pattern, bool recurse,
     return static_cast<qsizetype>(foundFiles.size());
 }
 
+// The walk speaks UTF-8 to the wide-character file functions on Windows; elsewhere paths are
+// the bytes the file system stores, read in the locale's encoding.
 QString displayPath(const std::string& raw) {
-    return QFile::decodeName(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())));
+    const QByteArray bytes(raw.data(), static_cast<qsizetype>(raw.size()));
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(bytes);
+#else
+    return QFile::decodeName(bytes);
+#endif
 }
 
 std::string rawPath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
     return QFile::encodeName(path).toStdString();
+#endif
 }
 
 }  // namespace app
