@@ -62,7 +62,6 @@ private:
         const Route route =
             routes.value(path, Route{status(404, "Not Found", "no such file"), false});
         socket->write(route.response);
-        socket->flush();
         if (!route.stall) {
             socket->disconnectFromHost();
         }
