@@ -474,6 +474,26 @@ void drawEffect(QPainter& p, Effect effect)
     }
 }
 
+QImage trayIcon()
+{
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setPen(QColor(0, 0, 0));
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(QRect(1, 5, 13, 10));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 128, 0));
+    p.drawEllipse(QRect(8, 0, 4, 6));
+    p.setPen(QColor(128, 128, 0));
+    p.drawLine(8, 4, 8, 5);
+    p.setPen(QColor(0, 0, 0));
+    p.drawPoint(5, 9);
+    p.drawPoint(10, 9);
+    p.end();
+    return icon;
+}
+
 void drawWhole(QPainter& p, const Pose& pose)
 {
     drawBody(p, pose.body);

@@ -5,6 +5,7 @@
 
 #include "Pose.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPointF>
 #include <QTransform>
@@ -28,6 +29,10 @@ void drawMouth(QPainter& p, Mouth mouth);
 void drawArm(QPainter& p, Arm arm, bool left);
 void drawLeaf(QPainter& p, Leaf leaf);
 void drawEffect(QPainter& p, Effect effect);
+
+// The 16 × 16 taskbar icon: a plain, unantialiased mochi in the 16 standard colours the
+// icon is stored with, so nothing is lost on the way.
+QImage trayIcon();
 
 // Everything of a pose at once (used for the scaled Show/Hide pictures).
 void drawWhole(QPainter& p, const Pose& pose);

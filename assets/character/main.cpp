@@ -104,6 +104,11 @@ int run(const QString& outDir)
         soundList.append(name);
     }
 
+    if (!trayIcon().save(dir.filePath("icon.png"), "PNG")) {
+        std::fprintf(stderr, "cannot write the tray icon\n");
+        return 1;
+    }
+
     QJsonArray paletteList;
     for (QRgb c : palette.colors())
         paletteList.append(QJsonArray{qRed(c), qGreen(c), qBlue(c)});
@@ -124,6 +129,7 @@ int run(const QString& outDir)
         {"guid", "{6d6f6368-696d-6172-7500-706f72756b61}"},
         {"names", QJsonObject{{"0x0411", names(kNameJa, kDescriptionJa)},
                               {"0x0409", names(kNameEn, kDescriptionEn)}}},
+        {"trayIcon", "icon.png"},
         {"states", stateMap},
         {"images", imageList},
         {"sounds", soundList},

@@ -94,6 +94,7 @@ TEST(Character, LoadsInStrictModeWithoutWarnings)
     EXPECT_TRUE(loaded().warnings.empty()) << loaded().warnings.front();
     EXPECT_EQ(character().width(), 128);
     EXPECT_EQ(character().height(), 128);
+    EXPECT_TRUE(character().info().trayIcon);
 }
 
 TEST(Character, IsNamedInJapaneseAndEnglish)
