@@ -48,6 +48,20 @@ void DownloadForm::arrange(const QList<QWidget*>& top) {
     buttons->addWidget(dl);
     buttons->addWidget(キャンセル);
     column->addLayout(buttons);
+
+    // Keyboard order follows the layout: the form's own controls, then `dl`, then
+    // `キャンセル`; the first of them has the focus when the form opens.
+    QList<QWidget*> chain;
+    for (QWidget* widget : top) {
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            chain.append(widget);
+        }
+    }
+    chain << dl << キャンセル;
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        setTabOrder(chain[i - 1], chain[i]);
+    }
+    chain.first()->setFocus();
 }
 
 void DownloadForm::キャンセル_Click() { unload(); }
