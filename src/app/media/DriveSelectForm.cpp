@@ -22,7 +22,9 @@ namespace app {
 
 namespace {
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // ＭＳ Ｐゴシック exists only on Japanese Windows; elsewhere the proportional Gothic faces
 // that ship with the system stand in, and Qt's own fallback covers the rest.
@@ -36,7 +38,9 @@ QFont gothic(double points) {
     return font;
 }
 
-QString binName(int number) { return QString::number(number) + QStringLiteral(".bin"); }
+QString binName(int number) {
+    return QString::number(number) + QStringLiteral(".bin");
+}
 
 }  // namespace
 
@@ -99,7 +103,9 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
 
 DriveSelectForm::~DriveSelectForm() = default;
 
-void DriveSelectForm::Form_Load() { m_services.feedback.beep(); }
+void DriveSelectForm::Form_Load() {
+    m_services.feedback.beep();
+}
 
 void DriveSelectForm::ok_Click() {
     if (m_state != State::Selecting) {
@@ -150,9 +156,9 @@ void DriveSelectForm::ok_Click() {
 
     m_state = State::Found;
     const auto count = static_cast<int>(qMin<std::size_t>(files.size(), 0x7fffffff));
-    m_services.messages.show(text(texts::kFoundHead) + formatNumber(count) +
-                                 text(texts::kFoundTail),
-                             MessageIcon::Information, MessageButtons::Ok);
+    m_services.messages.show(
+        text(texts::kFoundHead) + formatNumber(count) + text(texts::kFoundTail),
+        MessageIcon::Information, MessageButtons::Ok);
     if (copyAll(files)) {
         unload();
     } else {
@@ -211,8 +217,8 @@ bool DriveSelectForm::replaceCharacterFiles(const QString& staging, int count) {
         temp.close();
     }
     // Old files are moved aside rather than deleted, so any failure below can put them back.
-    const QStringList old = program.entryList({QStringLiteral("*.bin")},
-                                              QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList old =
+        program.entryList({QStringLiteral("*.bin")}, QDir::Files | QDir::Hidden | QDir::System);
     QStringList movedOld;
     int movedNew = 0;
     auto rollBack = [&] {

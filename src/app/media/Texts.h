@@ -5,7 +5,8 @@
 namespace app::texts {
 
 inline constexpr const char* kDriveFormCaption = "ドライブ選択";
-inline constexpr const char* kDrivePrompt = "office 2000 をインストールしたドライブを選択してください";
+inline constexpr const char* kDrivePrompt =
+    "office 2000 をインストールしたドライブを選択してください";
 inline constexpr const char* kOkCaption = "O   K";
 inline constexpr const char* kSearching = "検索中でーす。";
 inline constexpr const char* kCopying = "コピー中";

@@ -53,7 +53,9 @@ QString unescapeLabel(const QByteArray& name) {
     return QString::fromUtf8(out);
 }
 
-QString fromRaw(const QByteArray& path) { return QFile::decodeName(path); }
+QString fromRaw(const QByteArray& path) {
+    return QFile::decodeName(path);
+}
 
 QString downloadedCharactersFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -126,12 +128,13 @@ bool isUserDrive(const MountEntry& entry) {
     }
     // Memory, kernel-interface and packaging file systems hold nothing a user put there.
     static const QSet<QByteArray> pseudo = {
-        "proc",       "sysfs",     "tmpfs",      "devtmpfs",    "devpts",    "cgroup",
-        "cgroup2",    "securityfs", "debugfs",   "tracefs",     "pstore",    "bpf",
-        "configfs",   "fusectl",   "mqueue",     "hugetlbfs",   "autofs",    "binfmt_misc",
-        "efivarfs",   "rpc_pipefs", "nsfs",      "ramfs",       "squashfs",  "overlay",
-        "selinuxfs",  "nfsd",      "devfs",      "fuse.gvfsd-fuse", "fuse.portal",
-        "fuse.snapfuse", "fuse.lxcfs", "zram",   "ecryptfs_private"};
+        "proc",       "sysfs",   "tmpfs",           "devtmpfs",    "devpts",
+        "cgroup",     "cgroup2", "securityfs",      "debugfs",     "tracefs",
+        "pstore",     "bpf",     "configfs",        "fusectl",     "mqueue",
+        "hugetlbfs",  "autofs",  "binfmt_misc",     "efivarfs",    "rpc_pipefs",
+        "nsfs",       "ramfs",   "squashfs",        "overlay",     "selinuxfs",
+        "nfsd",       "devfs",   "fuse.gvfsd-fuse", "fuse.portal", "fuse.snapfuse",
+        "fuse.lxcfs", "zram",    "ecryptfs_private"};
     if (pseudo.contains(entry.fsType)) {
         return false;
     }
@@ -144,8 +147,7 @@ bool isUserDrive(const MountEntry& entry) {
 }
 
 QList<Drive> drivesFromMounts(const QList<MountEntry>& mounts,
-                              const QMap<QByteArray, QString>& labels,
-                              const QString& charsFolder) {
+                              const QMap<QByteArray, QString>& labels, const QString& charsFolder) {
     QList<Drive> drives;
     QList<QByteArray> points;
     for (const MountEntry& entry : mounts) {
@@ -167,7 +169,8 @@ QList<Drive> drivesFromMounts(const QList<MountEntry>& mounts,
         drives.append(drive);
     }
     if (!charsFolder.isEmpty()) {
-        drives.append(Drive{charsFolder, charsFolder, QString::fromUtf8(kDownloadedCharactersLabel)});
+        drives.append(
+            Drive{charsFolder, charsFolder, QString::fromUtf8(kDownloadedCharactersLabel)});
     }
     return drives;
 }
@@ -178,9 +181,9 @@ QList<Drive> SystemDriveList::drives() {
     for (const QFileInfo& info : QDir::drives()) {
         const QString letter = info.absolutePath().left(2).toLower();  // "c:"
         const QString name = QStorageInfo(info.absolutePath()).name();
-        drives.append(Drive{letter, letter + QLatin1Char('\\'),
-                            name.isEmpty() ? letter : letter + QStringLiteral(" [") + name +
-                                                          QLatin1Char(']')});
+        drives.append(Drive{
+            letter, letter + QLatin1Char('\\'),
+            name.isEmpty() ? letter : letter + QStringLiteral(" [") + name + QLatin1Char(']')});
     }
     return drives;
 #elif defined(Q_OS_LINUX)

@@ -43,7 +43,6 @@ bool isUserDrive(const MountEntry& entry);
 // mount hides the earlier). `labels` maps "major:minor" or a device path to a file-system
 // label. `charsFolder`, when not empty, is appended as the downloaded-characters entry.
 QList<Drive> drivesFromMounts(const QList<MountEntry>& mounts,
-                              const QMap<QByteArray, QString>& labels,
-                              const QString& charsFolder);
+                              const QMap<QByteArray, QString>& labels, const QString& charsFolder);
 
 }  // namespace platform

@@ -15,7 +15,8 @@ TEST(DriveList, OffersTheMountsAUserCallsDrivesWithTheirLabels) {
         "23 22 0:5 / /proc rw,nosuid shared:2 - proc proc rw\n"
         "24 22 0:21 / /run rw - tmpfs tmpfs rw,mode=755\n"
         "25 22 0:31 /@home /home rw shared:7 - btrfs /dev/sda2 rw\n"
-        "26 24 11:0 / /run/media/user/OFFICE2000 ro,nosuid shared:9 master:3 - iso9660 /dev/sr0 ro\n"
+        "26 24 11:0 / /run/media/user/OFFICE2000 ro,nosuid shared:9 master:3 - iso9660 /dev/sr0 "
+        "ro\n"
         "27 22 7:3 / /snap/core/123 ro - squashfs /dev/loop3 ro\n"
         "28 22 8:17 / /media/user/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
         "29 22 7:4 / /home/user/iso ro - udf /dev/loop4 ro\n"
@@ -34,15 +35,16 @@ TEST(DriveList, OffersTheMountsAUserCallsDrivesWithTheirLabels) {
         EXPECT_EQ(drive.root, drive.designation);
         seen.append(drive.designation + QLatin1Char('=') + drive.label);
     }
-    EXPECT_EQ(seen, (QStringList{
-                        QStringLiteral("/=/"),
-                        QStringLiteral("/home=ホーム"),
-                        QStringLiteral("/run/media/user/OFFICE2000=OFFICE2000"),
-                        QStringLiteral("/media/user/USB STICK=/media/user/USB STICK"),
-                        QStringLiteral("/home/user/iso=/home/user/iso"),
-                        QStringLiteral("/mnt/c=/mnt/c"),
-                        QStringLiteral("/u/.local/share/msagent/chars=ダウンロードしたキャラクター"),
-                    }));
+    EXPECT_EQ(seen,
+              (QStringList{
+                  QStringLiteral("/=/"),
+                  QStringLiteral("/home=ホーム"),
+                  QStringLiteral("/run/media/user/OFFICE2000=OFFICE2000"),
+                  QStringLiteral("/media/user/USB STICK=/media/user/USB STICK"),
+                  QStringLiteral("/home/user/iso=/home/user/iso"),
+                  QStringLiteral("/mnt/c=/mnt/c"),
+                  QStringLiteral("/u/.local/share/msagent/chars=ダウンロードしたキャラクター"),
+              }));
 }
 
 TEST(DriveList, TheSystemListHasTheRootAndTheDownloadedCharacters) {

@@ -26,7 +26,8 @@ using platform::MessageIcon;
 using State = app::DriveSelectForm::State;
 
 const QString kSearchStart = QStringLiteral(
-    "ただ今から、アシスタントファイルの検索を行います\r検索にはしばらく時間がかかります。準備はいいですか？");
+    "ただ今から、アシスタントファイルの検索を行います\r検索にはしばらく時間がかかります。準備はいい"
+    "ですか？");
 const QString kNothingFound = QStringLiteral(
     "おまたせいたしました。\rアシスタントファイルが一つも見つかりませんでした。\r"
     "または、ドライブの準備ができていません\r次に進みますか？");
@@ -92,7 +93,8 @@ TEST_F(DriveSelectFormTest, LoadingBeepsAndShowsOnlyThePromptTheListAndTheButton
     ASSERT_TRUE(list && prompt && ok && sl && form->findChild<QWidget*>(QStringLiteral("avi")));
     EXPECT_EQ(list->count(), 1);
     EXPECT_TRUE(list->isEnabled());
-    EXPECT_EQ(prompt->text(), QStringLiteral("office 2000 をインストールしたドライブを選択してください"));
+    EXPECT_EQ(prompt->text(),
+              QStringLiteral("office 2000 をインストールしたドライブを選択してください"));
     EXPECT_EQ(ok->text(), QStringLiteral("O   K"));
     EXPECT_FALSE(ok->isHidden());
     EXPECT_TRUE(sl->isHidden());
@@ -120,7 +122,8 @@ TEST_F(DriveSelectFormTest, NothingFoundAndNoReturnsToSelectingAndSearchesAgain)
     m_platform->messages.answers = {MessageAnswer::No};
     ok->click();
 
-    EXPECT_EQ(during, QStringList{QStringLiteral("h=195 list=0 busy=1 ok=0 sl=検索中でーす。 avi=1")});
+    EXPECT_EQ(during,
+              QStringList{QStringLiteral("h=195 list=0 busy=1 ok=0 sl=検索中でーす。 avi=1")});
     ASSERT_EQ(m_platform->messages.boxes.size(), 2u);
     const auto& first = m_platform->messages.boxes[0];
     EXPECT_EQ(first.text, kSearchStart);
@@ -131,9 +134,8 @@ TEST_F(DriveSelectFormTest, NothingFoundAndNoReturnsToSelectingAndSearchesAgain)
     EXPECT_EQ(nothing.buttons, MessageButtons::YesNo);
     EXPECT_EQ(nothing.icon, MessageIcon::Information);
     EXPECT_TRUE(nothing.caption.isEmpty());
-    EXPECT_EQ(m_clips.log,
-              (QStringList{"visible:0", "visible:1", "open:Findcomp.avi", "play", "stop",
-                           "visible:0"}));
+    EXPECT_EQ(m_clips.log, (QStringList{"visible:0", "visible:1", "open:Findcomp.avi", "play",
+                                        "stop", "visible:0"}));
 
     EXPECT_EQ(form->state(), State::Selecting);
     EXPECT_EQ(form->height(), 139);
@@ -177,19 +179,20 @@ TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     form->ok_Click();
 
     ASSERT_EQ(m_platform->messages.boxes.size(), 2u);
-    EXPECT_EQ(m_platform->messages.boxes[1].text,
-              QStringLiteral("おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
-                             "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
-                             "準備はいいですか？。"));
+    EXPECT_EQ(
+        m_platform->messages.boxes[1].text,
+        QStringLiteral(
+            "おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
+            "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
+            "準備はいいですか？。"));
     EXPECT_EQ(m_platform->messages.boxes[1].buttons, MessageButtons::Ok);
-    EXPECT_EQ(progress, (QStringList{QStringLiteral("コピー中  1/ 2"),
-                                     QStringLiteral("コピー中  2/ 2")}));
+    EXPECT_EQ(progress,
+              (QStringList{QStringLiteral("コピー中  1/ 2"), QStringLiteral("コピー中  2/ 2")}));
     EXPECT_EQ(form->state(), State::Closed);
     EXPECT_FALSE(m_platform->feedback.busy);
     EXPECT_TRUE(m_clips.log.contains(QStringLiteral("open:Filecopy.avi")));
-    EXPECT_EQ(programFiles(),
-              (QStringList{QStringLiteral("1.bin"), QStringLiteral("2.bin"),
-                           QStringLiteral("Keep.txt")}));
+    EXPECT_EQ(programFiles(), (QStringList{QStringLiteral("1.bin"), QStringLiteral("2.bin"),
+                                           QStringLiteral("Keep.txt")}));
     EXPECT_EQ(read(m_program + QStringLiteral("/1.bin")), "first");
     EXPECT_EQ(read(m_program + QStringLiteral("/2.bin")), "second");
 }
@@ -221,7 +224,8 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
 
         const auto& box = m_platform->messages.boxes.back();
         QString expected = QStringLiteral(
-            "キャラクターファイルをコピーできませんでした。\r元のキャラクターファイルはそのまま残っています。");
+            "キャラクターファイルをコピーできませんでした。\r元のキャラクターファイルはそのまま残っ"
+            "ています。");
         expected += QLatin1Char('\r') +
                     (c.blockStaging ? m_program + QStringLiteral("/import.tmp") : vanished);
         EXPECT_EQ(box.text, expected);
@@ -234,7 +238,8 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
         }
         EXPECT_EQ(programFiles(), expectedFiles);
         for (int i = 1; i <= 3; ++i) {
-            EXPECT_EQ(read(m_program + QStringLiteral("/%1.bin").arg(i)), "old" + QByteArray::number(i));
+            EXPECT_EQ(read(m_program + QStringLiteral("/%1.bin").arg(i)),
+                      "old" + QByteArray::number(i));
         }
     }
 }

@@ -33,12 +33,12 @@ TEST(Wildcard, MatchesLikeTheDriveWouldWithoutRegardToCase) {
         {"*.acs", "a.acsx", false},
         {"*.acs", "a.ac", false},
         {"?.acs", "ab.acs", false},
-        {"?.acs", "é.acs", true},          // one character, two bytes
-        {"?.acs", "\xff.acs", true},       // a byte that is not UTF-8 is one character
+        {"?.acs", "é.acs", true},     // one character, two bytes
+        {"?.acs", "\xff.acs", true},  // a byte that is not UTF-8 is one character
         {"\xff*", "\xff.acs", true},
         {"\xfe*", "\xff.acs", false},
         {"É*.acs", "éclair.ACS", true},
-        {"ＡＣＳ", "ａｃｓ", true},        // full-width letters fold too
+        {"ＡＣＳ", "ａｃｓ", true},  // full-width letters fold too
         {"Д*", "дом", true},
         {"a*b*c", "aXXbYYc", true},
         {"a*b*c", "aXXbYY", false},

@@ -30,8 +30,8 @@ bool isDotOrDotDot(const char* name) {
 #ifdef _WIN32
 
 std::wstring widen(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return wide;
@@ -58,8 +58,7 @@ struct Walker {
     void walk(const std::string& folder) {
         WIN32_FIND_DATAW entry;
         HANDLE search = FindFirstFileExW(widen(folder + "*").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr,
-                                         FIND_FIRST_EX_LARGE_FETCH);
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (search == INVALID_HANDLE_VALUE) {
             return;
         }
