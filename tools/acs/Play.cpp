@@ -1,8 +1,147 @@
+// `porukane-acs play FILE [ANIMATION] [--still] [--quit-after SECONDS]`: the character engine
+// on the desktop without the companion around it. Shows the character at the centre of the
+// screen, then plays ANIMATION, or a random animation every couple of seconds. Prints each
+// event it receives on stdout (one line each), so scripts can drive it with xdotool and check
+// what happened. Esc, closing the window or hiding the character from its tray icon quits.
+
 #include "Play.h"
 
-#include <cstdio>
+#include "agent/desktop/DesktopAgentControl.h"
+#include "agent/desktop/DesktopCharacter.h"
+#include "agent/desktop/Session.h"
 
-int runPlay(int, char**) {
-    std::fprintf(stderr, "play is not available in this build\n");
-    return 1;
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int kRandomAnimationMs = 2000;
+const QString kId = QStringLiteral("play");
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: porukane-acs play FILE [ANIMATION] [--still|--no-idle] "
+                 "[--quit-after SECONDS]\n");
+    return 2;
+}
+
+void say(const QString& line) {
+    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+// Esc anywhere in the program quits (the character window takes keys once clicked).
+class EscapeQuits : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            QCoreApplication::quit();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+int runPlay(int argc, char** argv) {
+    QString file;
+    QString animation;
+    bool still = false;
+    int quitAfterSeconds = 0;
+    for (int i = 2; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--still") == 0 || std::strcmp(arg, "--no-idle") == 0) {
+            still = true;
+        } else if (std::strcmp(arg, "--quit-after") == 0 && i + 1 < argc) {
+            quitAfterSeconds = std::atoi(argv[++i]);
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return usage();
+        } else if (file.isEmpty()) {
+            file = QString::fromLocal8Bit(arg);
+        } else if (animation.isEmpty()) {
+            animation = QString::fromLocal8Bit(arg);
+        } else {
+            return usage();
+        }
+    }
+    if (file.isEmpty()) return usage();
+
+    desktop::preferXWayland();
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (const QString why = desktop::unsupportedSessionReason(); !why.isEmpty()) {
+        std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
+    }
+
+    desktop::DesktopAgentControl::Config config;
+    config.playback.idle = !still;
+    desktop::DesktopAgentControl control(config);
+    QString error;
+    if (!control.load(kId, file, &error)) {
+        std::fprintf(stderr, "porukane-acs: %s\n", error.toUtf8().constData());
+        return 1;
+    }
+    desktop::DesktopCharacter* character = control.desktopCharacter(kId);
+    QStringList playable;
+    for (const QString& name : character->animationNames()) {
+        if (name.compare(QLatin1String("show"), Qt::CaseInsensitive) != 0 &&
+            name.compare(QLatin1String("hide"), Qt::CaseInsensitive) != 0) {
+            playable.append(name);
+        }
+    }
+
+    auto mouse = [](const char* what) {
+        return [what](const QString&, std::int16_t button, std::int16_t shift, std::int16_t x,
+                      std::int16_t y) {
+            say(QStringLiteral("%1 button=%2 shift=%3 x=%4 y=%5")
+                    .arg(QLatin1String(what)).arg(button).arg(shift).arg(x).arg(y));
+        };
+    };
+    control.setClickHandler(mouse("click"));
+    control.setDblClickHandler(mouse("dblclick"));
+    control.setHideHandler([](const QString&, std::int16_t cause) {
+        say(QStringLiteral("hide cause=%1").arg(cause));
+        QCoreApplication::quit();
+    });
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint topLeft = screen.center() - QPoint(character->model().width() / 2,
+                                                    character->model().height() / 2);
+    character->setLeft(static_cast<std::int16_t>(topLeft.x()));
+    character->setTop(static_cast<std::int16_t>(topLeft.y()));
+    character->show();
+    say(QStringLiteral("shown at %1,%2 size %3x%4")
+            .arg(topLeft.x()).arg(topLeft.y())
+            .arg(character->model().width()).arg(character->model().height()));
+
+    QTimer randomTimer;
+    if (!animation.isEmpty()) {
+        character->play(animation);
+    } else if (!still && !playable.isEmpty()) {
+        QObject::connect(&randomTimer, &QTimer::timeout, [&] {
+            const auto pick = QRandomGenerator::global()->bounded(playable.size());
+            character->stop();
+            character->play(playable.at(pick));
+        });
+        randomTimer.start(kRandomAnimationMs);
+    }
+    if (quitAfterSeconds > 0) {
+        QTimer::singleShot(quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
+    }
+    EscapeQuits escape;
+    app.installEventFilter(&escape);
+    return app.exec();
 }

@@ -36,6 +36,10 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
       m_player(makeScript(*m_character), *m_random, config.playback) {
     m_window = new CharacterWindow(m_character->width(), m_character->height());
     m_window->move(0, 0);
+    // Window managers and scripts know the window by the character's name.
+    if (const acs::LocalizedInfo* info = m_character->preferredLocalizedInfo()) {
+        m_window->setWindowTitle(QString::fromStdString(info->name));
+    }
     connect(m_window, &CharacterWindow::clicked, this, [this](int button, int shift, QPoint at) {
         m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::Click, toInt16(button),
                        toInt16(shift), toInt16(at.x()), toInt16(at.y()));

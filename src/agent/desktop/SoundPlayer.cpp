@@ -15,6 +15,29 @@ namespace {
 // Overlapping frame sounds beyond this are dropped rather than stacking up sinks.
 constexpr std::size_t kMaxVoices = 4;
 
+QtMessageHandler g_previousHandler = nullptr;
+
+void dropAudioServiceWarnings(QtMsgType type, const QMessageLogContext& context,
+                              const QString& text) {
+    if (type == QtWarningMsg || type == QtDebugMsg || type == QtInfoMsg) return;
+    if (g_previousHandler) g_previousHandler(type, context, text);
+}
+
+// The default output, or a null device. The first look-up starts Qt's audio service, which
+// warns on every machine without a sound server; having no sound there is normal for us, so
+// that one look-up is made with warnings silenced.
+QAudioDevice defaultOutput() {
+    static bool started = false;
+    if (!started) {
+        started = true;
+        g_previousHandler = qInstallMessageHandler(dropAudioServiceWarnings);
+        QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        qInstallMessageHandler(g_previousHandler);
+        return device;
+    }
+    return QMediaDevices::defaultAudioOutput();
+}
+
 QAudioFormat formatOf(std::uint32_t rate, std::uint16_t channels) {
     QAudioFormat format;
     format.setSampleRate(static_cast<int>(rate));
@@ -68,7 +91,7 @@ PcmSound convertPcm(const PcmSound& sound, std::uint32_t rate, std::uint16_t cha
 
 void SoundPlayer::play(std::shared_ptr<const PcmSound> sound) {
     if (!sound || sound->samples.empty() || m_voices.size() >= kMaxVoices) return;
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    const QAudioDevice device = defaultOutput();
     if (device.isNull()) return;
 
     auto voice = std::make_unique<Voice>();
