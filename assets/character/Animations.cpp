@@ -4,26 +4,22 @@ namespace mascot {
 
 namespace {
 
-Pose rest()
-{
+Pose rest() {
     return {};
 }
 
-FrameSpec frame(const Pose& pose, int ms = 80, int sound = -1)
-{
+FrameSpec frame(const Pose& pose, int ms = 80, int sound = -1) {
     return {pose, ms, sound, kExitNext, {}};
 }
 
-FrameSpec blank(int ms = 0)
-{
+FrameSpec blank(int ms = 0) {
     return {std::nullopt, ms, -1, kExitEnd, {}};
 }
 
 // An animation that comes back to rest by itself. Cut short anywhere before `outStart`, it
 // jumps to the frames from `outStart` on, which ease back into the final rest frame. Frames
 // that already show the rest pose end the exit where they are.
-AnimationSpec roundTrip(std::string name, std::vector<FrameSpec> frames, int outStart = -1)
-{
+AnimationSpec roundTrip(std::string name, std::vector<FrameSpec> frames, int outStart = -1) {
     const int n = static_cast<int>(frames.size());
     if (outStart < 0)
         outStart = n - 1;
@@ -44,8 +40,7 @@ AnimationSpec roundTrip(std::string name, std::vector<FrameSpec> frames, int out
 // An animation that ends on a held pose (frame 0 is the rest pose). It rests on its last
 // frame; a blank zero-time frame closes it. Its exit walks the frames backwards to frame 0
 // and through the blank end frame, the way Agent's own characters undo a gesture.
-AnimationSpec hold(std::string name, std::vector<FrameSpec> frames)
-{
+AnimationSpec hold(std::string name, std::vector<FrameSpec> frames) {
     const int n = static_cast<int>(frames.size());
     for (int i = 1; i < n; ++i)
         frames[static_cast<std::size_t>(i)].exit = i - 1;
@@ -54,8 +49,7 @@ AnimationSpec hold(std::string name, std::vector<FrameSpec> frames)
     return {std::move(name), 1, std::move(frames)};
 }
 
-Pose mirror(Pose p)
-{
+Pose mirror(Pose p) {
     std::swap(p.left, p.right);
     p.faceDx = -p.faceDx;
     p.dx = -p.dx;
@@ -70,8 +64,7 @@ Pose mirror(Pose p)
     return p;
 }
 
-AnimationSpec mirrored(const AnimationSpec& a, std::string name)
-{
+AnimationSpec mirrored(const AnimationSpec& a, std::string name) {
     AnimationSpec out = a;
     out.name = std::move(name);
     for (FrameSpec& f : out.frames)
@@ -89,6 +82,8 @@ using X = Effect;
 
 }  // namespace
 
+// The tables read best laid out by hand, one frame a line.
+// clang-format off
 std::vector<AnimationSpec> animations()
 {
     std::vector<AnimationSpec> all;
@@ -487,8 +482,9 @@ std::vector<AnimationSpec> animations()
     return all;
 }
 
-std::vector<StateSpec> states()
-{
+// clang-format on
+
+std::vector<StateSpec> states() {
     return {
         {"Showing", {"Show"}},
         {"Hiding", {"Hide"}},

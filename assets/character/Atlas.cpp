@@ -15,27 +15,23 @@ namespace {
 constexpr int kMargin = 24;
 constexpr int kCanvas = kFrameSize + 2 * kMargin;
 
-QPoint shiftOf(const QTransform& t, QPointF anchor)
-{
+QPoint shiftOf(const QTransform& t, QPointF anchor) {
     const QPointF moved = t.map(anchor) - anchor;
     return {static_cast<int>(std::lround(moved.x())), static_cast<int>(std::lround(moved.y()))};
 }
 
-std::string keyOf(const char* kind, int a, int b = 0)
-{
+std::string keyOf(const char* kind, int a, int b = 0) {
     return std::string(kind) + "/" + std::to_string(a) + "/" + std::to_string(b);
 }
 
 }  // namespace
 
-Atlas::Atlas(Palette& palette) : m_palette(palette)
-{
+Atlas::Atlas(Palette& palette) : m_palette(palette) {
     m_plainBody = render([](QPainter& p) { drawBody(p, Body::Normal); }, nullptr);
     m_plainBodyIndexed = m_palette.quantize(m_plainBody);
 }
 
-QImage Atlas::render(const Draw& draw, const QImage* under) const
-{
+QImage Atlas::render(const Draw& draw, const QImage* under) const {
     QImage canvas(kCanvas, kCanvas, QImage::Format_ARGB32_Premultiplied);
     if (under)
         canvas = under->copy();
@@ -49,8 +45,7 @@ QImage Atlas::render(const Draw& draw, const QImage* under) const
     return canvas;
 }
 
-int Atlas::overlay(const std::string& key, const Draw& draw)
-{
+int Atlas::overlay(const std::string& key, const Draw& draw) {
     if (auto it = m_keys.find(key); it != m_keys.end())
         return it->second;
     QImage drawn = m_palette.quantize(render(draw, &m_plainBody));
@@ -64,15 +59,13 @@ int Atlas::overlay(const std::string& key, const Draw& draw)
     return add(key, drawn);
 }
 
-int Atlas::standalone(const std::string& key, const Draw& draw)
-{
+int Atlas::standalone(const std::string& key, const Draw& draw) {
     if (auto it = m_keys.find(key); it != m_keys.end())
         return it->second;
     return add(key, m_palette.quantize(render(draw, nullptr)));
 }
 
-int Atlas::add(const std::string& key, const QImage& indexed)
-{
+int Atlas::add(const std::string& key, const QImage& indexed) {
     int left = kCanvas, top = kCanvas, right = -1, bottom = -1;
     for (int y = 0; y < kCanvas; ++y) {
         const uchar* row = indexed.constScanLine(y);
@@ -101,8 +94,7 @@ int Atlas::add(const std::string& key, const QImage& indexed)
     return index;
 }
 
-std::vector<Layer> Atlas::layers(const Pose& pose)
-{
+std::vector<Layer> Atlas::layers(const Pose& pose) {
     std::vector<Layer> out;
     const QPoint move(pose.dx, pose.dy);
     const auto place = [&](int image, QPoint shift) {
@@ -111,8 +103,8 @@ std::vector<Layer> Atlas::layers(const Pose& pose)
     };
 
     if (pose.scalePercent != 100) {
-        const std::string key = keyOf("whole", pose.scalePercent, static_cast<int>(pose.eyes)) + "/" +
-                                std::to_string(static_cast<int>(pose.mouth));
+        const std::string key = keyOf("whole", pose.scalePercent, static_cast<int>(pose.eyes)) +
+                                "/" + std::to_string(static_cast<int>(pose.mouth));
         const int image = standalone(key, [&pose](QPainter& p) {
             const double s = pose.scalePercent / 100.0;
             p.translate(64, 116);
@@ -151,8 +143,7 @@ std::vector<Layer> Atlas::layers(const Pose& pose)
     return out;
 }
 
-std::vector<QImage> Atlas::images() const
-{
+std::vector<QImage> Atlas::images() const {
     std::vector<QImage> out;
     out.reserve(m_entries.size());
     for (const Entry& e : m_entries)

@@ -7,16 +7,14 @@ namespace mascot {
 
 namespace {
 
-QRgb mix(QRgb a, QRgb b, double t)
-{
+QRgb mix(QRgb a, QRgb b, double t) {
     auto lerp = [t](int x, int y) { return static_cast<int>(x + (y - x) * t + 0.5); };
     return qRgb(lerp(qRed(a), qRed(b)), lerp(qGreen(a), qGreen(b)), lerp(qBlue(a), qBlue(b)));
 }
 
 }  // namespace
 
-Palette::Palette()
-{
+Palette::Palette() {
     using namespace ink;
     m_colors.push_back(qRgb(255, 0, 255));
     auto add = [this](QRgb c) {
@@ -24,10 +22,10 @@ Palette::Palette()
         if (std::find(m_colors.begin(), m_colors.end(), c) == m_colors.end())
             m_colors.push_back(c);
     };
-    const QRgb keys[] = {kOutline, kBodyHigh, kBody,   kBodyLow, kBodyDeep, kCheek,
-                         kEye,     kWhite,    kMouth,  kTongue,  kLeaf,     kLeafLight,
-                         kLeafDark, kStem,    kYellow, kOrange,  kRed,      kBlue,
-                         kSky,     kPink,     kGrey,   kSilver};
+    const QRgb keys[] = {kOutline,  kBodyHigh, kBody,   kBodyLow, kBodyDeep, kCheek,
+                         kEye,      kWhite,    kMouth,  kTongue,  kLeaf,     kLeafLight,
+                         kLeafDark, kStem,     kYellow, kOrange,  kRed,      kBlue,
+                         kSky,      kPink,     kGrey,   kSilver};
     for (QRgb c : keys)
         add(c);
     // The body's shading gradient gets a fine ramp: it covers the largest area, and coarse
@@ -38,23 +36,22 @@ Palette::Palette()
             add(mix(body[i], body[i + 1], s / 6.0));
     // Colour pairs that meet along antialiased edges.
     const std::pair<QRgb, QRgb> edges[] = {
-        {kOutline, kBodyHigh}, {kOutline, kBody},     {kOutline, kBodyLow},  {kOutline, kBodyDeep},
-        {kEye, kBody},         {kEye, kBodyLow},      {kEye, kWhite},        {kCheek, kBody},
-        {kCheek, kBodyLow},    {kMouth, kBody},       {kMouth, kOutline},    {kMouth, kTongue},
-        {kEye, kCheek},        {kLeaf, kLeafLight},   {kLeaf, kLeafDark},    {kLeafDark, kOutline},
-        {kLeafDark, kBody},    {kStem, kBody},        {kStem, kLeafDark},    {kYellow, kOutline},
-        {kOrange, kOutline},   {kYellow, kOrange},    {kRed, kOutline},      {kBlue, kOutline},
-        {kSky, kOutline},      {kSky, kWhite},        {kPink, kOutline},     {kGrey, kOutline},
-        {kSilver, kOutline},   {kWhite, kOutline},    {kSky, kBody},         {kPink, kBody},
-        {kEye, kBodyHigh},     {kBlue, kWhite},       {kSilver, kSky},       {kGrey, kSilver},
+        {kOutline, kBodyHigh}, {kOutline, kBody},   {kOutline, kBodyLow}, {kOutline, kBodyDeep},
+        {kEye, kBody},         {kEye, kBodyLow},    {kEye, kWhite},       {kCheek, kBody},
+        {kCheek, kBodyLow},    {kMouth, kBody},     {kMouth, kOutline},   {kMouth, kTongue},
+        {kEye, kCheek},        {kLeaf, kLeafLight}, {kLeaf, kLeafDark},   {kLeafDark, kOutline},
+        {kLeafDark, kBody},    {kStem, kBody},      {kStem, kLeafDark},   {kYellow, kOutline},
+        {kOrange, kOutline},   {kYellow, kOrange},  {kRed, kOutline},     {kBlue, kOutline},
+        {kSky, kOutline},      {kSky, kWhite},      {kPink, kOutline},    {kGrey, kOutline},
+        {kSilver, kOutline},   {kWhite, kOutline},  {kSky, kBody},        {kPink, kBody},
+        {kEye, kBodyHigh},     {kBlue, kWhite},     {kSilver, kSky},      {kGrey, kSilver},
     };
     for (const auto& [a, b] : edges)
         for (int s = 1; s < 5; ++s)
             add(mix(a, b, s / 5.0));
 }
 
-std::uint8_t Palette::nearest(QRgb color)
-{
+std::uint8_t Palette::nearest(QRgb color) {
     color |= 0xff000000u;
     if (auto it = m_cache.find(color); it != m_cache.end())
         return it->second;
@@ -75,8 +72,7 @@ std::uint8_t Palette::nearest(QRgb color)
     return index;
 }
 
-QImage Palette::quantize(const QImage& image)
-{
+QImage Palette::quantize(const QImage& image) {
     const QImage straight = image.convertToFormat(QImage::Format_ARGB32);
     QImage out(straight.size(), QImage::Format_Indexed8);
     out.setColorTable(colorTable());
@@ -89,8 +85,7 @@ QImage Palette::quantize(const QImage& image)
     return out;
 }
 
-QList<QRgb> Palette::colorTable() const
-{
+QList<QRgb> Palette::colorTable() const {
     QList<QRgb> table(m_colors.begin(), m_colors.end());
     table[kTransparentIndex] = qRgba(255, 0, 255, 0);
     return table;

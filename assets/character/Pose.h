@@ -10,16 +10,43 @@ namespace mascot {
 
 enum class Body { Normal, Squash, Stretch, LeanLeft, LeanRight, Breathe };
 enum class Eyes {
-    Open, LookLeft, LookRight, LookUp, LookDown, Half, Closed, Happy, Sleep, Wide, Sad,
-    Confused, Squeeze
+    Open,
+    LookLeft,
+    LookRight,
+    LookUp,
+    LookDown,
+    Half,
+    Closed,
+    Happy,
+    Sleep,
+    Wide,
+    Sad,
+    Confused,
+    Squeeze
 };
 enum class Mouth { Smile, Grin, SmallO, BigO, Frown, Flat, Wavy, Talk };
 // Arm angle from hanging down, outward positive; Chin reaches across the body.
 enum class Arm { Down, Mid, Out, Up, Wave1, Wave2, High, Chin, PointDown, Back, Ear };
 enum class Leaf { Rest, SwayLeft, SwayRight, Droop, Perk, Spin1, Spin2, Spin3 };
 enum class Effect {
-    Exclaim, Question, SparkA, SparkB, Zz1, Zz2, Zz3, Sweat, Tear, Heart, Note, Magnifier,
-    Bubble1, Bubble2, Bubble3, Dots1, Dots2, Dots3
+    Exclaim,
+    Question,
+    SparkA,
+    SparkB,
+    Zz1,
+    Zz2,
+    Zz3,
+    Sweat,
+    Tear,
+    Heart,
+    Note,
+    Magnifier,
+    Bubble1,
+    Bubble2,
+    Bubble3,
+    Dots1,
+    Dots2,
+    Dots3
 };
 
 struct Placed {
@@ -45,15 +72,45 @@ struct Pose {
     bool operator==(const Pose&) const = default;
 
     // Chainable setters keep the animation tables readable.
-    Pose& withBody(Body b) { body = b; return *this; }
-    Pose& at(int x, int y) { dx = x; dy = y; return *this; }
-    Pose& face(int x, int y) { faceDx = x; faceDy = y; return *this; }
-    Pose& withEyes(Eyes e) { eyes = e; return *this; }
-    Pose& withMouth(Mouth m) { mouth = m; return *this; }
-    Pose& arms(Arm l, Arm r) { left = l; right = r; return *this; }
-    Pose& withLeaf(Leaf l) { leaf = l; return *this; }
-    Pose& plus(Effect e, int x = 0, int y = 0) { effects.push_back({e, x, y}); return *this; }
-    Pose& scaled(int percent) { scalePercent = percent; return *this; }
+    Pose& withBody(Body b) {
+        body = b;
+        return *this;
+    }
+    Pose& at(int x, int y) {
+        dx = x;
+        dy = y;
+        return *this;
+    }
+    Pose& face(int x, int y) {
+        faceDx = x;
+        faceDy = y;
+        return *this;
+    }
+    Pose& withEyes(Eyes e) {
+        eyes = e;
+        return *this;
+    }
+    Pose& withMouth(Mouth m) {
+        mouth = m;
+        return *this;
+    }
+    Pose& arms(Arm l, Arm r) {
+        left = l;
+        right = r;
+        return *this;
+    }
+    Pose& withLeaf(Leaf l) {
+        leaf = l;
+        return *this;
+    }
+    Pose& plus(Effect e, int x = 0, int y = 0) {
+        effects.push_back({e, x, y});
+        return *this;
+    }
+    Pose& scaled(int percent) {
+        scalePercent = percent;
+        return *this;
+    }
 };
 
 }  // namespace mascot

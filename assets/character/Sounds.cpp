@@ -15,8 +15,7 @@ constexpr double kTau = 2.0 * std::numbers::pi;
 // Calls `sample(t)` (seconds, result in -1..1) for `seconds` and scales to 16 bits with a
 // short fade at both ends so that no sound starts or stops with a click.
 template <typename F>
-Samples synth(double seconds, double gain, F sample)
-{
+Samples synth(double seconds, double gain, F sample) {
     const int count = static_cast<int>(seconds * kSampleRate);
     Samples out(static_cast<std::size_t>(count));
     const int fade = kSampleRate / 200;
@@ -33,26 +32,23 @@ Samples synth(double seconds, double gain, F sample)
     return out;
 }
 
-void put16(std::vector<std::uint8_t>& out, unsigned v)
-{
+void put16(std::vector<std::uint8_t>& out, unsigned v) {
     out.push_back(static_cast<std::uint8_t>(v & 0xFF));
     out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
 }
 
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     put16(out, v & 0xFFFF);
     put16(out, v >> 16);
 }
 
-void putTag(std::vector<std::uint8_t>& out, std::string_view tag)
-{
+void putTag(std::vector<std::uint8_t>& out, std::string_view tag) {
     out.insert(out.end(), tag.begin(), tag.end());
 }
 
 // Wraps chunks into RIFF WAVE, padding odd chunks to an even length.
-std::vector<std::uint8_t> riff(const std::vector<std::pair<std::string_view, std::vector<std::uint8_t>>>& chunks)
-{
+std::vector<std::uint8_t> riff(
+    const std::vector<std::pair<std::string_view, std::vector<std::uint8_t>>>& chunks) {
     std::vector<std::uint8_t> body;
     putTag(body, "WAVE");
     for (const auto& [tag, data] : chunks) {
@@ -83,8 +79,7 @@ struct EncodedBlock {
 
 // Encodes one block with a fixed predictor and starting delta, tracking the decoder's state
 // exactly so that errors do not accumulate.
-EncodedBlock encodeBlock(const std::int16_t* s, int predictor, int delta0)
-{
+EncodedBlock encodeBlock(const std::int16_t* s, int predictor, int delta0) {
     EncodedBlock block;
     auto& b = block.bytes;
     b.push_back(static_cast<std::uint8_t>(predictor));
@@ -117,8 +112,7 @@ EncodedBlock encodeBlock(const std::int16_t* s, int predictor, int delta0)
 
 }  // namespace
 
-Samples popSound()
-{
+Samples popSound() {
     double phase = 0;
     return synth(0.14, 0.7, [&phase](double t) {
         phase += kTau * (500.0 + 9000.0 * t) / kSampleRate;
@@ -126,8 +120,7 @@ Samples popSound()
     });
 }
 
-Samples hideSound()
-{
+Samples hideSound() {
     double phase = 0;
     return synth(0.22, 0.55, [&phase](double t) {
         phase += kTau * (1100.0 - 3200.0 * t) / kSampleRate;
@@ -135,8 +128,7 @@ Samples hideSound()
     });
 }
 
-Samples blipSound()
-{
+Samples blipSound() {
     return synth(0.16, 0.5, [](double t) {
         const double f = t < 0.07 ? 880.0 : 1318.5;
         const double local = t < 0.07 ? t : t - 0.07;
@@ -144,18 +136,17 @@ Samples blipSound()
     });
 }
 
-Samples chimeSound()
-{
+Samples chimeSound() {
     return synth(0.7, 0.45, [](double t) {
         const double bell = std::sin(kTau * 1046.5 * t) + 0.5 * std::sin(kTau * 2093.0 * t) +
                             0.25 * std::sin(kTau * 3135.9 * t);
-        const double second = t > 0.12 ? std::sin(kTau * 1568.0 * (t - 0.12)) * std::exp(-(t - 0.12) * 6.0) : 0.0;
+        const double second =
+            t > 0.12 ? std::sin(kTau * 1568.0 * (t - 0.12)) * std::exp(-(t - 0.12) * 6.0) : 0.0;
         return (bell * std::exp(-t * 7.0) + second) * 0.6;
     });
 }
 
-Samples boingSound()
-{
+Samples boingSound() {
     double phase = 0;
     return synth(0.36, 0.6, [&phase](double t) {
         const double f = 260.0 + 120.0 * std::sin(kTau * 14.0 * t) * std::exp(-t * 5.0) + 200.0 * t;
@@ -164,8 +155,7 @@ Samples boingSound()
     });
 }
 
-std::vector<std::uint8_t> pcmWave(const Samples& samples)
-{
+std::vector<std::uint8_t> pcmWave(const Samples& samples) {
     std::vector<std::uint8_t> fmt;
     put16(fmt, 1);  // PCM
     put16(fmt, 1);  // mono
@@ -179,8 +169,7 @@ std::vector<std::uint8_t> pcmWave(const Samples& samples)
     return riff({{"fmt ", fmt}, {"data", data}});
 }
 
-std::vector<std::uint8_t> adpcmWave(const Samples& samples)
-{
+std::vector<std::uint8_t> adpcmWave(const Samples& samples) {
     std::vector<std::uint8_t> fmt;
     put16(fmt, 2);  // Microsoft ADPCM
     put16(fmt, 1);

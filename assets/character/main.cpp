@@ -25,23 +25,20 @@ namespace {
 
 using namespace mascot;
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     return file.write(bytes) == bytes.size();
 }
 
-QJsonObject names(const char* name, const char* description)
-{
+QJsonObject names(const char* name, const char* description) {
     return {{"name", QString::fromUtf8(name)},
             {"description", QString::fromUtf8(description)},
             {"extra", ""}};
 }
 
-int run(const QString& outDir)
-{
+int run(const QString& outDir) {
     QDir dir(outDir);
     if (!dir.mkpath("img") || !dir.mkpath("snd")) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
@@ -87,10 +84,8 @@ int run(const QString& outDir)
 
     // Both encodings are used so that both decoders of the player get exercised.
     const std::pair<const char*, std::vector<std::uint8_t>> sounds[kSoundCount] = {
-        {"snd/pop.wav", pcmWave(popSound())},
-        {"snd/swish.wav", pcmWave(hideSound())},
-        {"snd/blip.wav", pcmWave(blipSound())},
-        {"snd/chime.wav", adpcmWave(chimeSound())},
+        {"snd/pop.wav", pcmWave(popSound())},       {"snd/swish.wav", pcmWave(hideSound())},
+        {"snd/blip.wav", pcmWave(blipSound())},     {"snd/chime.wav", adpcmWave(chimeSound())},
         {"snd/boing.wav", adpcmWave(boingSound())},
     };
     QJsonArray soundList;
@@ -144,8 +139,7 @@ int run(const QString& outDir)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
         return 2;

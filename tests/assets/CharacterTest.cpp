@@ -21,8 +21,7 @@
 
 namespace {
 
-const acs::LoadResult& loaded()
-{
+const acs::LoadResult& loaded() {
     static const acs::LoadResult result = [] {
         std::ifstream in(PORUKANE_CHARACTER_FILE, std::ios::binary);
         std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
@@ -31,23 +30,19 @@ const acs::LoadResult& loaded()
     return result;
 }
 
-const acs::Character& character()
-{
+const acs::Character& character() {
     return *loaded().character;
 }
 
-std::size_t index(const std::string& name)
-{
+std::size_t index(const std::string& name) {
     return character().findAnimation(name).value();
 }
 
-const std::vector<std::uint8_t>& pixels(std::size_t animation, std::size_t frame)
-{
+const std::vector<std::uint8_t>& pixels(std::size_t animation, std::size_t frame) {
     return character().composeFrame(animation, frame)->rgba;
 }
 
-const std::vector<std::uint8_t>& restPose()
-{
+const std::vector<std::uint8_t>& restPose() {
     static const std::vector<std::uint8_t> rest = pixels(index("RestPose"), 0);
     return rest;
 }
@@ -59,8 +54,7 @@ struct WalkEnd {
 
 // The player's exit walk: exits only, branches ignored, -1 ends it, -2 goes on to the next
 // frame; a frame already visited or past the end stops it.
-WalkEnd exitWalk(const acs::Animation& a, std::size_t from)
-{
+WalkEnd exitWalk(const acs::Animation& a, std::size_t from) {
     std::set<std::size_t> visited{from};
     WalkEnd end{from, false};
     std::size_t k = from;
@@ -83,13 +77,11 @@ WalkEnd exitWalk(const acs::Animation& a, std::size_t from)
     }
 }
 
-bool isEmpty(const acs::Animation& a, std::size_t frame)
-{
+bool isEmpty(const acs::Animation& a, std::size_t frame) {
     return a.frames[frame].images.empty();
 }
 
-TEST(Character, LoadsInStrictModeWithoutWarnings)
-{
+TEST(Character, LoadsInStrictModeWithoutWarnings) {
     ASSERT_TRUE(loaded().ok()) << loaded().error.message();
     EXPECT_TRUE(loaded().warnings.empty()) << loaded().warnings.front();
     EXPECT_EQ(character().width(), 128);
@@ -97,8 +89,7 @@ TEST(Character, LoadsInStrictModeWithoutWarnings)
     EXPECT_TRUE(character().info().trayIcon);
 }
 
-TEST(Character, IsNamedInJapaneseAndEnglish)
-{
+TEST(Character, IsNamedInJapaneseAndEnglish) {
     ASSERT_TRUE(loaded().ok());
     struct Case {
         std::uint16_t langId;
@@ -106,8 +97,9 @@ TEST(Character, IsNamedInJapaneseAndEnglish)
     };
     for (const Case c : {Case{0x0411, "もちまる"}, Case{0x0409, "Mochimaru"}}) {
         const auto& list = character().info().localized;
-        const auto it = std::find_if(list.begin(), list.end(),
-                                     [&](const acs::LocalizedInfo& l) { return l.langId == c.langId; });
+        const auto it = std::find_if(list.begin(), list.end(), [&](const acs::LocalizedInfo& l) {
+            return l.langId == c.langId;
+        });
         ASSERT_NE(it, list.end()) << c.langId;
         EXPECT_EQ(it->name, c.name);
         EXPECT_FALSE(it->description.empty());
@@ -115,21 +107,20 @@ TEST(Character, IsNamedInJapaneseAndEnglish)
     EXPECT_EQ(character().preferredLocalizedInfo()->name, "もちまる");
 }
 
-TEST(Character, HasTheStandardAnimations)
-{
+TEST(Character, HasTheStandardAnimations) {
     ASSERT_TRUE(loaded().ok());
     for (const char* name :
-         {"RestPose", "Show", "Hide", "Greet", "Wave", "Blink", "Acknowledge", "Alert",
-          "Congratulate", "Confused", "Decline", "Explain", "GetAttention", "GestureLeft",
-          "GestureRight", "GestureUp", "GestureDown", "LookLeft", "LookRight", "LookUp",
-          "LookDown", "MoveLeft", "MoveRight", "MoveUp", "MoveDown", "Pleased", "Sad",
-          "Surprised", "Think", "Process", "Search", "Idle1_1", "Idle2_1", "Idle3_1", "Speak"})
+         {"RestPose",     "Show",        "Hide",         "Greet",     "Wave",        "Blink",
+          "Acknowledge",  "Alert",       "Congratulate", "Confused",  "Decline",     "Explain",
+          "GetAttention", "GestureLeft", "GestureRight", "GestureUp", "GestureDown", "LookLeft",
+          "LookRight",    "LookUp",      "LookDown",     "MoveLeft",  "MoveRight",   "MoveUp",
+          "MoveDown",     "Pleased",     "Sad",          "Surprised", "Think",       "Process",
+          "Search",       "Idle1_1",     "Idle2_1",      "Idle3_1",   "Speak"})
         EXPECT_TRUE(character().findAnimation(name)) << name;
     EXPECT_GE(character().animations().size(), 30u);
 }
 
-TEST(Character, FillsEveryStateWithExistingAnimations)
-{
+TEST(Character, FillsEveryStateWithExistingAnimations) {
     ASSERT_TRUE(loaded().ok());
     for (const char* name :
          {"SHOWING", "HIDING", "SPEAKING", "MOVINGLEFT", "MOVINGRIGHT", "MOVINGUP", "MOVINGDOWN",
@@ -142,8 +133,7 @@ TEST(Character, FillsEveryStateWithExistingAnimations)
     }
 }
 
-TEST(Character, EveryFrameComposesWithCleanEdges)
-{
+TEST(Character, EveryFrameComposesWithCleanEdges) {
     ASSERT_TRUE(loaded().ok());
     const auto& animations = character().animations();
     for (std::size_t a = 0; a < animations.size(); ++a)
@@ -168,8 +158,7 @@ TEST(Character, EveryFrameComposesWithCleanEdges)
 
 // Cut short on any frame it shows, an animation walks its exit back to the rest pose (Hide:
 // to nothing at all) without running into a loop guard.
-TEST(Character, EveryShownFrameExitsToTheRestPose)
-{
+TEST(Character, EveryShownFrameExitsToTheRestPose) {
     ASSERT_TRUE(loaded().ok());
     for (const acs::Animation& a : character().animations()) {
         const std::size_t ai = index(a.name);
@@ -189,8 +178,7 @@ TEST(Character, EveryShownFrameExitsToTheRestPose)
 }
 
 // Played to its end (no branch taken) and then paid off, every animation stands at rest.
-TEST(Character, EveryAnimationRunToItsEndComesBackToRest)
-{
+TEST(Character, EveryAnimationRunToItsEndComesBackToRest) {
     ASSERT_TRUE(loaded().ok());
     for (const acs::Animation& a : character().animations()) {
         std::size_t displayed = 0;
@@ -207,16 +195,15 @@ TEST(Character, EveryAnimationRunToItsEndComesBackToRest)
     }
 }
 
-TEST(Character, IsBuiltLikeARealCharacter)
-{
+TEST(Character, IsBuiltLikeARealCharacter) {
     ASSERT_TRUE(loaded().ok());
     const auto& rest = character().animations()[index("RestPose")].frames[0].images;
     ASSERT_GE(rest.size(), 3u);
     // Blink lays a patch over the very body image the rest pose uses.
     bool patched = false;
     for (const acs::Frame& f : character().animations()[index("Blink")].frames)
-        patched |= f.images.size() >= 2 && f.images.back().image == rest.back().image &&
-                   f.images != rest;
+        patched |=
+            f.images.size() >= 2 && f.images.back().image == rest.back().image && f.images != rest;
     EXPECT_TRUE(patched);
     // Looping work animations: a branch back to an earlier frame that is not taken for sure.
     for (const char* name : {"Process", "Search", "Idle3_1"}) {
@@ -252,8 +239,7 @@ TEST(Character, IsBuiltLikeARealCharacter)
 #ifdef PORUKANE_HAVE_WAVE_DECODER
 // Our ADPCM encoder, decoded by the player: signal-to-noise over the true length, for signals
 // shorter than a block, exactly one block, one sample more, and loud or silent ones.
-TEST(CharacterSounds, AdpcmDecodesCloseToTheSource)
-{
+TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
     struct Case {
         const char* what;
         mascot::Samples samples;
@@ -264,7 +250,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource)
         square[i] = (i / 40) % 2 ? 32767 : -32768;
     mascot::Samples sine(501);
     for (std::size_t i = 0; i < sine.size(); ++i)
-        sine[i] = static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 0.05)));
+        sine[i] =
+            static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 0.05)));
     const Case cases[] = {
         {"chime", mascot::chimeSound(), 20.0},
         {"boing", mascot::boingSound(), 20.0},
