@@ -1,0 +1,80 @@
+// Wires the real implementations together and starts the companion; nothing else.
+
+#include <QApplication>
+#include <QScreen>
+
+#include "agent/desktop/DesktopAgentControl.h"
+#include "agent/desktop/Session.h"
+#include "app/about/AboutForm.h"
+#include "app/character/MainForm.h"
+#include "app/core/Module1.h"
+#include "app/core/ProgramIcon.h"
+#include "app/core/Startup.h"
+#include "app/core/Texts.h"
+#include "app/core/TitleScreen.h"
+#include "app/core/wizard/SetupWizard.h"
+#include "app/download/CharacterDownloadForm.h"
+#include "app/media/DriveSelectForm.h"
+#include "clip/qt/ClipWidget.h"
+#include "clip/qt/QtAnimationControl.h"
+#include "platform/drives/SystemDriveList.h"
+#include "platform/http/DesktopProcessStarter.h"
+#include "platform/http/QtHttpTransfer.h"
+#include "platform/qt/QtServices.h"
+
+int main(int argc, char** argv) {
+    desktop::preferXWayland();
+    QApplication application(argc, argv);
+    // The companion has no main window: closing a box or a form must never end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(app::programIcon());
+
+    platform::QtHttpTransfer http;
+    platform::DesktopProcessStarter processes;
+    platform::SystemDriveList drives;
+    platform::QtServices system(http, processes, drives);
+    platform::Services& services = system.services();
+
+    const QString unsupported = desktop::unsupportedSessionReason();
+    if (!unsupported.isEmpty()) {
+        qWarning().noquote() << unsupported;
+        services.messages.show(QString::fromUtf16(app::texts::kNoXServer),
+                               platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        return 1;
+    }
+
+    desktop::DesktopAgentControl agent;
+    clip::QtAnimationControlFactory clips;
+    app::Module1 state;
+    app::Waiter waiter(services, state);
+    app::MainForm mainForm(services, state, waiter, agent, [&services] {
+        app::AboutForm about(services);
+        about.exec();
+    });
+
+    app::StartupHooks hooks;
+    hooks.createTitleScreen = [] {
+        auto title = std::make_unique<app::TitleScreen>();
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = title->frameGeometry();
+            frame.moveCenter(screen->geometry().center());
+            title->move(frame.topLeft());
+        }
+        return title;
+    };
+    hooks.runSetupWizard = [&] {
+        app::WizardForms forms;
+        forms.showCharacterDownload = [&] { app::ShowCharacterDownload(services, state, clips); };
+        forms.showDriveSelect = [&] {
+            app::DriveSelectForm form(services, clips);
+            form.exec();
+        };
+        app::RunSetupWizard(services, forms);
+    };
+    hooks.loadRandomCharacter = [&mainForm] { mainForm.LoadRandomCharacter(); };
+
+    if (!app::MainForm_Load(services, state, waiter, mainForm.アニメーションタイマー(), hooks)) {
+        return 0;
+    }
+    return QApplication::exec();
+}
