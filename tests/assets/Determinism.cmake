@@ -1,5 +1,5 @@
 # Draws and compiles the character twice into separate folders and requires byte-identical
-# files, equal to the one the build put into the program folder.
+# files, equal to the one the build made.
 foreach(_run a b)
     set(_dir "${WORK}/${_run}")
     file(REMOVE_RECURSE "${_dir}")
