@@ -5,6 +5,7 @@
 
 #include "agent/acs/Character.h"
 #include "agent/acs/Decompressor.h"
+#include "agent/acs/Wave.h"
 #include "agent/acs/Writer.h"
 
 #include <cstdio>
@@ -37,7 +38,7 @@ void exercise(const acs::Character& c) {
         }
     }
     for (std::size_t i = 0; i < c.sounds().size(); ++i) {
-        (void)c.soundBytes(i);
+        (void)acs::decodeWave(c.soundBytes(i));
     }
 }
 
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::uint8_t> out;
     (void)acs::decompress(bytes, 4096, out, size % 2 == 0, 0x7F);
+    (void)acs::decodeWave(bytes);
 
     const acs::LoadResult lenient = acs::loadCharacter(bytes, acs::Mode::Lenient);
     if (lenient.ok()) {
