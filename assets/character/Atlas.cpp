@@ -103,8 +103,10 @@ std::vector<Layer> Atlas::layers(const Pose& pose) {
     };
 
     if (pose.scalePercent != 100) {
-        const std::string key = keyOf("whole", pose.scalePercent, static_cast<int>(pose.eyes)) +
-                                "/" + std::to_string(static_cast<int>(pose.mouth));
+        std::string key = keyOf("whole", pose.scalePercent, static_cast<int>(pose.eyes));
+        for (int part : {static_cast<int>(pose.mouth), static_cast<int>(pose.left),
+                         static_cast<int>(pose.right), static_cast<int>(pose.leaf)})
+            key += "/" + std::to_string(part);
         const int image = standalone(key, [&pose](QPainter& p) {
             const double s = pose.scalePercent / 100.0;
             p.translate(64, 116);

@@ -32,8 +32,8 @@ Palette::Palette() {
     // steps there would show as bands.
     const QRgb body[] = {kBodyHigh, kBody, kBodyLow, kBodyDeep};
     for (int i = 0; i + 1 < 4; ++i)
-        for (int s = 1; s < 6; ++s)
-            add(mix(body[i], body[i + 1], s / 6.0));
+        for (int s = 1; s < 10; ++s)
+            add(mix(body[i], body[i + 1], s / 10.0));
     // Colour pairs that meet along antialiased edges.
     const std::pair<QRgb, QRgb> edges[] = {
         {kOutline, kBodyHigh}, {kOutline, kBody},   {kOutline, kBodyLow}, {kOutline, kBodyDeep},
@@ -47,8 +47,11 @@ Palette::Palette() {
         {kEye, kBodyHigh},     {kBlue, kWhite},     {kSilver, kSky},      {kGrey, kSilver},
     };
     for (const auto& [a, b] : edges)
-        for (int s = 1; s < 5; ++s)
-            add(mix(a, b, s / 5.0));
+        for (int s = 1; s < 6; ++s)
+            add(mix(a, b, s / 6.0));
+    // The rest of the 256 entries: neutral greys, for the odd pixel no ramp covers.
+    for (int level = 0; m_colors.size() < 256 && level < 256; level += 7)
+        add(qRgb(level, level, level));
 }
 
 std::uint8_t Palette::nearest(QRgb color) {

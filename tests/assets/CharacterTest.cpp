@@ -86,6 +86,7 @@ TEST(Character, LoadsInStrictModeWithoutWarnings) {
     EXPECT_TRUE(loaded().warnings.empty()) << loaded().warnings.front();
     EXPECT_EQ(character().width(), 128);
     EXPECT_EQ(character().height(), 128);
+    EXPECT_EQ(character().info().palette.size(), 256u);
     EXPECT_TRUE(character().info().trayIcon);
 }
 
