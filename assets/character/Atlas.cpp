@@ -123,24 +123,46 @@ std::vector<Layer> Atlas::layers(const Pose& pose) {
         place(standalone(keyOf("effect", static_cast<int>(e.effect)),
                          [&e](QPainter& p) { drawEffect(p, e.effect); }),
               move + QPoint(e.dx, e.dy));
-    place(overlay(keyOf("arm", static_cast<int>(pose.left), 1),
-                  [&pose](QPainter& p) { drawArm(p, pose.left, true); }),
-          move + shiftOf(t, kLeftShoulder));
-    place(overlay(keyOf("arm", static_cast<int>(pose.right), 0),
-                  [&pose](QPainter& p) { drawArm(p, pose.right, false); }),
-          move + shiftOf(t, kRightShoulder));
-    const QPoint face = move + shiftOf(t, kFaceCenter) + QPoint(pose.faceDx, pose.faceDy);
-    place(overlay(keyOf("mouth", static_cast<int>(pose.mouth)),
-                  [&pose](QPainter& p) { drawMouth(p, pose.mouth); }),
-          face);
-    place(overlay(keyOf("eyes", static_cast<int>(pose.eyes)),
-                  [&pose](QPainter& p) { drawEyes(p, pose.eyes); }),
-          face);
+    // Arms hanging at rest are part of the body image, as is the rest of the pose that most
+    // frames share: a typical frame is then face, leaf and body, and none needs more than six
+    // layers, like the characters Agent shipped.
+    const bool leftBaked = pose.left == Arm::Down;
+    const bool rightBaked = pose.right == Arm::Down;
+    const QPoint leftShift = shiftOf(t, kLeftShoulder);
+    const QPoint rightShift = shiftOf(t, kRightShoulder);
+    if (!leftBaked)
+        place(overlay(keyOf("arm", static_cast<int>(pose.left), 1),
+                      [&pose](QPainter& p) { drawArm(p, pose.left, true); }),
+              move + leftShift);
+    if (!rightBaked)
+        place(overlay(keyOf("arm", static_cast<int>(pose.right), 0),
+                      [&pose](QPainter& p) { drawArm(p, pose.right, false); }),
+              move + rightShift);
+    place(overlay(keyOf("face", static_cast<int>(pose.eyes), static_cast<int>(pose.mouth)),
+                  [&pose](QPainter& p) {
+                      drawEyes(p, pose.eyes);
+                      drawMouth(p, pose.mouth);
+                  }),
+          move + shiftOf(t, kFaceCenter) + QPoint(pose.faceDx, pose.faceDy));
     place(overlay(keyOf("leaf", static_cast<int>(pose.leaf)),
                   [&pose](QPainter& p) { drawLeaf(p, pose.leaf); }),
           move + shiftOf(t, kLeafBase));
-    place(standalone(keyOf("body", static_cast<int>(pose.body)),
-                     [&pose](QPainter& p) { drawBody(p, pose.body); }),
+    place(standalone(keyOf("body", static_cast<int>(pose.body), leftBaked * 2 + rightBaked),
+                     [&](QPainter& p) {
+                         drawBody(p, pose.body);
+                         if (leftBaked) {
+                             p.save();
+                             p.translate(leftShift);
+                             drawArm(p, Arm::Down, true);
+                             p.restore();
+                         }
+                         if (rightBaked) {
+                             p.save();
+                             p.translate(rightShift);
+                             drawArm(p, Arm::Down, false);
+                             p.restore();
+                         }
+                     }),
           move);
     return out;
 }
