@@ -485,13 +485,15 @@ void drawEffect(QPainter& p, Effect effect) {
             break;
         }
         case Effect::Note: {
-            p.setPen(outlinePen(1.6));
-            p.setBrush(QColor::fromRgb(ink::kOutline));
-            p.drawEllipse(QPointF(20, 44), 4.2, 3.2);
+            // Coloured inside a dark outline, so it reads on light and dark desktops alike.
             QPainterPath stemFlag(QPointF(23.5, 43));
             stemFlag.lineTo(23.5, 28);
             stemFlag.quadTo(28, 30, 30, 36);
-            strokePath(p, stemFlag, 2.2, ink::kOutline);
+            strokePath(p, stemFlag, 4.8, ink::kOutline);
+            p.setPen(outlinePen(1.8));
+            p.setBrush(QColor::fromRgb(ink::kOrange));
+            p.drawEllipse(QPointF(20, 44), 4.4, 3.4);
+            strokePath(p, stemFlag, 2.0, ink::kOrange);
             break;
         }
         case Effect::Magnifier: {

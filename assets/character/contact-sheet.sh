@@ -41,7 +41,7 @@ while read -r name count; do
     done
     row="$out/rows/$(printf '%02d' "$n").png"
     "$montage" -label '%t' "${files[@]}" -tile "${count}x1" -geometry 128x128+3+3 \
-        -background none -pointsize 9 "$row" 2>/dev/null ||
+        -background none -fill '#808080' -pointsize 9 "$row" 2>/dev/null ||
         "$montage" "${files[@]}" -tile "${count}x1" -geometry 128x128+3+3 -background none "$row"
     # The animation's name at the left of its row.
     "$convert" -background none -fill '#808080' -pointsize 14 -size 140x134 -gravity west \
