@@ -240,11 +240,10 @@ void DesktopCharacter::startSound(int index) {
     auto found = m_decoded.find(index);
     if (found == m_decoded.end()) {
         // Decoded on first use and kept: a character has a few dozen short sounds at most.
-        std::shared_ptr<const PcmSound> decoded;
-        if (auto sound = decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)),
-                                    nullptr)) {
-            decoded = std::make_shared<const PcmSound>(std::move(*sound));
-        }
+        std::shared_ptr<const acs::PcmSound> decoded;
+        acs::WaveResult wave =
+            acs::decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)));
+        if (wave.ok()) decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
         found = m_decoded.emplace(index, std::move(decoded)).first;
     }
     if (found->second) m_sounds->play(found->second);

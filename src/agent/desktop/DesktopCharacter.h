@@ -1,10 +1,10 @@
 #pragma once
 
 #include "agent/acs/Character.h"
+#include "agent/acs/Wave.h"
 #include "agent/desktop/CharacterWindow.h"
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/PlayerQt.h"
-#include "agent/desktop/WaveSound.h"
 #include "app/core/components/AgentControl.h"
 
 #include <QElapsedTimer>
@@ -78,7 +78,7 @@ private:
     QPointer<QSystemTrayIcon> m_tray;
     QPointer<QMenu> m_trayMenu;
     SoundPlayer* m_sounds = nullptr;  // child of this, or null when sound is off
-    std::map<int, std::shared_ptr<const PcmSound>> m_decoded;  // index -> decoded sound
+    std::map<int, std::shared_ptr<const acs::PcmSound>> m_decoded;  // index -> decoded sound
     QTimer m_timer;
     QElapsedTimer m_clock;
 };

@@ -5,6 +5,7 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QMediaDevices>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -14,6 +15,8 @@ namespace {
 
 // Overlapping frame sounds beyond this are dropped rather than stacking up sinks.
 constexpr std::size_t kMaxVoices = 4;
+// How long a sink lives past its sound's length: the server's latency, generously.
+constexpr int kReleaseMarginMs = 500;
 
 QtMessageHandler g_previousHandler = nullptr;
 
@@ -49,7 +52,7 @@ QAudioFormat formatOf(std::uint32_t rate, std::uint16_t channels) {
 }  // namespace
 
 struct SoundPlayer::Voice {
-    std::shared_ptr<const PcmSound> keepAlive;  // the buffer reads converted bytes from here
+    std::shared_ptr<const acs::PcmSound> keepAlive;  // the buffer reads converted bytes from here
     QByteArray bytes;
     std::unique_ptr<QBuffer> buffer;
     std::unique_ptr<QAudioSink> sink;
@@ -59,11 +62,12 @@ SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
 
 SoundPlayer::~SoundPlayer() { stopAll(); }
 
-PcmSound convertPcm(const PcmSound& sound, std::uint32_t rate, std::uint16_t channels) {
-    PcmSound out;
+acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate,
+                         std::uint16_t channels) {
+    acs::PcmSound out;
     out.sampleRate = rate;
     out.channels = channels;
-    const std::size_t inFrames = sound.frameCount();
+    const std::size_t inFrames = sound.channels == 0 ? 0 : sound.samples.size() / sound.channels;
     if (inFrames == 0 || rate == 0 || channels == 0) return out;
     const std::size_t outFrames = static_cast<std::size_t>(
         static_cast<double>(inFrames) * rate / sound.sampleRate);
@@ -89,7 +93,7 @@ PcmSound convertPcm(const PcmSound& sound, std::uint32_t rate, std::uint16_t cha
     return out;
 }
 
-void SoundPlayer::play(std::shared_ptr<const PcmSound> sound) {
+void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
     if (!sound || sound->samples.empty() || m_voices.size() >= kMaxVoices) return;
     const QAudioDevice device = defaultOutput();
     if (device.isNull()) return;
@@ -106,7 +110,7 @@ void SoundPlayer::play(std::shared_ptr<const PcmSound> sound) {
         const auto channels = static_cast<std::uint16_t>(preferred.channelCount() >= 2 ? 2 : 1);
         format = formatOf(rate, channels);
         if (!device.isFormatSupported(format)) return;
-        const PcmSound converted = convertPcm(*sound, rate, channels);
+        const acs::PcmSound converted = convertPcm(*sound, rate, channels);
         voice->bytes = QByteArray(reinterpret_cast<const char*>(converted.samples.data()),
                                   static_cast<qsizetype>(converted.samples.size() * 2));
     }
@@ -115,8 +119,15 @@ void SoundPlayer::play(std::shared_ptr<const PcmSound> sound) {
     voice->sink = std::make_unique<QAudioSink>(device, format);
     QAudioSink* sink = voice->sink.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-        if (state == QAudio::IdleState || state == QAudio::StoppedState) finish(sink);
+        if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) finish(sink);
     });
+    // The sink turns idle once it has handed the last bytes to the sound server, which may
+    // still hold all of a short sound; stopping it then would cut the sound off. So it is
+    // released only after the sound's own length has passed.
+    const qint64 bytesPerSecond = format.bytesForDuration(1'000'000);
+    const auto lengthMs =
+        static_cast<int>(voice->bytes.size() * 1000 / std::max<qint64>(1, bytesPerSecond));
+    QTimer::singleShot(lengthMs + kReleaseMarginMs, sink, [this, sink] { finish(sink); });
     m_voices.push_back(std::move(voice));
     sink->start(m_voices.back()->buffer.get());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "agent/desktop/WaveSound.h"
+#include "agent/acs/Wave.h"
 
 #include <QObject>
 
@@ -22,7 +22,7 @@ public:
     ~SoundPlayer() override;
 
     // Starts `sound` now. Shared ownership: the player keeps the samples alive while it plays.
-    void play(std::shared_ptr<const PcmSound> sound);
+    void play(std::shared_ptr<const acs::PcmSound> sound);
     // Silences every sound this player started.
     void stopAll();
     // Sounds still playing (for tests).
@@ -38,6 +38,7 @@ private:
 // Converts `sound` to `rate` Hz and `channels` channels (1 or 2) by linear interpolation and
 // channel duplication or averaging, for devices that do not take the sound's own format
 // (22,254 Hz is common in character files).
-PcmSound convertPcm(const PcmSound& sound, std::uint32_t rate, std::uint16_t channels);
+acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate,
+                         std::uint16_t channels);
 
 }  // namespace desktop
