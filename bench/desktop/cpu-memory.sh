@@ -6,7 +6,7 @@
 # exits 1 when one is missed.
 # usage: cpu-memory.sh PORUKANE_ACS WORK_DIR     (BENCH_SECONDS overrides the 60 s per run)
 set -euo pipefail
-tool=$1
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change directory
 work=$2
 seconds=${BENCH_SECONDS:-60}
 here=$(cd "$(dirname "$0")" && pwd)

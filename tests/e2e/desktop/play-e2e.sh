@@ -9,7 +9,7 @@
 # program prints fails the test.
 # usage: play-e2e.sh PORUKANE_ACS WORK_DIR      exit 77 = skipped (no Xvfb etc.)
 set -euo pipefail
-tool=$1
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change directory
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
