@@ -126,7 +126,7 @@ QTransform bodyTransform(Body body) {
         case Body::Normal:
             break;
         case Body::Squash:
-            t.scale(1.12, 0.86);
+            t.scale(1.1, 0.87);
             break;
         case Body::Stretch:
             t.scale(0.9, 1.1);
@@ -303,10 +303,11 @@ void drawArm(QPainter& p, Arm arm, bool left) {
             break;
         case Arm::Mid:
             angle = 85;
+            length = 13;
             break;
         case Arm::Out:
-            angle = 100;
-            length = 18;
+            angle = 95;
+            length = 13;
             break;
         case Arm::Up:
             angle = 130;

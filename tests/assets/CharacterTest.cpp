@@ -5,10 +5,7 @@
 #include "Sounds.h"
 
 #include "agent/acs/Character.h"
-
-#ifdef PORUKANE_HAVE_WAVE_DECODER
-#include "agent/desktop/WaveSound.h"
-#endif
+#include "agent/acs/Wave.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +154,38 @@ TEST(Character, EveryFrameComposesWithCleanEdges) {
         }
 }
 
+// Nothing is cut off at the frame's edge, and from one shown frame to the next the body's
+// bottom (in the middle column) never jumps further than a hop.
+TEST(Character, FramesStayInsideAndMoveSmoothly) {
+    ASSERT_TRUE(loaded().ok());
+    constexpr int kSize = 128;
+    const auto bottomOf = [](const acs::ComposedFrame& f) {
+        for (int y = kSize - 1; y >= 0; --y)
+            if (f.mask[static_cast<std::size_t>(y * kSize + kSize / 2)])
+                return y;
+        return -1;
+    };
+    const auto& animations = character().animations();
+    for (std::size_t a = 0; a < animations.size(); ++a) {
+        int previous = -1;
+        for (std::size_t f = 0; f < animations[a].frames.size(); ++f) {
+            const auto frame = character().composeFrame(a, f);
+            bool touches = false;
+            for (int i = 0; i < kSize; ++i)
+                for (const int p : {i, (kSize - 1) * kSize + i, i * kSize, i * kSize + kSize - 1})
+                    touches |= frame->mask[static_cast<std::size_t>(p)] != 0;
+            EXPECT_FALSE(touches) << animations[a].name << " frame " << f << " touches the edge";
+            if (animations[a].frames[f].duration == 0 || isEmpty(animations[a], f))
+                continue;
+            const int bottom = bottomOf(*frame);
+            if (previous >= 0 && animations[a].name != "Show" && animations[a].name != "Hide") {
+                EXPECT_LE(std::abs(bottom - previous), 12) << animations[a].name << " frame " << f;
+            }
+            previous = bottom;
+        }
+    }
+}
+
 // Cut short on any frame it shows, an animation walks its exit back to the rest pose (Hide:
 // to nothing at all) without running into a loop guard.
 TEST(Character, EveryShownFrameExitsToTheRestPose) {
@@ -237,7 +266,6 @@ TEST(Character, IsBuiltLikeARealCharacter) {
     EXPECT_EQ(formats, (std::set<std::uint16_t>{1, 2}));
 }
 
-#ifdef PORUKANE_HAVE_WAVE_DECODER
 // Our ADPCM encoder, decoded by the player: signal-to-noise over the true length, for signals
 // shorter than a block, exactly one block, one sample more, and loud or silent ones.
 TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
@@ -263,9 +291,9 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
     };
     for (const Case& c : cases) {
         const auto wave = mascot::adpcmWave(c.samples);
-        std::string error;
-        const auto pcm = desktop::decodeWave(wave, &error);
-        ASSERT_TRUE(pcm) << c.what << ": " << error;
+        const acs::WaveResult decoded = acs::decodeWave(wave);
+        ASSERT_TRUE(decoded.ok()) << c.what << ": " << decoded.error.message();
+        const acs::PcmSound* pcm = &decoded.sound;
         EXPECT_EQ(pcm->sampleRate, 22050u);
         ASSERT_GE(pcm->samples.size(), c.samples.size()) << c.what;
         double signal = 1.0;
@@ -279,6 +307,4 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
         EXPECT_GT(10.0 * std::log10(signal / noise), c.minSnrDb) << c.what;
     }
 }
-#endif
-
 }  // namespace
