@@ -80,9 +80,7 @@ notinstalled)
     app=$!
     pids+=($app)
     wait_for_window 'ﾎﾟﾙｶﾈ ９９' 10 >/dev/null || fail "no title screen"
-    sleep 0.5
     shot title
-    xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' >/dev/null || fail "title screen vanished early"
     # The not-installed box comes after the two-second wait.
     box=""
     for _ in $(seq 100); do
@@ -97,8 +95,9 @@ notinstalled)
     kill -0 "$app" 2>/dev/null || fail "ended before the box was answered"
     sleep 0.5
     shot notinstalled
-    xdotool windowactivate --sync "$box" 2>/dev/null || true
-    xdotool key --window "$box" Return
+    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+    xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+    xdotool key Return
     wait_for_exit "$app" 10 || fail "still running after the box was answered"
     grep -q '^\[pos\]' "$ini" && fail "settings were written"
     ;;
