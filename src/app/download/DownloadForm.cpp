@@ -64,7 +64,9 @@ void DownloadForm::arrange(const QList<QWidget*>& top) {
     chain.first()->setFocus();
 }
 
-void DownloadForm::キャンセル_Click() { unload(); }
+void DownloadForm::キャンセル_Click() {
+    unload();
+}
 
 void DownloadForm::reject() {
     if (!m_busy) {
@@ -82,10 +84,9 @@ void DownloadForm::closeEvent(QCloseEvent* event) {
 
 bool DownloadForm::confirmDownload() {
     DeleteInstallers(m_services);
-    const platform::MessageAnswer answer =
-        m_services.messages.show(QString::fromUtf16(text::kConfirmDownload),
-                                 platform::MessageIcon::Information,
-                                 platform::MessageButtons::YesNo);
+    const platform::MessageAnswer answer = m_services.messages.show(
+        QString::fromUtf16(text::kConfirmDownload), platform::MessageIcon::Information,
+        platform::MessageButtons::YesNo);
     if (answer != platform::MessageAnswer::Yes) {
         m_services.exit.endProgram();
         return false;

@@ -5,6 +5,9 @@
 
 namespace app::texts::download {
 
+// Each text keeps one source line per line the user sees.
+// clang-format off
+
 inline constexpr char16_t kCharacterCaption[] = u"キャラクターダウンロード";
 inline constexpr char16_t kDriverCaption[] = u"ドライバダウンロード";
 
@@ -38,5 +41,7 @@ inline constexpr char16_t kMerlinLabel[] = u"Merlin (1.8MB)";
 inline constexpr char16_t kRobbyLabel[] = u"Robby (2.2MB)";
 inline constexpr char16_t kPeedyLabel[] = u"Peedy (3.3MB)";
 inline constexpr char16_t kDriverLabel[] = u"MSagent.exe (391KB)";
+
+// clang-format on
 
 }  // namespace app::texts::download

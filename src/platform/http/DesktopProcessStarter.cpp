@@ -9,8 +9,8 @@
 #include "platform/http/InstallerExtractor.h"
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #endif
 
 namespace platform {

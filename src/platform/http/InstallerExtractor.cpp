@@ -25,16 +25,27 @@ struct StdioFile {
     std::FILE* fp;
 };
 
-std::FILE* fileOf(mspack_file* file) { return reinterpret_cast<StdioFile*>(file)->fp; }
+std::FILE* fileOf(mspack_file* file) {
+    return reinterpret_cast<StdioFile*>(file)->fp;
+}
 
 mspack_file* sysOpen(mspack_system*, const char* name, int mode) {
     const char* how = nullptr;
     switch (mode) {
-    case MSPACK_SYS_OPEN_READ: how = "rb"; break;
-    case MSPACK_SYS_OPEN_WRITE: how = "wb"; break;
-    case MSPACK_SYS_OPEN_UPDATE: how = "r+b"; break;
-    case MSPACK_SYS_OPEN_APPEND: how = "ab"; break;
-    default: return nullptr;
+        case MSPACK_SYS_OPEN_READ:
+            how = "rb";
+            break;
+        case MSPACK_SYS_OPEN_WRITE:
+            how = "wb";
+            break;
+        case MSPACK_SYS_OPEN_UPDATE:
+            how = "r+b";
+            break;
+        case MSPACK_SYS_OPEN_APPEND:
+            how = "ab";
+            break;
+        default:
+            return nullptr;
     }
     std::FILE* fp = std::fopen(name, how);
     if (fp == nullptr) {
@@ -104,8 +115,12 @@ void sysMessage(mspack_file*, const char* format, ...) {
     qInfo("cabinet: %s", text);
 }
 
-void* sysAlloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
-void sysFree(void* pointer) { std::free(pointer); }
+void* sysAlloc(mspack_system*, size_t bytes) {
+    return std::malloc(bytes);
+}
+void sysFree(void* pointer) {
+    std::free(pointer);
+}
 void sysCopy(void* source, void* destination, size_t bytes) {
     std::memcpy(destination, source, bytes);
 }
@@ -178,7 +193,9 @@ bool hasAgentSignature(const QString& path) {
     return file.read(4) == QByteArray("\xC3\xAB\xCD\xAB", 4);
 }
 
-ExtractResult failed(const QString& why) { return {false, {}, why}; }
+ExtractResult failed(const QString& why) {
+    return {false, {}, why};
+}
 
 std::filesystem::path fsPath(const QString& path) {
 #ifdef Q_OS_WIN
@@ -207,8 +224,8 @@ bool isAcceptableCabinetHeader(const QByteArray& header, qint64 bytesToEnd) {
     const std::uint16_t flags = le16(header, 30);
     return le32(header, 4) == 0 && cabinetSize >= kHeaderSize &&
            static_cast<qint64>(cabinetSize) <= bytesToEnd && le32(header, 16) < cabinetSize &&
-           header[24] == 3 && header[25] == 1 && le16(header, 26) >= 1 &&
-           le16(header, 28) >= 1 && (flags & (MSCAB_HDR_PREVCAB | MSCAB_HDR_NEXTCAB)) == 0;
+           header[24] == 3 && header[25] == 1 && le16(header, 26) >= 1 && le16(header, 28) >= 1 &&
+           (flags & (MSCAB_HDR_PREVCAB | MSCAB_HDR_NEXTCAB)) == 0;
 }
 
 ExtractResult extractCharacter(const QString& installerPath, const QString& charsFolder,
@@ -273,12 +290,13 @@ ExtractResult extractCharacter(const QString& installerPath, const QString& char
             break;
         }
         temporary.close();
-        const QString target = charsFolder + QLatin1Char('/') + safeStem(member->filename) +
-                               QStringLiteral(".acs");
+        const QString target =
+            charsFolder + QLatin1Char('/') + safeStem(member->filename) + QStringLiteral(".acs");
         const int error =
             cabd->extract(cabd, member, QFile::encodeName(temporary.fileName()).constData());
         if (error != MSPACK_ERR_OK) {
-            result = failed(QStringLiteral("the cabinet is damaged (libmspack error %1)").arg(error));
+            result =
+                failed(QStringLiteral("the cabinet is damaged (libmspack error %1)").arg(error));
             break;
         }
         if (QFileInfo(temporary.fileName()).size() != static_cast<qint64>(member->length) ||

@@ -14,7 +14,9 @@ int statusOf(const QNetworkReply& reply) {
     return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
-bool isSuccess(int status) { return status >= 200 && status < 300; }
+bool isSuccess(int status) {
+    return status >= 200 && status < 300;
+}
 
 }  // namespace
 
@@ -81,8 +83,8 @@ TransferResult QtHttpTransfer::fetchToFile(const QUrl& url, const QString& path)
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (isSuccess(statusOf(*reply)) && length.isValid() &&
             length.toLongLong() > m_limits.maxBytes) {
-            abortWith(QStringLiteral("announced body of %1 bytes is too large")
-                          .arg(length.toLongLong()));
+            abortWith(
+                QStringLiteral("announced body of %1 bytes is too large").arg(length.toLongLong()));
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
@@ -106,13 +108,12 @@ TransferResult QtHttpTransfer::fetchToFile(const QUrl& url, const QString& path)
     }
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (failure.isEmpty() && length.isValid() && length.toLongLong() != received) {
-        failure = QStringLiteral("body cut short: %1 of %2 bytes")
-                      .arg(received)
-                      .arg(length.toLongLong());
+        failure =
+            QStringLiteral("body cut short: %1 of %2 bytes").arg(received).arg(length.toLongLong());
     }
     if (failure.isEmpty() && !file.commit()) {
-        failure = QStringLiteral("cannot write ") + path + QStringLiteral(": ") +
-                  file.errorString();
+        failure =
+            QStringLiteral("cannot write ") + path + QStringLiteral(": ") + file.errorString();
     }
     if (!failure.isEmpty()) {
         file.cancelWriting();

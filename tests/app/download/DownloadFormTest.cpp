@@ -21,7 +21,8 @@ using platform::MessageIcon;
 
 const QString kConfirm = QString::fromUtf8(
     "インターネットからファイルをダウンロードします\r"
-    "インターネットの設定を行っていない場合、接続はできませんので、あらかじめ設定しておいてください");
+    "インターネットの設定を行っていない場合、接続はできませんので、あらかじめ設定しておいてくださ"
+    "い");
 const QString kFailed = QString::fromUtf8("ダウンロードできませんでした");
 
 QString charUrl(const QString& name) {
@@ -199,8 +200,8 @@ TEST(CharacterDownloadFormTest, BusyWhileDownloading) {
     form.dl_Click();
     EXPECT_TRUE(checked);
     EXPECT_EQ(f.clips.log, (QStringList{QStringLiteral("visible:0"), QStringLiteral("visible:1"),
-                                        QStringLiteral("open:filecopy.avi"),
-                                        QStringLiteral("play"), QStringLiteral("stop")}));
+                                        QStringLiteral("open:filecopy.avi"), QStringLiteral("play"),
+                                        QStringLiteral("stop")}));
     EXPECT_EQ(f.clips.last->opened, f.dir.filePath(QStringLiteral("filecopy.avi")));
     EXPECT_FALSE(form.isVisible());
 }
@@ -212,7 +213,8 @@ TEST(DownloadServersTest, BasesComeFromTheSettings) {
     };
     const Case cases[] = {
         {QString(), QStringLiteral("http://agent.microsoft.com/agent2/chars/Genie.exe")},
-        {QStringLiteral("http://h/mirror//"), QStringLiteral("http://h/mirror/agent2/chars/Genie.exe")},
+        {QStringLiteral("http://h/mirror//"),
+         QStringLiteral("http://h/mirror/agent2/chars/Genie.exe")},
     };
     for (const Case& c : cases) {
         fakes::FakeSettings settings;
@@ -229,8 +231,10 @@ TEST(DownloadServersTest, BasesComeFromTheSettings) {
 
 const QString kDriverDone = QString::fromUtf8(
     "ダウンロードが、完了しまた\r"
-    "プログラムの､インストールをはじめますが､英語の使用契約がでるので､同意するのならば､ 'ok' をおしてください");
-const QString kInstallDone = QString::fromUtf8("インストールが終了したら、okボタンを押してください");
+    "プログラムの､インストールをはじめますが､英語の使用契約がでるので､同意するのならば､ 'ok' "
+    "をおしてください");
+const QString kInstallDone =
+    QString::fromUtf8("インストールが終了したら、okボタンを押してください");
 const QString kDriverUrl = QStringLiteral("http://driver.test/activex/controls/agent2/MSagent.exe");
 
 TEST(DriverDownloadFormTest, ControlsAsTheUserSeesThem) {
@@ -280,8 +284,7 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
         EXPECT_EQ(f.fake.processes.starts[0].path, f.dir.filePath(QStringLiteral("5.exe")));
         EXPECT_EQ(f.fake.processes.starts[0].style, platform::WindowStyle::MaximizedFocus);
         EXPECT_EQ(f.fake.processes.starts[0].ok, reachable);
-        EXPECT_EQ(f.installers(),
-                  reachable ? QStringList{QStringLiteral("5.exe")} : QStringList{});
+        EXPECT_EQ(f.installers(), reachable ? QStringList{QStringLiteral("5.exe")} : QStringList{});
         EXPECT_FALSE(form.isVisible());
     }
 }

@@ -77,7 +77,8 @@ TEST_F(InstallerExtractorTest, CharacterLandsUnderASafeName) {
     };
     const Case cases[] = {
         {{{QStringLiteral("Genie.inf"), "[Version]"}, {QStringLiteral("Genie.acs"), character()}},
-         true, "Genie.acs"},
+         true,
+         "Genie.acs"},
         {{{QStringLiteral("Peedy.acs"), character()}}, false, "Peedy.acs"},
         {{{QString::fromUtf8("x/Mer lin\xC3\xA9.ACS"), character()}}, true, "Merlin.acs"},
     };
@@ -119,9 +120,10 @@ TEST_F(InstallerExtractorTest, BrokenInstallersChangeNothing) {
 
 TEST(CabinetHeaderTest, OnlyPlausibleHeadersAreAccepted) {
     // 1 folder, 1 file, 200 bytes long, file entries at 44.
-    const QByteArray valid = "MSCF" + QByteArray::fromHex("00000000c800000000000000"
-                                                          "2c000000000000000301010001000000"
-                                                          "00000000");
+    const QByteArray valid = "MSCF" + QByteArray::fromHex(
+                                          "00000000c800000000000000"
+                                          "2c000000000000000301010001000000"
+                                          "00000000");
     EXPECT_TRUE(platform::isAcceptableCabinetHeader(valid, 200));
     struct Case {
         int offset;
@@ -159,7 +161,8 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     writeFile(dir.filePath(QStringLiteral("script")), "#!/bin/sh\ntouch ran\n");
     for (const char* name : {"2.exe", "3.exe", "script"}) {
         EXPECT_FALSE(starter.start(dir.filePath(QString::fromLatin1(name)),
-                                   platform::WindowStyle::NormalFocus)) << name;
+                                   platform::WindowStyle::NormalFocus))
+            << name;
     }
     EXPECT_FALSE(QFile::exists(QStringLiteral("ran")));
 }

@@ -22,6 +22,7 @@ TEST(SetupWizardTest, BoxesAsTheUserSeesThem) {
         MessageIcon icon;
         MessageButtons buttons;
     };
+    // clang-format off
     const Expected expected[] = {
         {"このプログラムの説明です\r\r"
          "このプログラムは、マイクロソフト社のOffice2000についてくる、オフィスアシスタントのキャラクターを気に入っていて、いつも、自分のそばに・・・と、考えている人のために作りました\r\r"
@@ -43,6 +44,7 @@ TEST(SetupWizardTest, BoxesAsTheUserSeesThem) {
          " 'いいえ' を選択すると、再起動時に再びこれらの作業を行います",
          MessageIcon::Information, MessageButtons::YesNo},
     };
+    // clang-format on
     ASSERT_EQ(fake.messages.boxes.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const fakes::RecordedBox& box = fake.messages.boxes[i];
@@ -78,8 +80,7 @@ TEST(SetupWizardTest, AnswersChooseFormsAndCompletion) {
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(fake.messages.boxes.size(), 5u);
         EXPECT_EQ(fake.settings.writes,
-                  c.recorded ? QStringList{QStringLiteral("Agent/ver99/1_0=True")}
-                             : QStringList{});
+                  c.recorded ? QStringList{QStringLiteral("Agent/ver99/1_0=True")} : QStringList{});
     }
 }
 

@@ -23,8 +23,7 @@ void RunSetupWizard(platform::Services& services, const WizardForms& forms) {
         forms.showCharacterDownload) {
         forms.showCharacterDownload();
     }
-    if (ask(text::kAskOffice, MessageIcon::Question, MessageButtons::YesNo) ==
-            MessageAnswer::Yes &&
+    if (ask(text::kAskOffice, MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes &&
         forms.showDriveSelect) {
         forms.showDriveSelect();
     }

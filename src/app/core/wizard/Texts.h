@@ -5,6 +5,9 @@
 
 namespace app::texts::wizard {
 
+// Each text keeps one source line per line the user sees.
+// clang-format off
+
 inline constexpr char16_t kExplanation[] =
     u"このプログラムの説明です\r\r"
     u"このプログラムは、マイクロソフト社のOffice2000についてくる、オフィスアシスタントのキャラクターを気に入っていて、いつも、自分のそばに・・・と、考えている人のために作りました\r\r"
@@ -29,5 +32,7 @@ inline constexpr char16_t kAskOffice[] =
 inline constexpr char16_t kConfirmDone[] =
     u"これで全て、インストールが完了しました。ダウンロードなどもうまくいって、この作業を2度としないようにしますか？\r"
     u" 'いいえ' を選択すると、再起動時に再びこれらの作業を行います";
+
+// clang-format on
 
 }  // namespace app::texts::wizard
