@@ -48,6 +48,7 @@ AboutForm::AboutForm(platform::Services& services, QWidget* parent)
     buttons->addWidget(cmdSysInfo);
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 3, 1);
+    grid->setColumnStretch(1, 1);
 
     // Esc reaches QDialog::reject, Enter the default button: both close the box.
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

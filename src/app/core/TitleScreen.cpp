@@ -60,6 +60,7 @@ TitleScreen::TitleScreen() : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHi
     grid->addWidget(lblPlatform, 2, 1, Qt::AlignRight);
     grid->addWidget(lblVersion, 3, 1, Qt::AlignRight);
     grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 6);
