@@ -2,6 +2,7 @@
 // should, and every animation must find its way back to the rest pose the way the player
 // walks exits.
 
+#include "Palette.h"
 #include "Sounds.h"
 
 #include "agent/acs/Character.h"
@@ -307,4 +308,36 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
         EXPECT_GT(10.0 * std::log10(signal / noise), c.minSnrDb) << c.what;
     }
 }
+// The quantiser's alpha threshold is what keeps edges free of the transparent colour: just
+// below half coverage a pixel vanishes, from half on it takes a real colour, never index 0.
+TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
+    mascot::Palette palette;
+    ASSERT_EQ(palette.colors().size(), 256u);
+    struct Case {
+        QRgb pixel;  // straight alpha
+        bool opaque;
+    };
+    const Case cases[] = {
+        {qRgba(0, 0, 0, 0), false},
+        {qRgba(92, 64, 58, 127), false},
+        {qRgba(92, 64, 58, 128), true},
+        {qRgba(255, 0, 255, 255), true},  // magenta drawn on purpose still is no hole
+        {qRgba(120, 190, 90, 255), true},
+    };
+    QImage image(static_cast<int>(std::size(cases)), 1, QImage::Format_ARGB32);
+    for (int i = 0; i < image.width(); ++i)
+        image.setPixel(i, 0, cases[i].pixel);
+    const QImage indexed = palette.quantize(image);
+    ASSERT_EQ(indexed.format(), QImage::Format_Indexed8);
+    for (int i = 0; i < image.width(); ++i) {
+        const int index = indexed.pixelIndex(i, 0);
+        EXPECT_EQ(index != mascot::kTransparentIndex, cases[i].opaque) << i;
+    }
+    // Key colours quantise to themselves.
+    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(2, 0))] & 0xffffff,
+              0x5c403au);
+    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(4, 0))] & 0xffffff,
+              0x78be5au);
+}
+
 }  // namespace
