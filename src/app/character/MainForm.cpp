@@ -259,8 +259,7 @@ void MainForm::armRandomInterval() {
     m_animationTimer->setInterval((drawIndex(m_services.random, 7) + 1) * 1000);
 }
 
-void MainForm::アニメーションタイマー_Timer() {
-    m_animationTimer->setInterval(0);
+void MainForm::playRandomAnimation() {
     const QString name = PickRandomAnimation();
     if (AgentCharacter* character = m_state.currentChar) {
         character->stop();
@@ -268,6 +267,11 @@ void MainForm::アニメーションタイマー_Timer() {
             character->play(name);
         }
     }
+}
+
+void MainForm::アニメーションタイマー_Timer() {
+    m_animationTimer->setInterval(0);
+    playRandomAnimation();
     m_services.events.processEvents();
     if (m_ended) {
         return;
@@ -291,13 +295,7 @@ void MainForm::アニメーションタイマー_Timer() {
 
 void MainForm::アニメーション_Click() {
     m_animationTimer->setInterval(0);
-    const QString name = PickRandomAnimation();
-    if (AgentCharacter* character = m_state.currentChar) {
-        character->stop();
-        if (!name.isEmpty()) {
-            character->play(name);
-        }
-    }
+    playRandomAnimation();
     armRandomInterval();
     m_services.events.processEvents();
 }

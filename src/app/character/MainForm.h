@@ -55,6 +55,8 @@ public:
 private:
     void changeCharacter();
     void armRandomInterval();
+    // Stops what the character does and plays a randomly picked animation, if it has one.
+    void playRandomAnimation();
     bool placeOnVisibleScreen(AgentCharacter& character);
 
     platform::Services& m_services;
