@@ -452,6 +452,41 @@ std::vector<AnimationSpec> animations()
         all.push_back(idle);
     }
 
+    all.push_back(hold("Suggest", {
+        frame(rest(), 60),
+        frame(rest().withEyes(E::LookUp).withMouth(M::SmallO).withLeaf(L::Perk)),
+        frame(rest().withBody(B::Stretch).withEyes(E::Wide).withMouth(M::Grin).withLeaf(L::Perk)
+                  .arms(A::Down, A::High).at(0, -4).plus(X::Bulb), 100, kBlip),
+        frame(rest().withEyes(E::Happy).withMouth(M::Grin).arms(A::Down, A::Up).plus(X::Bulb), 300)}));
+    all.push_back(hold("Uncertain", {
+        frame(rest(), 60),
+        frame(rest().withEyes(E::LookLeft).withMouth(M::Flat).face(-1, 0), 120),
+        frame(rest().withEyes(E::LookRight).withMouth(M::Wavy).face(1, 0).plus(X::Sweat), 120),
+        frame(rest().withEyes(E::Half).withMouth(M::Wavy).withLeaf(L::SwayRight).plus(X::Sweat), 300)}));
+    all.push_back(roundTrip("DontRecognize", {
+        frame(rest(), 60),
+        frame(rest().withEyes(E::Squeeze).withMouth(M::Flat).withLeaf(L::SwayLeft).plus(X::Question)),
+        frame(rest().withEyes(E::Squeeze).withMouth(M::Wavy).withLeaf(L::SwayRight).face(-2, 0)
+                  .plus(X::Question), 120),
+        frame(rest().withEyes(E::Confused).withMouth(M::Wavy).withLeaf(L::SwayLeft).face(2, 0)
+                  .plus(X::Question), 120),
+        frame(rest().withEyes(E::Confused).withMouth(M::Flat).plus(X::Question), 300),
+        frame(rest().withMouth(M::Flat), 100),
+        frame(rest(), 100)}, 5));
+    {
+        // The leaf bobs and the eyes follow it up; half the time it bobs twice.
+        AnimationSpec idle = roundTrip("Idle1_4", {
+            frame(rest(), 100),
+            frame(rest().withEyes(E::LookUp).face(0, -1), 200),
+            frame(rest().withEyes(E::LookUp).face(0, -1).withLeaf(L::SwayLeft), 140),
+            frame(rest().withEyes(E::LookUp).face(0, -1).withLeaf(L::Perk), 140),
+            frame(rest().withEyes(E::LookUp).face(0, -1).withLeaf(L::SwayRight), 140),
+            frame(rest().withEyes(E::Happy), 200),
+            frame(rest(), 100)}, 5);
+        idle.frames[4].branches = {{2, 50}};
+        all.push_back(idle);
+    }
+
     all.push_back(roundTrip("Speak", {
         frame(rest(), 60),
         frame(rest().withMouth(M::Talk)),
@@ -497,7 +532,7 @@ std::vector<StateSpec> states() {
         {"GesturingRight", {"GestureRight"}},
         {"GesturingUp", {"GestureUp"}},
         {"GesturingDown", {"GestureDown"}},
-        {"IdlingLevel1", {"Idle1_1", "Idle1_2", "Idle1_3", "Blink"}},
+        {"IdlingLevel1", {"Idle1_1", "Idle1_2", "Idle1_3", "Idle1_4", "Blink"}},
         {"IdlingLevel2", {"Idle2_1", "Idle2_2"}},
         {"IdlingLevel3", {"Idle3_1", "Idle3_2"}},
         {"Listening", {"StartListening"}},

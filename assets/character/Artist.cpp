@@ -527,6 +527,24 @@ void drawEffect(QPainter& p, Effect effect) {
             for (int i = 0; i < 3; ++i)
                 fillEllipse(p, QPointF(102 + 6 * i, 24), 1.8, 1.8, ink::kGrey);
             break;
+        case Effect::Bulb: {
+            const QPointF c(102, 26);
+            p.setPen(outlinePen(1.6));
+            for (int i = 0; i < 5; ++i) {
+                const double a = std::numbers::pi * (1.0 + i / 4.0);
+                QPainterPath ray(c + QPointF(13 * std::cos(a), 13 * std::sin(a)));
+                ray.lineTo(c + QPointF(17 * std::cos(a), 17 * std::sin(a)));
+                strokePath(p, ray, 4.0, ink::kOutline);
+                strokePath(p, ray, 1.8, ink::kYellow);
+            }
+            p.setPen(outlinePen(2.0));
+            p.setBrush(QColor::fromRgb(ink::kSilver));
+            p.drawRoundedRect(QRectF(c.x() - 4, c.y() + 7, 8, 7), 2, 2);
+            p.setBrush(QColor::fromRgb(ink::kYellow));
+            p.drawEllipse(c, 8.5, 9);
+            fillEllipse(p, c + QPointF(-3, -3), 2.2, 2.6, ink::kWhite);
+            break;
+        }
         case Effect::Dots1:
         case Effect::Dots2:
         case Effect::Dots3: {

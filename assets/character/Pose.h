@@ -46,7 +46,8 @@ enum class Effect {
     Bubble3,
     Dots1,
     Dots2,
-    Dots3
+    Dots3,
+    Bulb
 };
 
 struct Placed {
