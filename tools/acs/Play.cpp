@@ -76,7 +76,8 @@ int runPlay(int argc, char** argv) {
             return usage();
         }
     }
-    if (file.isEmpty()) return usage();
+    if (file.isEmpty())
+        return usage();
 
     desktop::preferXWayland();
     int qtArgc = 1;
@@ -107,7 +108,11 @@ int runPlay(int argc, char** argv) {
         return [what](const QString&, std::int16_t button, std::int16_t shift, std::int16_t x,
                       std::int16_t y) {
             say(QStringLiteral("%1 button=%2 shift=%3 x=%4 y=%5")
-                    .arg(QLatin1String(what)).arg(button).arg(shift).arg(x).arg(y));
+                    .arg(QLatin1String(what))
+                    .arg(button)
+                    .arg(shift)
+                    .arg(x)
+                    .arg(y));
         };
     };
     control.setClickHandler(mouse("click"));
@@ -118,14 +123,16 @@ int runPlay(int argc, char** argv) {
     });
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QPoint topLeft = screen.center() - QPoint(character->model().width() / 2,
-                                                    character->model().height() / 2);
+    const QPoint topLeft =
+        screen.center() - QPoint(character->model().width() / 2, character->model().height() / 2);
     character->setLeft(static_cast<std::int16_t>(topLeft.x()));
     character->setTop(static_cast<std::int16_t>(topLeft.y()));
     character->show();
     say(QStringLiteral("shown at %1,%2 size %3x%4")
-            .arg(topLeft.x()).arg(topLeft.y())
-            .arg(character->model().width()).arg(character->model().height()));
+            .arg(topLeft.x())
+            .arg(topLeft.y())
+            .arg(character->model().width())
+            .arg(character->model().height()));
 
     QTimer randomTimer;
     if (!animation.isEmpty()) {

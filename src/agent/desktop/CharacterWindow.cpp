@@ -16,22 +16,31 @@ namespace {
 
 int buttonCode(Qt::MouseButton button) {
     switch (button) {
-        case Qt::LeftButton: return kButtonLeft;
-        case Qt::RightButton: return kButtonRight;
-        case Qt::MiddleButton: return kButtonMiddle;
-        default: return 0;
+        case Qt::LeftButton:
+            return kButtonLeft;
+        case Qt::RightButton:
+            return kButtonRight;
+        case Qt::MiddleButton:
+            return kButtonMiddle;
+        default:
+            return 0;
     }
 }
 
 int shiftCode(Qt::KeyboardModifiers modifiers) {
     int code = 0;
-    if (modifiers & Qt::ShiftModifier) code |= kShiftShift;
-    if (modifiers & Qt::ControlModifier) code |= kShiftCtrl;
-    if (modifiers & Qt::AltModifier) code |= kShiftAlt;
+    if (modifiers & Qt::ShiftModifier)
+        code |= kShiftShift;
+    if (modifiers & Qt::ControlModifier)
+        code |= kShiftCtrl;
+    if (modifiers & Qt::AltModifier)
+        code |= kShiftAlt;
     return code;
 }
 
-QPoint globalPoint(const QMouseEvent* event) { return event->globalPosition().toPoint(); }
+QPoint globalPoint(const QMouseEvent* event) {
+    return event->globalPosition().toPoint();
+}
 
 }  // namespace
 
@@ -48,13 +57,15 @@ QRegion opaqueRegion(const acs::ComposedFrame& frame) {
                 continue;
             }
             const std::size_t start = x;
-            while (x < width && row[x] != 0) ++x;
+            while (x < width && row[x] != 0)
+                ++x;
             runs.emplace_back(static_cast<int>(start), static_cast<int>(y),
                               static_cast<int>(x - start), 1);
         }
     }
     QRegion region;
-    if (!runs.empty()) region.setRects(runs.data(), static_cast<int>(runs.size()));
+    if (!runs.empty())
+        region.setRects(runs.data(), static_cast<int>(runs.size()));
     return region;
 }
 
@@ -85,7 +96,8 @@ void CharacterWindow::applyGeometry() {
     setFixedSize(static_cast<int>(std::lround(m_frameWidth * factor)),
                  static_cast<int>(std::lround(m_frameHeight * factor)));
     QRegion shape = m_region;
-    if (scale != 1 || ratio != 1.0) shape = QTransform::fromScale(factor, factor).map(m_region);
+    if (scale != 1 || ratio != 1.0)
+        shape = QTransform::fromScale(factor, factor).map(m_region);
     // An empty QRegion would remove the mask and show the whole window; a region outside the
     // window shapes it to nothing instead.
     setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
@@ -93,11 +105,12 @@ void CharacterWindow::applyGeometry() {
 }
 
 void CharacterWindow::setFrame(std::shared_ptr<const acs::ComposedFrame> frame) {
-    if (frame == m_frame) return;
+    if (frame == m_frame)
+        return;
     m_frame = std::move(frame);
     if (m_frame && m_frame->width > 0 && m_frame->height > 0) {
-        const QImage view(m_frame->rgba.data(), m_frame->width, m_frame->height,
-                          m_frame->width * 4, QImage::Format_RGBA8888);
+        const QImage view(m_frame->rgba.data(), m_frame->width, m_frame->height, m_frame->width * 4,
+                          QImage::Format_RGBA8888);
         m_image = view.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         m_region = opaqueRegion(*m_frame);
     } else {
@@ -130,9 +143,11 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void CharacterWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_leftDown || !(event->buttons() & Qt::LeftButton)) return;
+    if (!m_leftDown || !(event->buttons() & Qt::LeftButton))
+        return;
     const QPoint offset = globalPoint(event) - m_pressGlobal;
-    if (!m_dragging && offset.manhattanLength() < QApplication::startDragDistance()) return;
+    if (!m_dragging && offset.manhattanLength() < QApplication::startDragDistance())
+        return;
     m_dragging = true;
     move(m_pressTopLeft + offset);
     emit dragged(pos());
@@ -149,7 +164,8 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
     // moves the character and is no click.
     const bool endsDoubleClick = m_afterDoubleClick;
     m_afterDoubleClick = false;
-    if (button == 0 || wasDrag || endsDoubleClick || !rect().contains(event->position().toPoint())) {
+    if (button == 0 || wasDrag || endsDoubleClick ||
+        !rect().contains(event->position().toPoint())) {
         return;
     }
     emit clicked(button, shiftCode(event->modifiers()), globalPoint(event));
@@ -164,7 +180,8 @@ void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
         m_pressTopLeft = pos();
     }
     m_afterDoubleClick = true;
-    if (button != 0) emit doubleClicked(button, shiftCode(event->modifiers()), globalPoint(event));
+    if (button != 0)
+        emit doubleClicked(button, shiftCode(event->modifiers()), globalPoint(event));
 }
 
 void CharacterWindow::closeEvent(QCloseEvent* event) {
@@ -174,7 +191,8 @@ void CharacterWindow::closeEvent(QCloseEvent* event) {
 
 void CharacterWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (m_appliedScale != 0 && m_appliedScale != pixelScale()) applyGeometry();
+    if (m_appliedScale != 0 && m_appliedScale != pixelScale())
+        applyGeometry();
 }
 
 }  // namespace desktop

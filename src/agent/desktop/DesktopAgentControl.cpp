@@ -19,8 +19,7 @@ constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
 }  // namespace
 
-DesktopAgentControl::DesktopAgentControl(QObject* parent)
-    : DesktopAgentControl(Config{}, parent) {}
+DesktopAgentControl::DesktopAgentControl(QObject* parent) : DesktopAgentControl(Config{}, parent) {}
 
 DesktopAgentControl::DesktopAgentControl(Config config, QObject* parent)
     : QObject(parent), m_config(std::move(config)) {
@@ -36,7 +35,8 @@ DesktopAgentControl::~DesktopAgentControl() = default;
 
 bool DesktopAgentControl::load(const QString& id, const QString& path, QString* error) {
     auto failed = [error](const QString& why) {
-        if (error != nullptr) *error = why;
+        if (error != nullptr)
+            *error = why;
         return false;
     };
     if (m_characters.count(id) != 0) {
@@ -79,33 +79,37 @@ DesktopCharacter* DesktopAgentControl::desktopCharacter(const QString& id) const
 
 void DesktopAgentControl::unload(const QString& id) {
     const auto found = m_characters.find(id);
-    if (found == m_characters.end()) return;
+    if (found == m_characters.end())
+        return;
     // Out of the map first: the character's teardown must not find itself still loaded.
     std::unique_ptr<DesktopCharacter> gone = std::move(found->second);
     m_characters.erase(found);
     gone.reset();
 }
 
-void DesktopAgentControl::post(const QString& id, quint64 serial, EventKind kind,
-                               std::int16_t a, std::int16_t shift, std::int16_t x,
-                               std::int16_t y) {
+void DesktopAgentControl::post(const QString& id, quint64 serial, EventKind kind, std::int16_t a,
+                               std::int16_t shift, std::int16_t x, std::int16_t y) {
     QMetaObject::invokeMethod(
         this,
         [this, id, serial, kind, a, shift, x, y] {
             // Delivered only to the very character that raised it: not after Unload, and
             // not to a new character loaded under the same ID meanwhile.
             const DesktopCharacter* current = desktopCharacter(id);
-            if (current == nullptr || current->serial() != serial) return;
+            if (current == nullptr || current->serial() != serial)
+                return;
             try {
                 switch (kind) {
                     case EventKind::Click:
-                        if (m_onClick) m_onClick(id, a, shift, x, y);
+                        if (m_onClick)
+                            m_onClick(id, a, shift, x, y);
                         break;
                     case EventKind::DblClick:
-                        if (m_onDblClick) m_onDblClick(id, a, shift, x, y);
+                        if (m_onDblClick)
+                            m_onDblClick(id, a, shift, x, y);
                         break;
                     case EventKind::Hide:
-                        if (m_onHide) m_onHide(id, a);
+                        if (m_onHide)
+                            m_onHide(id, a);
                         break;
                 }
             } catch (...) {
@@ -118,9 +122,11 @@ void DesktopAgentControl::post(const QString& id, quint64 serial, EventKind kind
 
 void DesktopAgentControl::sessionEnding() {
     std::vector<QString> ids;
-    for (const auto& entry : m_characters) ids.push_back(entry.first);
+    for (const auto& entry : m_characters)
+        ids.push_back(entry.first);
     for (const QString& id : ids) {
-        if (DesktopCharacter* c = desktopCharacter(id)) c->hideNow();
+        if (DesktopCharacter* c = desktopCharacter(id))
+            c->hideNow();
     }
 }
 

@@ -47,8 +47,7 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
     connect(m_window, &CharacterWindow::doubleClicked, this,
             [this](int button, int shift, QPoint at) {
                 m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::DblClick,
-                               toInt16(button), toInt16(shift), toInt16(at.x()),
-                               toInt16(at.y()));
+                               toInt16(button), toInt16(shift), toInt16(at.x()), toInt16(at.y()));
             });
     connect(m_window, &CharacterWindow::dragged, this, [this](QPoint topLeft) {
         m_player.setPosition(topLeft.x(), topLeft.y());
@@ -57,8 +56,10 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
     });
     connect(m_window, &CharacterWindow::closeRequested, this, [this] { hideNow(); });
 
-    if (config.sound) m_sounds = new SoundPlayer(this);
-    if (config.trayIcon) createTrayIcon();
+    if (config.sound)
+        m_sounds = new SoundPlayer(this);
+    if (config.trayIcon)
+        createTrayIcon();
 
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -68,7 +69,8 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
 
 DesktopCharacter::~DesktopCharacter() {
     m_timer.stop();
-    if (m_sounds) m_sounds->stopAll();
+    if (m_sounds)
+        m_sounds->stopAll();
     // The window and tray may be inside their own event handler (a nested loop run by a
     // handler of ours): hide them now, delete them once that handler has returned.
     if (m_window) {
@@ -80,17 +82,21 @@ DesktopCharacter::~DesktopCharacter() {
         m_tray->hide();
         m_tray->deleteLater();
     }
-    if (m_trayMenu) m_trayMenu->deleteLater();
+    if (m_trayMenu)
+        m_trayMenu->deleteLater();
 }
 
 void DesktopCharacter::createTrayIcon() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
     QIcon icon;
     if (const auto& stored = m_character->info().trayIcon) {
         const QImage image = trayIconImage(*stored);
-        if (!image.isNull()) icon = QIcon(QPixmap::fromImage(image));
+        if (!image.isNull())
+            icon = QIcon(QPixmap::fromImage(image));
     }
-    if (icon.isNull()) icon = defaultTrayIcon();
+    if (icon.isNull())
+        icon = defaultTrayIcon();
     m_tray = new QSystemTrayIcon(icon);
     const acs::LocalizedInfo* info = m_character->preferredLocalizedInfo();
     m_tray->setToolTip(info ? QString::fromStdString(info->name) : QString());
@@ -101,8 +107,12 @@ void DesktopCharacter::createTrayIcon() {
     m_tray->show();
 }
 
-std::int16_t DesktopCharacter::left() const { return toInt16(m_player.left()); }
-std::int16_t DesktopCharacter::top() const { return toInt16(m_player.top()); }
+std::int16_t DesktopCharacter::left() const {
+    return toInt16(m_player.left());
+}
+std::int16_t DesktopCharacter::top() const {
+    return toInt16(m_player.top());
+}
 
 void DesktopCharacter::setLeft(std::int16_t x) {
     pump();
@@ -174,9 +184,11 @@ void DesktopCharacter::hideNow() {
     m_player.advance(0);  // starts the hide, so the catch-up below finds it running
     m_player.advance(kCatchUpMs);
     apply(m_player.takeEvents(), false);
-    if (m_sounds) m_sounds->stopAll();
+    if (m_sounds)
+        m_sounds->stopAll();
     // A Hiding animation that never ends would keep the player busy; the window goes anyway.
-    if (m_window) m_window->hide();
+    if (m_window)
+        m_window->hide();
     m_clock.restart();
     schedule();
 }
@@ -216,13 +228,16 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
                 }
                 break;
             case playback::EventKind::SoundStarted:
-                if (withSound) startSound(event.sound);
+                if (withSound)
+                    startSound(event.sound);
                 break;
             case playback::EventKind::PositionChanged:
-                if (m_window) m_window->move(event.x, event.y);
+                if (m_window)
+                    m_window->move(event.x, event.y);
                 break;
             case playback::EventKind::VisibilityChanged:
-                if (m_window) m_window->setVisible(event.visible);
+                if (m_window)
+                    m_window->setVisible(event.visible);
                 break;
             case playback::EventKind::Hidden:
                 m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::Hide,
@@ -236,17 +251,20 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
 }
 
 void DesktopCharacter::startSound(int index) {
-    if (!m_sounds || index < 0) return;
+    if (!m_sounds || index < 0)
+        return;
     auto found = m_decoded.find(index);
     if (found == m_decoded.end()) {
         // Decoded on first use and kept: a character has a few dozen short sounds at most.
         std::shared_ptr<const acs::PcmSound> decoded;
         acs::WaveResult wave =
             acs::decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)));
-        if (wave.ok()) decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
+        if (wave.ok())
+            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
         found = m_decoded.emplace(index, std::move(decoded)).first;
     }
-    if (found->second) m_sounds->play(found->second);
+    if (found->second)
+        m_sounds->play(found->second);
 }
 
 }  // namespace desktop

@@ -22,8 +22,10 @@ QtMessageHandler g_previousHandler = nullptr;
 
 void dropAudioServiceWarnings(QtMsgType type, const QMessageLogContext& context,
                               const QString& text) {
-    if (type == QtWarningMsg || type == QtDebugMsg || type == QtInfoMsg) return;
-    if (g_previousHandler) g_previousHandler(type, context, text);
+    if (type == QtWarningMsg || type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
 }
 
 // The default output, or a null device. The first look-up starts Qt's audio service, which
@@ -60,21 +62,24 @@ struct SoundPlayer::Voice {
 
 SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
 
-SoundPlayer::~SoundPlayer() { stopAll(); }
+SoundPlayer::~SoundPlayer() {
+    stopAll();
+}
 
-acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate,
-                         std::uint16_t channels) {
+acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate, std::uint16_t channels) {
     acs::PcmSound out;
     out.sampleRate = rate;
     out.channels = channels;
     const std::size_t inFrames = sound.channels == 0 ? 0 : sound.samples.size() / sound.channels;
-    if (inFrames == 0 || rate == 0 || channels == 0) return out;
-    const std::size_t outFrames = static_cast<std::size_t>(
-        static_cast<double>(inFrames) * rate / sound.sampleRate);
+    if (inFrames == 0 || rate == 0 || channels == 0)
+        return out;
+    const std::size_t outFrames =
+        static_cast<std::size_t>(static_cast<double>(inFrames) * rate / sound.sampleRate);
     out.samples.reserve(outFrames * channels);
     auto at = [&](std::size_t frame, std::size_t channel) -> double {
         frame = std::min(frame, inFrames - 1);
-        if (sound.channels == 1) return sound.samples[frame];
+        if (sound.channels == 1)
+            return sound.samples[frame];
         if (channels == 1) {
             return (sound.samples[frame * 2] + sound.samples[frame * 2 + 1]) / 2.0;
         }
@@ -94,9 +99,11 @@ acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate,
 }
 
 void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
-    if (!sound || sound->samples.empty() || m_voices.size() >= kMaxVoices) return;
+    if (!sound || sound->samples.empty() || m_voices.size() >= kMaxVoices)
+        return;
     const QAudioDevice device = defaultOutput();
-    if (device.isNull()) return;
+    if (device.isNull())
+        return;
 
     auto voice = std::make_unique<Voice>();
     QAudioFormat format = formatOf(sound->sampleRate, sound->channels);
@@ -109,7 +116,8 @@ void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
         const auto rate = static_cast<std::uint32_t>(std::max(8000, preferred.sampleRate()));
         const auto channels = static_cast<std::uint16_t>(preferred.channelCount() >= 2 ? 2 : 1);
         format = formatOf(rate, channels);
-        if (!device.isFormatSupported(format)) return;
+        if (!device.isFormatSupported(format))
+            return;
         const acs::PcmSound converted = convertPcm(*sound, rate, channels);
         voice->bytes = QByteArray(reinterpret_cast<const char*>(converted.samples.data()),
                                   static_cast<qsizetype>(converted.samples.size() * 2));
@@ -119,7 +127,8 @@ void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
     voice->sink = std::make_unique<QAudioSink>(device, format);
     QAudioSink* sink = voice->sink.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
-        if (state == QAudio::StoppedState && sink->error() != QAudio::NoError) finish(sink);
+        if (state == QAudio::StoppedState && sink->error() != QAudio::NoError)
+            finish(sink);
     });
     // The sink turns idle once it has handed the last bytes to the sound server, which may
     // still hold all of a short sound; stopping it then would cut the sound off. So it is
@@ -135,7 +144,8 @@ void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
 void SoundPlayer::finish(QAudioSink* sink) {
     auto it = std::find_if(m_voices.begin(), m_voices.end(),
                            [sink](const auto& v) { return v->sink.get() == sink; });
-    if (it == m_voices.end()) return;
+    if (it == m_voices.end())
+        return;
     // The sink is inside its own signal: let it return before it goes away.
     Voice* voice = it->release();
     m_voices.erase(it);

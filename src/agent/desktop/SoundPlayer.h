@@ -38,7 +38,6 @@ private:
 // Converts `sound` to `rate` Hz and `channels` channels (1 or 2) by linear interpolation and
 // channel duplication or averaging, for devices that do not take the sound's own format
 // (22,254 Hz is common in character files).
-acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate,
-                         std::uint16_t channels);
+acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate, std::uint16_t channels);
 
 }  // namespace desktop

@@ -28,15 +28,18 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 std::optional<Dib> readDib(const std::vector<std::uint8_t>& b) {
-    if (b.size() < 40) return std::nullopt;
+    if (b.size() < 40)
+        return std::nullopt;
     const std::uint32_t headerSize = le32(b, 0);
     const auto width = static_cast<std::int32_t>(le32(b, 4));
     const auto rawHeight = static_cast<std::int32_t>(le32(b, 8));
     const int bits = b[14] | (b[15] << 8);
     const std::uint32_t compression = le32(b, 16);
     const std::uint32_t used = le32(b, 32);
-    if (headerSize < 40 || headerSize > b.size() || compression != 0) return std::nullopt;
-    if (bits != 1 && bits != 4 && bits != 8) return std::nullopt;
+    if (headerSize < 40 || headerSize > b.size() || compression != 0)
+        return std::nullopt;
+    if (bits != 1 && bits != 4 && bits != 8)
+        return std::nullopt;
     const bool bottomUp = rawHeight > 0;
     const int height = bottomUp ? rawHeight : -rawHeight;
     if (width <= 0 || width > kMaxIconSide || height <= 0 || height > kMaxIconSide) {
@@ -45,7 +48,8 @@ std::optional<Dib> readDib(const std::vector<std::uint8_t>& b) {
     const std::size_t colorCount = (used == 0 || used > (1u << bits)) ? (1u << bits) : used;
     const std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
     const std::size_t pixels = headerSize + colorCount * 4;
-    if (pixels + stride * static_cast<std::size_t>(height) > b.size()) return std::nullopt;
+    if (pixels + stride * static_cast<std::size_t>(height) > b.size())
+        return std::nullopt;
 
     Dib dib;
     dib.width = width;
@@ -56,8 +60,8 @@ std::optional<Dib> readDib(const std::vector<std::uint8_t>& b) {
     }
     dib.indices.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int row = 0; row < height; ++row) {
-        const std::size_t src = pixels + stride * static_cast<std::size_t>(
-                                                      bottomUp ? height - 1 - row : row);
+        const std::size_t src =
+            pixels + stride * static_cast<std::size_t>(bottomUp ? height - 1 - row : row);
         for (int col = 0; col < width; ++col) {
             const std::size_t bit = static_cast<std::size_t>(col) * static_cast<std::size_t>(bits);
             const std::uint8_t byte = b[src + bit / 8];

@@ -23,7 +23,8 @@ std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::string>& ro
         for (char c : row) {
             const bool opaque = c == '#';
             f->mask.push_back(opaque ? 1 : 0);
-            for (int i = 0; i < 4; ++i) f->rgba.push_back(opaque ? 200 : 0);
+            for (int i = 0; i < 4; ++i)
+                f->rgba.push_back(opaque ? 200 : 0);
         }
     }
     return f;
@@ -33,10 +34,12 @@ std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::string>& ro
 struct Recorder {
     explicit Recorder(CharacterWindow& w) {
         QObject::connect(&w, &CharacterWindow::clicked, [this](int b, int s, QPoint at) {
-            lines.push_back(QStringLiteral("click %1 %2 %3,%4").arg(b).arg(s).arg(at.x()).arg(at.y()));
+            lines.push_back(
+                QStringLiteral("click %1 %2 %3,%4").arg(b).arg(s).arg(at.x()).arg(at.y()));
         });
         QObject::connect(&w, &CharacterWindow::doubleClicked, [this](int b, int s, QPoint at) {
-            lines.push_back(QStringLiteral("dbl %1 %2 %3,%4").arg(b).arg(s).arg(at.x()).arg(at.y()));
+            lines.push_back(
+                QStringLiteral("dbl %1 %2 %3,%4").arg(b).arg(s).arg(at.x()).arg(at.y()));
         });
         QObject::connect(&w, &CharacterWindow::dragged, [this](QPoint p) {
             lines.push_back(QStringLiteral("drag %1,%2").arg(p.x()).arg(p.y()));
@@ -72,8 +75,7 @@ TEST(CharacterWindow, ShapeIsExactlyTheOpaquePixels) {
                     << rows.size() << " rows, pixel " << x << "," << y;
             }
         }
-        EXPECT_TRUE(window.mask().intersected(window.rect()) ==
-                    desktop::opaqueRegion(*frame));
+        EXPECT_TRUE(window.mask().intersected(window.rect()) == desktop::opaqueRegion(*frame));
     }
 }
 
@@ -95,9 +97,11 @@ TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {
     };
     const QPoint at(2, 1);  // global (102, 51) with the window at (100, 50)
     const std::vector<Case> cases = {
-        {"right click", [&](CharacterWindow& w) { QTest::mouseClick(&w, Qt::RightButton, {}, at); },
+        {"right click",
+         [&](CharacterWindow& w) { QTest::mouseClick(&w, Qt::RightButton, {}, at); },
          {"click 2 0 102,51"}},
-        {"left click", [&](CharacterWindow& w) { QTest::mouseClick(&w, Qt::LeftButton, {}, at); },
+        {"left click",
+         [&](CharacterWindow& w) { QTest::mouseClick(&w, Qt::LeftButton, {}, at); },
          {"click 1 0 102,51"}},
         {"middle click",
          [&](CharacterWindow& w) { QTest::mouseClick(&w, Qt::MiddleButton, {}, at); },
@@ -114,9 +118,7 @@ TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {
          [&](CharacterWindow& w) { QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, at); },
          {"click 1 0 102,51", "dbl 1 0 102,51"}},
         {"right double click",
-         [&](CharacterWindow& w) {
-             QTest::mouseDClick(w.windowHandle(), Qt::RightButton, {}, at);
-         },
+         [&](CharacterWindow& w) { QTest::mouseDClick(w.windowHandle(), Qt::RightButton, {}, at); },
          {"click 2 0 102,51", "dbl 2 0 102,51"}},
         {"left drag moves and does not click",
          [&](CharacterWindow& w) {

@@ -29,10 +29,10 @@ protected:
                                           std::int16_t x, std::int16_t y) {
             events << QStringLiteral("click %1 %2 %3 %4,%5").arg(id).arg(b).arg(s).arg(x).arg(y);
         });
-        m_control->setDblClickHandler([this](const QString& id, std::int16_t b, std::int16_t,
-                                             std::int16_t, std::int16_t) {
-            events << QStringLiteral("dbl %1 %2").arg(id).arg(b);
-        });
+        m_control->setDblClickHandler(
+            [this](const QString& id, std::int16_t b, std::int16_t, std::int16_t, std::int16_t) {
+                events << QStringLiteral("dbl %1 %2").arg(id).arg(b);
+            });
         m_control->setHideHandler([this](const QString& id, std::int16_t cause) {
             events << QStringLiteral("hide %1 %2").arg(id).arg(cause);
         });
@@ -42,7 +42,8 @@ protected:
         QString error;
         EXPECT_TRUE(m_control->load(QStringLiteral("d"), m_path, &error)) << error.toStdString();
         DesktopCharacter* c = m_control->desktopCharacter(QStringLiteral("d"));
-        if (c == nullptr) return nullptr;
+        if (c == nullptr)
+            return nullptr;
         c->setLeft(100);
         c->setTop(50);
         c->show();

@@ -26,8 +26,8 @@ TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
     };
     const Case cases[] = {
         {"wayland-0", ":0", nullptr, "xcb"},
-        {"wayland-0", nullptr, nullptr, nullptr},  // no X server to go to
-        {nullptr, ":0", nullptr, nullptr},        // plain X11 session
+        {"wayland-0", nullptr, nullptr, nullptr},   // no X server to go to
+        {nullptr, ":0", nullptr, nullptr},          // plain X11 session
         {"wayland-0", ":0", "wayland", "wayland"},  // the user's choice stands
         {"wayland-0", "", nullptr, nullptr},
     };
@@ -49,4 +49,6 @@ TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
     EXPECT_TRUE(desktop::unsupportedSessionReason().isEmpty());
 }
 
-TEST(Texts, HideMenuItem) { EXPECT_STREQ(desktop::texts::kHideMenuItem, "隠す"); }
+TEST(Texts, HideMenuItem) {
+    EXPECT_STREQ(desktop::texts::kHideMenuItem, "隠す");
+}

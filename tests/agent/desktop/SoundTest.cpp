@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -29,7 +28,8 @@ void put32(Bytes& b, std::uint32_t v) {
     put16(b, static_cast<int>(v >> 16));
 }
 void putTag(Bytes& b, const char* tag) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(tag[i]));
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(tag[i]));
 }
 
 // A test-side Microsoft ADPCM encoder for mono: picks each code by rounding the prediction
@@ -74,7 +74,8 @@ Encoded encodeMono(const std::vector<std::int16_t>& in, int blockAlign, int pred
                 pending = -1;
             }
         }
-        if (pending >= 0) out.data.push_back(static_cast<std::uint8_t>(pending << 4));
+        if (pending >= 0)
+            out.data.push_back(static_cast<std::uint8_t>(pending << 4));
     }
     return out;
 }
@@ -100,11 +101,14 @@ Bytes adpcmWave(const Bytes& data, int channels, int blockAlign, int samplesPerB
     putTag(w, "WAVE");
     putTag(w, "fmt ");
     put32(w, static_cast<std::uint32_t>(fmt.size()));
-    for (std::uint8_t b : fmt) w.push_back(b);
+    for (std::uint8_t b : fmt)
+        w.push_back(b);
     putTag(w, "data");
     put32(w, static_cast<std::uint32_t>(data.size()));
-    for (std::uint8_t b : data) w.push_back(b);
-    if (data.size() & 1) w.push_back(0);
+    for (std::uint8_t b : data)
+        w.push_back(b);
+    if (data.size() & 1)
+        w.push_back(0);
     return w;
 }
 
@@ -127,11 +131,14 @@ TEST(MsAdpcm, HandDecodedBlocks) {
         // stereo: header fields grouped by field (predictors L0 R2, deltas 16 16, sample1
         // 10 -10, sample2 5 -5); the high nibble is the left channel (+1), the low one the
         // right (+2, predicted 0 by the (0, 0) pair)
-        {"stereo", 2, {0, 2, 16, 0, 16, 0, 10, 0, 0xF6, 0xFF, 5, 0, 0xFB, 0xFF, 0x12},
+        {"stereo",
+         2,
+         {0, 2, 16, 0, 16, 0, 10, 0, 0xF6, 0xFF, 5, 0, 0xFB, 0xFF, 0x12},
          {5, -5, 10, -10, 26, 32}},
     };
     for (const Case& c : cases) {
-        const int perBlock = (static_cast<int>(c.block.size()) - 7 * c.channels) * 2 / c.channels + 2;
+        const int perBlock =
+            (static_cast<int>(c.block.size()) - 7 * c.channels) * 2 / c.channels + 2;
         const acs::WaveResult wave = acs::decodeWave(
             adpcmWave(c.block, c.channels, static_cast<int>(c.block.size()), perBlock));
         ASSERT_TRUE(wave.ok()) << c.what << ": " << wave.error.message();
@@ -165,7 +172,8 @@ TEST(SoundPlayer, ConversionResamplesAndMixesChannels) {
     const auto mono = desktop::convertPcm(stereo, 44508, 1);
     EXPECT_EQ(mono.channels, 1);
     EXPECT_EQ(mono.samples.size(), 8u);
-    for (std::int16_t s : mono.samples) EXPECT_EQ(s, 200);
+    for (std::int16_t s : mono.samples)
+        EXPECT_EQ(s, 200);
     acs::PcmSound ramp{1, 8000, {0, 1000}};
     const auto up = desktop::convertPcm(ramp, 16000, 2);
     EXPECT_EQ(up.samples, (std::vector<std::int16_t>{0, 0, 500, 500, 1000, 1000, 1000, 1000}));

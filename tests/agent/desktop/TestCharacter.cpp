@@ -38,7 +38,8 @@ acs::Frame frame(std::vector<acs::FrameImage> images, std::uint16_t duration) {
 acs::Animation animation(std::string name, std::vector<acs::Frame> frames) {
     acs::Animation a;
     a.name = name;
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     a.recordName = name;
     a.frames = std::move(frames);
     return a;
@@ -101,8 +102,10 @@ namespace {
 QtMessageHandler g_defaultHandler = nullptr;
 
 void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QLatin1String("This plugin does not support"))) return;
-    if (g_defaultHandler) g_defaultHandler(type, context, text);
+    if (text.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (g_defaultHandler)
+        g_defaultHandler(type, context, text);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void put(Bytes& b, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < n; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
 // A 16x16 DIB as the character file stores it: header, colour table, bottom-up rows.
@@ -23,8 +24,10 @@ Bytes dib(int bits, const std::vector<std::uint32_t>& bgrColors, F index) {
     put(b, 16, 4);  // not doubled as in .ico files
     put(b, 1, 2);
     put(b, static_cast<std::uint32_t>(bits), 2);
-    for (int i = 0; i < 6; ++i) put(b, 0, 4);
-    for (std::uint32_t c : bgrColors) put(b, c, 4);
+    for (int i = 0; i < 6; ++i)
+        put(b, 0, 4);
+    for (std::uint32_t c : bgrColors)
+        put(b, c, 4);
     const int stride = ((16 * bits + 31) / 32) * 4;
     for (int row = 15; row >= 0; --row) {
         Bytes line(static_cast<std::size_t>(stride), 0);
