@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <string>
+
 #include "platform/http/InstallerExtractor.h"
 
 #ifdef Q_OS_WIN
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
+#include <shellapi.h>
 #endif
 
 namespace platform {
