@@ -23,13 +23,13 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true' EXIT
 
-display=""
-for n in $(seq 200 259); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-export DISPLAY=$display
-Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >xvfb.log 2>&1 &
+# Xvfb picks a free display number itself and tells it through a file descriptor, so tests
+# running side by side never race for one.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>display 2>xvfb.log &
 pids+=($!)
+for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
+[ -s display ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat display)"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >openbox.log 2>&1 &
 pids+=($!)

@@ -45,15 +45,13 @@ fail() {
     exit 1
 }
 
-# A free display number: none of ours may collide with another test's server.
-display=""
-for n in $(seq 140 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-export DISPLAY=$display
-Xvfb "$display" -screen 0 800x600x24 -wr -noreset -nolisten tcp >xvfb.log 2>&1 &
+# Xvfb picks a free display number itself and tells it through a file descriptor, so tests
+# running side by side never race for one.
+Xvfb -displayfd 3 -screen 0 800x600x24 -wr -noreset -nolisten tcp 3>display 2>xvfb.log &
 pids+=($!)
+for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
+[ -s display ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat display)"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
 openbox >openbox.log 2>&1 &
