@@ -46,6 +46,13 @@ int main(int argc, char** argv) {
     rich.animations[0].frames.push_back(blank);
     rich.images.push_back(acs::test::solidImage(7, 3, 2));  // width not a multiple of 4
     rich.images.back().region = acs::buildRegion(rich.images.back(), 0);
+    const std::vector<std::uint8_t> block = {0, 16, 0, 100, 0, 50, 0, 0x1F, 0x78, 0x9A, 0xBC};
+    std::vector<std::uint8_t> blocks = block;
+    blocks.insert(blocks.end(), block.begin(), block.end() - 2);  // two blocks, the last short
+    rich.sounds.push_back(acs::test::adpcmWave(1, 11, blocks));
+    rich.sounds.push_back(acs::test::adpcmWave(2, 16, std::vector<std::uint8_t>(40, 0x21)));
+    rich.animations[1].frames[0].sound = 1;
+    rich.animations[2].frames[0].sound = 2;
     ok = ok && save(folder, "rich.acs", acs::writeCharacterUnchecked(rich));
 
     // Broken on purpose: lenient mode has to work around these.

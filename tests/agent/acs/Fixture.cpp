@@ -66,6 +66,43 @@ std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate) {
     return w;
 }
 
+std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockAlign,
+                                    const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> w;
+    const auto put = [&](long v, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            w.push_back(static_cast<std::uint8_t>(static_cast<unsigned long>(v) >> (8 * i)));
+        }
+    };
+    w.insert(w.end(), {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(50, 4);  // WAVEFORMATEX (18) + samples per block, count, 7 pairs (32)
+    put(2, 2);
+    put(channels, 2);
+    put(22050, 4);
+    put(11100, 4);
+    put(blockAlign, 2);
+    put(4, 2);
+    put(32, 2);
+    put((blockAlign - 7 * channels) * 8 / (4 * channels) + 2, 2);
+    put(7, 2);
+    for (const auto& [a, b] : std::vector<std::pair<int, int>>{
+             {256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}}) {
+        put(a, 2);
+        put(b, 2);
+    }
+    w.insert(w.end(), {'d', 'a', 't', 'a'});
+    put(static_cast<long>(data.size()), 4);
+    w.insert(w.end(), data.begin(), data.end());
+    if (data.size() % 2 != 0) {
+        w.push_back(0);  // chunk padding
+    }
+    const std::size_t riffSize = w.size() - 8;
+    for (std::size_t i = 0; i < 4; ++i) {
+        w[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
+    }
+    return w;
+}
+
 CharacterData smallCharacter() {
     CharacterData c;
     CharacterInfo& info = c.info;

@@ -17,6 +17,10 @@ ImageData imageFromRows(const std::vector<std::vector<std::uint8_t>>& rows);
 ImageData solidImage(std::uint16_t width, std::uint16_t height, std::uint8_t index);
 // A complete PCM RIFF WAVE file of `samples` 8-bit mono samples.
 std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate = 8000);
+// A Microsoft ADPCM RIFF WAVE file (22,050 Hz, the standard coefficient pairs) whose data
+// chunk holds `data` as given.
+std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockAlign,
+                                    const std::vector<std::uint8_t>& data);
 
 // A small valid character: 8x6 frame, palette of 4 (index 0 transparent), 4 images,
 // 1 sound, voice, balloon, tray icon, two localized entries, states, and three animations
