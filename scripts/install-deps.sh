@@ -10,6 +10,7 @@ packages=(
     libicu-dev libmspack-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
+    trayer
     python3 procps
 )
 

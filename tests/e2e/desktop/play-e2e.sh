@@ -5,8 +5,9 @@
 # an always-on-top utility window, that right clicks, double clicks and shift clicks arrive as
 # the engine's Click/DblClick events, that a click on a transparent pixel does not, that a
 # left drag moves the character without a click, and that closing the window from the window
-# manager hides the character with the user cause and ends the program. Any warning the
-# program prints fails the test.
+# manager hides the character with the user cause and ends the program, and so does the tray
+# icon's menu where trayer provides a notification area. Any warning the program prints
+# fails the test.
 # usage: play-e2e.sh PORUKANE_ACS WORK_DIR      exit 77 = skipped (no Xvfb etc.)
 set -euo pipefail
 tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change directory
@@ -149,4 +150,38 @@ if kill -0 "$play" 2>/dev/null; then fail "the program did not end after Hide"; 
 wait "$play" || fail "the program ended with status $?"
 
 if [ -s play.err ]; then fail "the program printed warnings"; fi
-echo "PASS: shaped window, Click/DblClick/drag, close from the window manager"
+
+# With a notification area (trayer) the character has a tray icon whose menu hides it with
+# the user cause. Without trayer this part is left out.
+tray="no tray"
+if command -v trayer >/dev/null; then
+    trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
+        --height 24 >trayer.log 2>&1 &
+    pids+=($!)
+    sleep 1
+    "$tool" play "$work/e2e.acs" --still >play.log 2>play.err &
+    play=$!
+    pids+=($play)
+    wait_line "^shown at" || fail "the character was not shown the second time"
+    icon=""
+    for _ in $(seq 50); do
+        # The tray icon is the program's window named after the program (the character
+        # window carries the character's name): "WxH+x+y  +absX+absY".
+        icon=$(xwininfo -root -tree | sed -n \
+            's/.*"porukane-acs": ("porukane-acs" "porukane-acs")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p')
+        [ -n "$icon" ] && break
+        sleep 0.1
+    done
+    [ -n "$icon" ] || fail "no tray icon in the notification area"
+    read -r iw ih ix iy <<<"$icon"
+    import -window root tray.png
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)); sleep 0.2
+    xdotool click 3; sleep 0.7
+    xdotool key Down Return  # the menu's only item, 隠す
+    wait_line "^hide cause=1$" || fail "the tray menu did not hide the character with cause 1"
+    for _ in $(seq 50); do kill -0 "$play" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$play" 2>/dev/null; then fail "the program did not end after the tray hide"; fi
+    if [ -s play.err ]; then fail "the program printed warnings"; fi
+    tray="tray menu"
+fi
+echo "PASS: shaped window, Click/DblClick/drag, close from the window manager, $tray"
