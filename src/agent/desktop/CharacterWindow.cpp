@@ -100,7 +100,11 @@ void CharacterWindow::applyGeometry() {
         shape = QTransform::fromScale(factor, factor).map(m_region);
     // An empty QRegion would remove the mask and show the whole window; a region outside the
     // window shapes it to nothing instead.
-    setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
+    if (shape.isEmpty())
+        shape = QRegion(-1, -1, 1, 1);
+    // Most frames of an animation keep the outline; skip the round trip to the X server then.
+    if (shape != mask())
+        setMask(shape);
     m_appliedScale = scale;
 }
 
