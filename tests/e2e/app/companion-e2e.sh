@@ -85,7 +85,7 @@ notinstalled)
     box=""
     for _ in $(seq 100); do
         for id in $(xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null); do
-            geometry=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')
+            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
             [ "$geometry" != "480x260" ] && box=$id
         done
         [ -n "$box" ] && break
@@ -112,7 +112,7 @@ companion)
     win=""
     for _ in $(seq 150); do
         for id in $(xdotool search --onlyvisible --class porukane 2>/dev/null); do
-            geometry=$(xdotool getwindowgeometry "$id")
+            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null || true)
             if echo "$geometry" | grep -q 'Geometry: 128x128'; then win=$id; fi
         done
         [ -n "$win" ] && break
