@@ -49,9 +49,9 @@ int run(const QString& outDir) {
     Atlas atlas(palette);
 
     QJsonArray animationList;
-    for (const AnimationSpec& spec : animations()) {
+    for (const AnimationSpec& animation : animations()) {
         QJsonArray frames;
-        for (const FrameSpec& f : spec.frames) {
+        for (const FrameSpec& f : animation.frames) {
             QJsonArray layers;
             if (f.pose)
                 for (const Layer& l : atlas.layers(*f.pose))
@@ -65,8 +65,8 @@ int run(const QString& outDir) {
                                       {"exitBranch", f.exit},
                                       {"branches", branches}});
         }
-        animationList.append(QJsonObject{{"name", QString::fromStdString(spec.name)},
-                                         {"transition", spec.transition},
+        animationList.append(QJsonObject{{"name", QString::fromStdString(animation.name)},
+                                         {"transition", animation.transition},
                                          {"returnAnimation", ""},
                                          {"frames", frames}});
     }

@@ -14,14 +14,14 @@ CharacterDownloadForm::CharacterDownloadForm(platform::Services& services, Modul
                                              DownloadServers servers)
     : DownloadForm(services, state, clips, QString::fromUtf16(text::kCharacterCaption)),
       m_servers(std::move(servers)) {
-    struct Spec {
+    struct TableRow {
         const char* name;
         const char16_t* caption;
         const char16_t* urlPath;
         const char16_t* storedAs;
         const char16_t* label;
     };
-    static constexpr Spec kTable[] = {
+    static constexpr TableRow kTable[] = {
         {"Genie", text::kGenie, u"/agent2/chars/Genie.exe", u"1.exe", text::kGenieLabel},
         {"Merlin", text::kMerlin, u"/agent2/chars/Merlin.exe", u"2.exe", text::kMerlinLabel},
         {"Robby", text::kRobby, u"/agent2/chars/Robby.exe", u"3.exe", text::kRobbyLabel},
