@@ -40,6 +40,7 @@ void exercise(const acs::Character& c) {
     for (std::size_t i = 0; i < c.sounds().size(); ++i) {
         (void)acs::decodeWave(c.soundBytes(i));
     }
+    (void)c.verifyImages();
 }
 
 }  // namespace

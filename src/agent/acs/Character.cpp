@@ -14,6 +14,16 @@ namespace {
 constexpr std::size_t kImageCacheBytes = 8u * 1024u * 1024u;
 constexpr std::size_t kFrameCacheEntries = 16;
 
+std::string hexOffset(std::uint64_t v) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    do {
+        out.insert(out.begin(), digits[v & 0xF]);
+        v >>= 4;
+    } while (v != 0);
+    return out;
+}
+
 }  // namespace
 
 ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
@@ -34,9 +44,12 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
     } else {
         const auto block = file.subspan(static_cast<std::size_t>(info.pixelOffset), info.pixelSize);
         if (info.compressed) {
-            err = decompress(block, expected, img.pixels, true, fill);
+            bool wasShort = false;
+            err = decompress(block, expected, img.pixels, true, fill, &wasShort);
             if (err) {
                 img.pixels.assign(expected, fill);
+            } else if (wasShort) {
+                err = Error{ErrorCode::BadCompressedData, 0, "pixels end short of the image size"};
             }
         } else {
             img.pixels.assign(block.begin(), block.end());
@@ -209,6 +222,23 @@ std::shared_ptr<const ComposedFrame> Character::composeFrame(std::size_t animInd
     }
     cache.push_back({animIndex, frameIndex, mouth, ++d->clock, composed});
     return composed;
+}
+
+std::vector<std::string> Character::verifyImages() const {
+    std::vector<std::string> warnings;
+    for (std::size_t i = 0; i < d->images.size(); ++i) {
+        const ImageInfo& info = d->images[i];
+        if (info.broken) {
+            continue;  // already reported at load
+        }
+        Error err;
+        (void)decodeImage(*d->bytes, info, d->info.transparentIndex, false, &err);
+        if (err) {
+            warnings.push_back("offset 0x" + hexOffset(info.pixelOffset + err.offset) + ": image " +
+                               std::to_string(i) + ": " + err.detail);
+        }
+    }
+    return warnings;
 }
 
 CharacterData Character::toData() const {

@@ -94,6 +94,12 @@ public:
                                                       std::size_t frameIndex,
                                                       int mouth = kNoMouth) const;
 
+    // Decodes every image once (without caching) and returns one warning line per image whose
+    // data does not decode to exactly its size; such images are drawn empty or padded. Strict
+    // loading already guarantees an empty list; lenient loading defers this work, so the app
+    // may call it later (from any thread) to learn about damage. Time grows with pixel count.
+    std::vector<std::string> verifyImages() const;
+
     // Everything in memory: decodes every image (with its region data) and copies every sound.
     CharacterData toData() const;
 

@@ -137,6 +137,7 @@ TEST(Reader, CorruptFields) {
         EXPECT_EQ(lenient.ok(), c.lenientLoads) << what << ": " << lenient.error.message();
         if (lenient.ok()) {
             EXPECT_NE(lenient.warnings.empty(), !foundWhenDrawn(c)) << what;
+            EXPECT_EQ(lenient.character->verifyImages().empty(), !foundWhenDrawn(c)) << what;
             EXPECT_EQ(test::danglingReference(*lenient.character), "") << what;
             // Every frame of what is left can be drawn.
             for (std::size_t a = 0; a < lenient.character->animations().size(); ++a) {
