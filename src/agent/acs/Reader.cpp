@@ -65,6 +65,7 @@ private:
         return true;
     }
     bool readLocator(ByteReader& r, Locator& loc, const char* what);
+    bool readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const char* what);
 
     bool parseCharacterInfo(const Locator& loc);
     bool parseAnimations(const Locator& loc);
@@ -83,6 +84,28 @@ private:
     Error m_error;
     std::vector<std::string> m_warnings;
 };
+
+// A directory entry's locator. In lenient mode one that points outside the file spoils only
+// its own entry: `usable` turns false and the directory is read on.
+bool Loader::readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const char* what) {
+    const std::uint64_t at = r.pos();
+    loc.offset = r.u32();
+    loc.size = r.u32();
+    usable = true;
+    if (!r.ok() || locatorFits(loc.offset, loc.size, m_file.size())) {
+        return r.ok();
+    }
+    const std::string detail = std::string(what) + " locator " + hex(loc.offset) + "+" +
+                               hex(loc.size) + " lies outside the file of " +
+                               hex(m_file.size()) + " bytes";
+    if (m_strict) {
+        r.failAt(ErrorCode::BadLocator, at, detail);
+        return false;
+    }
+    warn(at, detail);
+    usable = false;
+    return true;
+}
 
 bool Loader::readLocator(ByteReader& r, Locator& loc, const char* what) {
     const std::uint64_t at = r.pos();
@@ -290,7 +313,8 @@ bool Loader::parseAnimations(const Locator& loc) {
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
         std::string name = r.string(m_strict);
         Locator where;
-        if (readLocator(r, where, "animation")) {
+        bool usable = false;
+        if (readEntryLocator(r, where, usable, "animation") && usable) {
             entries.emplace_back(std::move(name), where);
         }
     }
@@ -399,11 +423,14 @@ bool Loader::parseImages(const Locator& loc) {
         return fatal(r.error());
     }
     std::vector<Locator> where;
+    std::vector<bool> usable;
     where.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
         Locator l;
-        if (readLocator(r, l, "image")) {
+        bool fits = false;
+        if (readEntryLocator(r, l, fits, "image")) {
             where.push_back(l);
+            usable.push_back(fits);
         }
         (void)r.u32();  // checksum of an unknown algorithm
     }
@@ -417,6 +444,11 @@ bool Loader::parseImages(const Locator& loc) {
     m_d->images.resize(where.size());
     for (std::size_t i = 0; i < where.size(); ++i) {
         ImageInfo& img = m_d->images[i];
+        if (!usable[i]) {
+            img.broken = true;  // warned about with the directory
+            img.width = img.height = 0;
+            continue;
+        }
         Error err;
         if (!parseImageRecord(where[i], img, err) || (m_strict && !checkImageData(img, err))) {
             if (m_strict) {
@@ -531,8 +563,11 @@ bool Loader::parseSounds(const Locator& loc) {
     m_d->sounds.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
         Locator l;
-        if (readLocator(r, l, "sound")) {
-            m_d->sounds.push_back({l.offset, static_cast<std::uint32_t>(l.size), 0, false});
+        bool fits = false;
+        if (readEntryLocator(r, l, fits, "sound")) {
+            // An unusable sound keeps its slot with no bytes, so frame indexes stay put.
+            m_d->sounds.push_back(fits ? SoundInfo{l.offset, static_cast<std::uint32_t>(l.size), 0, false}
+                                       : SoundInfo{});
         }
         (void)r.u32();  // checksum
     }
