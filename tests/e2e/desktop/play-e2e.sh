@@ -160,7 +160,12 @@ if command -v trayer >/dev/null; then
     trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
         --height 24 >trayer.log 2>&1 &
     pids+=($!)
-    sleep 1
+    # The character looks for a tray once, when it is loaded: wait for trayer's panel.
+    for _ in $(seq 100); do
+        xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
+        sleep 0.1
+    done
+    sleep 0.5
     "$tool" play "$work/e2e.acs" --still >play.log 2>play.err &
     play=$!
     pids+=($play)
