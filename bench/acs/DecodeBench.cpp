@@ -51,7 +51,7 @@ acs::ImageData spriteImage(std::size_t n, std::mt19937& rng) {
 
 struct Fixture {
     std::shared_ptr<const std::vector<std::uint8_t>> file;
-    std::vector<std::vector<std::uint8_t>> packed;  // our coder, per image
+    std::vector<std::vector<std::uint8_t>> packed;   // our coder, per image
     std::vector<std::vector<std::uint8_t>> zlibbed;  // zlib level 6, per image
     std::size_t rawBytes = 0;
 };
@@ -91,7 +91,8 @@ const Fixture& fixture() {
             c.animations.push_back(anim);
         }
         c.info.states = {{"IDLINGLEVEL1", {"ANIM1", "ANIM2"}, {}}};
-        fx.file = std::make_shared<const std::vector<std::uint8_t>>(acs::writeCharacterUnchecked(c));
+        fx.file =
+            std::make_shared<const std::vector<std::uint8_t>>(acs::writeCharacterUnchecked(c));
         for (const auto& img : c.images) {
             fx.packed.push_back(acs::compress(img.pixels));
             uLongf size = compressBound(static_cast<uLong>(img.pixels.size()));
@@ -120,7 +121,8 @@ void decodeZlib(const Fixture& fx, std::vector<std::uint8_t>& out) {
     out.resize(size);
     for (const auto& block : fx.zlibbed) {
         uLongf outSize = static_cast<uLongf>(size);
-        if (uncompress(out.data(), &outSize, block.data(), static_cast<uLong>(block.size())) != Z_OK) {
+        if (uncompress(out.data(), &outSize, block.data(), static_cast<uLong>(block.size())) !=
+            Z_OK) {
             std::abort();
         }
         benchmark::DoNotOptimize(out.data());
@@ -182,7 +184,8 @@ double secondsFor(void (*decode)(const Fixture&, std::vector<std::uint8_t>&)) {
     for (int pass = 0; pass < 5; ++pass) {
         const auto start = std::chrono::steady_clock::now();
         decode(fx, out);
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }
@@ -205,9 +208,10 @@ int main(int argc, char** argv) {
     const double mb = double(fx.rawBytes) / 1e6;
     const double tOurs = secondsFor(decodeOurs);
     const double tZlib = secondsFor(decodeZlib);
-    std::printf("%zu images of %dx%d, %.1f MB of pixels; file %.2f MB\n", fx.packed.size(),
-                kWidth, kHeight, mb, double(fx.file->size()) / 1e6);
-    std::printf("compressed: ours %.2f MB, zlib-6 %.2f MB\n", double(ours) / 1e6, double(zlib) / 1e6);
+    std::printf("%zu images of %dx%d, %.1f MB of pixels; file %.2f MB\n", fx.packed.size(), kWidth,
+                kHeight, mb, double(fx.file->size()) / 1e6);
+    std::printf("compressed: ours %.2f MB, zlib-6 %.2f MB\n", double(ours) / 1e6,
+                double(zlib) / 1e6);
     std::printf("decode: ours %.0f MB/s, zlib %.0f MB/s, ratio ours/zlib = %.2f (target >= 1)\n",
                 mb / tOurs, mb / tZlib, tZlib / tOurs);
     return 0;

@@ -15,7 +15,8 @@ namespace {
 bool save(const std::string& folder, const std::string& name,
           const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -50,8 +51,9 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> blocks = block;
     blocks.insert(blocks.end(), block.begin(), block.end() - 2);  // two blocks, the last short
     rich.sounds.push_back(acs::test::adpcmWave(1, 11, blocks));
-    const std::vector<std::uint8_t> stereo = {0, 1, 16, 0, 16, 0, 10, 0, 20, 0, 0, 0, 5, 0, 0x21, 0x7E,
-                                              0, 1, 16, 0, 16, 0, 10, 0, 20, 0, 0, 0, 5, 0, 0x12};
+    const std::vector<std::uint8_t> stereo = {0,  1, 16, 0,    16,   0, 10, 0,  20,  0,  0,
+                                              0,  5, 0,  0x21, 0x7E, 0, 1,  16, 0,   16, 0,
+                                              10, 0, 20, 0,    0,    0, 5,  0,  0x12};
     rich.sounds.push_back(acs::test::adpcmWave(2, 16, stereo));
     rich.animations[1].frames[0].sound = 1;
     rich.animations[2].frames[0].sound = 2;

@@ -25,7 +25,9 @@ struct ManifestError {
     std::string detail;
 };
 
-[[noreturn]] void bad(const std::string& detail) { throw ManifestError{detail}; }
+[[noreturn]] void bad(const std::string& detail) {
+    throw ManifestError{detail};
+}
 
 int intIn(const QJsonValue& v, long min, long max, const std::string& what) {
     if (!v.isDouble()) {
@@ -95,7 +97,9 @@ QImage loadImage(const QString& path, const std::string& what) {
     return img;
 }
 
-std::uint32_t key(QRgb c) { return c & 0xFFFFFFu; }
+std::uint32_t key(QRgb c) {
+    return c & 0xFFFFFFu;
+}
 
 // Builds the image's palette indexes: an indexed PNG keeps its indexes (with a given
 // palette); otherwise alpha 0 becomes the transparent index and every other pixel must match
@@ -245,7 +249,8 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     std::vector<QImage> images;
     for (qsizetype i = 0; i < imageList.size(); ++i) {
         const std::string what = "images[" + std::to_string(i) + "]";
-        images.push_back(loadImage(base.filePath(QString::fromStdString(text(imageList[i], what))), what));
+        images.push_back(
+            loadImage(base.filePath(QString::fromStdString(text(imageList[i], what))), what));
     }
     std::map<std::uint32_t, std::uint8_t> lookup;  // colour -> index (first wins)
     const QJsonValue palette = m["palette"];
@@ -298,9 +303,9 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
                                   static_cast<std::uint8_t>(intIn(rgb[2], 0, 255, what))};
             info.palette.push_back(colour);
             if (i != info.transparentIndex) {
-                lookup.emplace((std::uint32_t{colour.r} << 16) | (std::uint32_t{colour.g} << 8) |
-                                   colour.b,
-                               static_cast<std::uint8_t>(i));
+                lookup.emplace(
+                    (std::uint32_t{colour.r} << 16) | (std::uint32_t{colour.g} << 8) | colour.b,
+                    static_cast<std::uint8_t>(i));
             }
         }
     }
@@ -313,9 +318,8 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     }
 
     if (m.contains("trayIcon")) {
-        info.trayIcon = trayIcon(loadImage(base.filePath(QString::fromStdString(
-                                               text(m["trayIcon"], "trayIcon"))),
-                                           "trayIcon"));
+        info.trayIcon = trayIcon(loadImage(
+            base.filePath(QString::fromStdString(text(m["trayIcon"], "trayIcon"))), "trayIcon"));
     }
 
     const QJsonObject names = m["names"].toObject();
@@ -336,7 +340,8 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     for (qsizetype i = 0; i < sounds.size(); ++i) {
         const std::string what = "sounds[" + std::to_string(i) + "]";
         std::string bytes;
-        const std::string path = base.filePath(QString::fromStdString(text(sounds[i], what))).toStdString();
+        const std::string path =
+            base.filePath(QString::fromStdString(text(sounds[i], what))).toStdString();
         if (!readFile(path, bytes)) {
             bad(what + ": cannot read " + path);
         }
@@ -384,7 +389,8 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
                     bad(fwhere + ": an image is not [imageIndex, x, y]");
                 }
                 frame.images.push_back(
-                    {static_cast<std::uint32_t>(intIn(l[0], 0, static_cast<long>(c.images.size()) - 1,
+                    {static_cast<std::uint32_t>(intIn(l[0], 0,
+                                                      static_cast<long>(c.images.size()) - 1,
                                                       fwhere + ": image index")),
                      static_cast<std::int16_t>(intIn(l[1], -32768, 32767, fwhere + ": x")),
                      static_cast<std::int16_t>(intIn(l[2], -32768, 32767, fwhere + ": y"))});

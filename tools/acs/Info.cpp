@@ -108,8 +108,8 @@ int runInfo(const std::string& file) {
             o << (f ? ",\n" : "\n") << "      {\"durationMs\": " << fr.duration * 10
               << ", \"images\": [";
             for (std::size_t k = 0; k < fr.images.size(); ++k) {
-                o << (k ? ", " : "") << "[" << fr.images[k].image << ", " << fr.images[k].x
-                  << ", " << fr.images[k].y << "]";
+                o << (k ? ", " : "") << "[" << fr.images[k].image << ", " << fr.images[k].x << ", "
+                  << fr.images[k].y << "]";
             }
             o << "], \"sound\": " << (fr.sound == acs::kNoSound ? -1 : int{fr.sound})
               << ", \"exitBranch\": " << fr.exitValue << ", \"branches\": [";

@@ -23,8 +23,8 @@ int runRender(const std::string& file, const std::string& animation, const std::
     const auto [end, ec] = std::from_chars(frame.data(), frame.data() + frame.size(), index);
     if (ec != std::errc() || end != frame.data() + frame.size() ||
         index >= c->animations()[*anim].frames.size()) {
-        return fail(file, "animation \"" + c->animations()[*anim].name + "\" has no frame " +
-                              frame);
+        return fail(file,
+                    "animation \"" + c->animations()[*anim].name + "\" has no frame " + frame);
     }
     const auto composed = c->composeFrame(*anim, index);
     QImage image(composed->width, composed->height, QImage::Format_RGBA8888);

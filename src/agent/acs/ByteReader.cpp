@@ -4,8 +4,7 @@
 
 namespace acs {
 
-ByteReader::ByteReader(std::span<const std::uint8_t> file, std::uint64_t begin,
-                       std::uint64_t end)
+ByteReader::ByteReader(std::span<const std::uint8_t> file, std::uint64_t begin, std::uint64_t end)
     : m_file(file), m_pos(begin), m_end(end) {
     // A window that does not fit the file is a caller bug, but must not read out of bounds.
     if (m_end > m_file.size() || m_pos > m_end) {
@@ -98,8 +97,8 @@ std::string ByteReader::string(bool strictTerminator) {
     }
     // n units plus the terminator; checked before anything is allocated.
     if (n + 1 > remaining() / 2) {
-        failAt(ErrorCode::BadString, start, "string of " + std::to_string(n) +
-                                                " units does not fit its block");
+        failAt(ErrorCode::BadString, start,
+               "string of " + std::to_string(n) + " units does not fit its block");
         return {};
     }
     std::vector<char16_t> units(static_cast<std::size_t>(n));
@@ -130,9 +129,8 @@ bool ByteReader::checkCount(std::uint64_t count, std::uint64_t minSize, std::uin
     }
     // count <= remaining / minSize is the overflow-free form of count * minSize <= remaining.
     if (count > limit || (minSize > 0 && count > remaining() / minSize)) {
-        fail(ErrorCode::LimitExceeded,
-             std::to_string(count) + " " + what + " cannot fit in the " +
-                 std::to_string(remaining()) + " bytes left");
+        fail(ErrorCode::LimitExceeded, std::to_string(count) + " " + what + " cannot fit in the " +
+                                           std::to_string(remaining()) + " bytes left");
         return false;
     }
     return true;

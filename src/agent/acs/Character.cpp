@@ -26,8 +26,8 @@ std::string hexOffset(std::uint64_t v) {
 
 }  // namespace
 
-ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
-                      std::uint8_t fill, bool withRegion, Error* error) {
+ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info, std::uint8_t fill,
+                      bool withRegion, Error* error) {
     ImageData img;
     img.leading = info.leading;
     img.width = info.width;
@@ -81,11 +81,21 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
 Character::Character(std::unique_ptr<Private> p) : d(std::move(p)) {}
 Character::~Character() = default;
 
-const CharacterInfo& Character::info() const { return d->info; }
-const std::vector<Animation>& Character::animations() const { return d->animations; }
-const std::vector<ImageInfo>& Character::images() const { return d->images; }
-const std::vector<SoundInfo>& Character::sounds() const { return d->sounds; }
-std::span<const std::uint8_t> Character::fileBytes() const { return *d->bytes; }
+const CharacterInfo& Character::info() const {
+    return d->info;
+}
+const std::vector<Animation>& Character::animations() const {
+    return d->animations;
+}
+const std::vector<ImageInfo>& Character::images() const {
+    return d->images;
+}
+const std::vector<SoundInfo>& Character::sounds() const {
+    return d->sounds;
+}
+std::span<const std::uint8_t> Character::fileBytes() const {
+    return *d->bytes;
+}
 
 std::optional<std::size_t> Character::findAnimation(std::string_view name) const {
     const auto it = d->animationByFoldedName.find(foldAscii(name));
@@ -147,9 +157,8 @@ std::shared_ptr<const ImageData> Character::image(std::size_t index) const {
     }
     // The newest image stays even when it alone is over the budget: frames often repeat it.
     while (total > kImageCacheBytes && !cache.empty()) {
-        const auto oldest = std::min_element(cache.begin(), cache.end(), [](auto& a, auto& b) {
-            return a.used < b.used;
-        });
+        const auto oldest = std::min_element(cache.begin(), cache.end(),
+                                             [](auto& a, auto& b) { return a.used < b.used; });
         total -= oldest->image->pixels.size();
         cache.erase(oldest);
     }
@@ -187,8 +196,8 @@ std::shared_ptr<const ComposedFrame> Character::composeFrame(std::size_t animInd
     }
     // Layers are painted one at a time (last first), so that only one decoded image at a
     // time has to be held, whatever the number of layers.
-    auto composed = std::make_shared<ComposedFrame>(
-        composeLayers(d->info.width, d->info.height, d->info.palette, d->info.transparentIndex, {}));
+    auto composed = std::make_shared<ComposedFrame>(composeLayers(
+        d->info.width, d->info.height, d->info.palette, d->info.transparentIndex, {}));
     const auto paint = [&](std::size_t imageIndex, int x, int y) {
         const auto img = image(imageIndex);
         const Layer layer{img.get(), x, y};

@@ -90,8 +90,7 @@ public:
     // type is drawn on top (replace overlays leave out image 0); without such an overlay, or
     // with kNoMouth, the plain frame is drawn. Out-of-range indexes give an empty (fully
     // transparent) frame. Results are kept in a small cache; safe from any thread.
-    std::shared_ptr<const ComposedFrame> composeFrame(std::size_t animIndex,
-                                                      std::size_t frameIndex,
+    std::shared_ptr<const ComposedFrame> composeFrame(std::size_t animIndex, std::size_t frameIndex,
                                                       int mouth = kNoMouth) const;
 
     // Decodes every image once (without caching) and returns one warning line per image whose

@@ -40,7 +40,7 @@ struct Character::Private {
 // Decodes one image record from the file: pixels (and the region when `withRegion`). Never
 // fails: a broken or undecodable image comes back filled with `fill` (short output padded).
 // Returns the error met, if any, through `error`.
-ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
-                      std::uint8_t fill, bool withRegion, Error* error = nullptr);
+ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info, std::uint8_t fill,
+                      bool withRegion, Error* error = nullptr);
 
 }  // namespace acs

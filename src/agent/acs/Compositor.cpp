@@ -4,9 +4,8 @@
 
 namespace acs {
 
-ComposedFrame composeLayers(std::uint16_t width, std::uint16_t height,
-                            std::span<const Rgb> palette, std::uint8_t transparentIndex,
-                            std::span<const Layer> layers) {
+ComposedFrame composeLayers(std::uint16_t width, std::uint16_t height, std::span<const Rgb> palette,
+                            std::uint8_t transparentIndex, std::span<const Layer> layers) {
     ComposedFrame out;
     out.width = width;
     out.height = height;

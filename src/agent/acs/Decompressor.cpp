@@ -161,9 +161,8 @@ Error decompress(std::span<const std::uint8_t> block, std::size_t expectedSize,
                 }
                 return {};
             }
-            return failure(bits.byteOffset(), "output ends after " + std::to_string(pos) +
-                                                  " of " + std::to_string(expectedSize) +
-                                                  " bytes");
+            return failure(bits.byteOffset(), "output ends after " + std::to_string(pos) + " of " +
+                                                  std::to_string(expectedSize) + " bytes");
         }
         const std::size_t distance = std::size_t{v} + kDistanceBias[cls];
         std::size_t length = cls == 3 ? 3 : 2;
@@ -240,8 +239,8 @@ constexpr unsigned kHashBits = 15;
 constexpr int kMaxChain = 48;
 
 std::uint32_t hash3(const std::uint8_t* p) {
-    const std::uint32_t v = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
-                            (std::uint32_t{p[2]} << 16);
+    const std::uint32_t v =
+        std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
     return (v * 2654435761u) >> (32 - kHashBits);
 }
 
@@ -258,7 +257,9 @@ unsigned distanceClass(std::size_t distance) {
     return 3;
 }
 
-std::size_t baseLength(std::size_t distance) { return distanceClass(distance) == 3 ? 3 : 2; }
+std::size_t baseLength(std::size_t distance) {
+    return distanceClass(distance) == 3 ? 3 : 2;
+}
 
 void emitMatch(BitWriter& bits, std::size_t distance, std::size_t length) {
     const unsigned cls = distanceClass(distance);

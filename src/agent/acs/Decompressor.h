@@ -21,8 +21,8 @@ inline constexpr std::size_t kMaxDecompressedSize = 16u * 1024u * 1024u;
 // `fillShort` set, output that ends short is padded with `fillByte` instead, and
 // `*wasShort` reports it. `out` is left in an unspecified state on failure.
 Error decompress(std::span<const std::uint8_t> block, std::size_t expectedSize,
-                 std::vector<std::uint8_t>& out, bool fillShort = false,
-                 std::uint8_t fillByte = 0, bool* wasShort = nullptr);
+                 std::vector<std::uint8_t>& out, bool fillShort = false, std::uint8_t fillByte = 0,
+                 bool* wasShort = nullptr);
 
 // Encodes `data` with a greedy hash-chain matcher. Deterministic: the same input always gives
 // the same bytes. decompress(compress(d), d.size()) == d for every input.

@@ -14,7 +14,7 @@
 namespace acs {
 
 inline constexpr std::uint16_t kNoSound = 0xFFFF;
-inline constexpr std::int16_t kExitEnd = -1;       // exit walk ends here
+inline constexpr std::int16_t kExitEnd = -1;        // exit walk ends here
 inline constexpr std::int16_t kExitNextFrame = -2;  // exit walk carries on with frame + 1
 inline constexpr int kNoMouth = -1;
 
@@ -93,7 +93,7 @@ struct CharacterInfo {
     std::uint16_t minorVersion = 1;
     std::uint16_t majorVersion = 2;
     Guid guid;
-    std::uint16_t width = 0;   // frame size in pixels
+    std::uint16_t width = 0;  // frame size in pixels
     std::uint16_t height = 0;
     std::uint8_t transparentIndex = 0;
     std::uint32_t flags = 0;  // the writer keeps kFlagVoice/kFlagBalloon in step with the optionals
@@ -135,9 +135,9 @@ struct MouthOverlay {
 };
 
 struct Frame {
-    std::vector<FrameImage> images;  // top layer first
-    std::uint16_t sound = kNoSound;  // index into the sound list or kNoSound
-    std::uint16_t duration = 0;      // hundredths of a second
+    std::vector<FrameImage> images;     // top layer first
+    std::uint16_t sound = kNoSound;     // index into the sound list or kNoSound
+    std::uint16_t duration = 0;         // hundredths of a second
     std::int16_t exitValue = kExitEnd;  // frame index, kExitEnd or kExitNextFrame
     std::vector<Branch> branches;
     std::vector<MouthOverlay> overlays;
@@ -145,8 +145,8 @@ struct Frame {
 };
 
 struct Animation {
-    std::string name;        // directory name (mixed case): the display name
-    std::string recordName;  // name inside the record (upper case in real files)
+    std::string name;             // directory name (mixed case): the display name
+    std::string recordName;       // name inside the record (upper case in real files)
     std::uint8_t transition = 2;  // 0 return animation, 1 exit branches, 2 none
     std::string returnAnimation;  // as stored; "" if none
     std::vector<Frame> frames;
@@ -165,7 +165,9 @@ struct ImageData {
     std::vector<std::uint8_t> region;
     bool operator==(const ImageData&) const = default;
 
-    static constexpr std::size_t stride(std::uint16_t w) { return (std::size_t{w} + 3u) & ~std::size_t{3}; }
+    static constexpr std::size_t stride(std::uint16_t w) {
+        return (std::size_t{w} + 3u) & ~std::size_t{3};
+    }
     // Palette index at (col, row) in top-down coordinates; no bounds check.
     std::uint8_t at(std::size_t col, std::size_t row) const {
         return pixels[(std::size_t{height} - 1u - row) * stride(width) + col];

@@ -37,7 +37,9 @@ std::string hex(std::uint64_t v) {
 class Loader {
 public:
     Loader(std::shared_ptr<const std::vector<std::uint8_t>> bytes, Mode mode)
-        : m_bytes(std::move(bytes)), m_file(*m_bytes), m_strict(mode == Mode::Strict),
+        : m_bytes(std::move(bytes)),
+          m_file(*m_bytes),
+          m_strict(mode == Mode::Strict),
           m_d(std::make_unique<Character::Private>()) {
         m_d->bytes = m_bytes;
     }
@@ -96,8 +98,8 @@ bool Loader::readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const c
         return r.ok();
     }
     const std::string detail = std::string(what) + " locator " + hex(loc.offset) + "+" +
-                               hex(loc.size) + " lies outside the file of " +
-                               hex(m_file.size()) + " bytes";
+                               hex(loc.size) + " lies outside the file of " + hex(m_file.size()) +
+                               " bytes";
     if (m_strict) {
         r.failAt(ErrorCode::BadLocator, at, detail);
         return false;
@@ -132,8 +134,7 @@ LoadResult Loader::run() {
         fatal(ErrorCode::Agent15, 0,
               "Agent 1.5 character files are not supported (OLE compound file)");
     } else if (size >= 4 && std::memcmp(m_file.data(), kAcf, 4) == 0) {
-        fatal(ErrorCode::WebIndex, 0,
-              "web-delivery index (.acf), not a character file");
+        fatal(ErrorCode::WebIndex, 0, "web-delivery index (.acf), not a character file");
     } else if (size < kHeaderSize) {
         fatal(ErrorCode::NotCharacter, 0,
               "not a character file: " + std::to_string(size) + " bytes, shorter than a header");
@@ -262,8 +263,8 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
     }
     if (r.pos() != localized.offset &&
         !problem(ErrorCode::SizeMismatch, r.pos(),
-                 "character info ends at " + hex(r.pos()) +
-                     ", not at the localized-info offset " + hex(localized.offset))) {
+                 "character info ends at " + hex(r.pos()) + ", not at the localized-info offset " +
+                     hex(localized.offset))) {
         return false;
     }
     // The localized list must stay inside its own locator and end exactly where the character
@@ -507,9 +508,9 @@ bool Loader::parseImageRecord(const Locator& loc, ImageInfo& img, Error& err) {
         return false;
     }
     if (r.pos() != loc.end()) {
-        err = Error{ErrorCode::SizeMismatch, r.pos(),
-                    "image record ends at " + hex(r.pos()) + ", not at its locator end " +
-                        hex(loc.end())};
+        err = Error{
+            ErrorCode::SizeMismatch, r.pos(),
+            "image record ends at " + hex(r.pos()) + ", not at its locator end " + hex(loc.end())};
         return false;
     }
     return true;
@@ -566,8 +567,9 @@ bool Loader::parseSounds(const Locator& loc) {
         bool fits = false;
         if (readEntryLocator(r, l, fits, "sound")) {
             // An unusable sound keeps its slot with no bytes, so frame indexes stay put.
-            m_d->sounds.push_back(fits ? SoundInfo{l.offset, static_cast<std::uint32_t>(l.size), 0, false}
-                                       : SoundInfo{});
+            m_d->sounds.push_back(
+                fits ? SoundInfo{l.offset, static_cast<std::uint32_t>(l.size), 0, false}
+                     : SoundInfo{});
         }
         (void)r.u32();  // checksum
     }
@@ -747,8 +749,7 @@ LoadResult loadCharacter(std::shared_ptr<const std::vector<std::uint8_t>> bytes,
 }
 
 LoadResult loadCharacter(std::vector<std::uint8_t> bytes, Mode mode) {
-    return loadCharacter(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes)),
-                         mode);
+    return loadCharacter(std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes)), mode);
 }
 
 }  // namespace acs

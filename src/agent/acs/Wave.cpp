@@ -57,7 +57,8 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     }
     out.reserve(data.size() / f.blockAlign * perBlock * ch + perBlock * ch);
     for (std::size_t start = 0; start < data.size(); start += f.blockAlign) {
-        const auto block = data.subspan(start, std::min<std::size_t>(f.blockAlign, data.size() - start));
+        const auto block =
+            data.subspan(start, std::min<std::size_t>(f.blockAlign, data.size() - start));
         if (block.size() < 7 * ch) {
             break;  // a partial header at the very end carries no samples
         }

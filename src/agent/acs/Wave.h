@@ -13,8 +13,8 @@ namespace acs {
 
 struct PcmSound {
     std::uint16_t channels = 0;
-    std::uint32_t sampleRate = 0;          // Hz, as stored (22,254 occurs)
-    std::vector<std::int16_t> samples;     // interleaved by channel
+    std::uint32_t sampleRate = 0;       // Hz, as stored (22,254 occurs)
+    std::vector<std::int16_t> samples;  // interleaved by channel
 };
 
 struct WaveResult {

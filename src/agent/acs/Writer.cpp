@@ -36,19 +36,17 @@ public:
             bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
         }
     }
-    void raw(std::span<const std::uint8_t> data) { bytes.insert(bytes.end(), data.begin(), data.end()); }
+    void raw(std::span<const std::uint8_t> data) {
+        bytes.insert(bytes.end(), data.begin(), data.end());
+    }
     void guid(const Guid& g) {
         u32(g.data1);
         u16(g.data2);
         u16(g.data3);
         raw(g.data4);
     }
-    void rgbx(const Rgb& c) {
-        u8(c.r), u8(c.g), u8(c.b), u8(0);
-    }
-    void bgrx(const Rgb& c) {
-        u8(c.b), u8(c.g), u8(c.r), u8(0);
-    }
+    void rgbx(const Rgb& c) { u8(c.r), u8(c.g), u8(c.b), u8(0); }
+    void bgrx(const Rgb& c) { u8(c.b), u8(c.g), u8(c.r), u8(0); }
     void string(std::string_view text) {
         const std::u16string units = utf8ToUtf16(text);
         size32(units.size());

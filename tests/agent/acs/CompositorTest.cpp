@@ -51,7 +51,8 @@ void expectGolden(const ComposedFrame& f, const std::vector<std::string>& golden
 }
 
 TEST(Compositor, GoldenFrames) {
-    const LoadResult r = loadCharacter(writeCharacterUnchecked(test::smallCharacter()), Mode::Strict);
+    const LoadResult r =
+        loadCharacter(writeCharacterUnchecked(test::smallCharacter()), Mode::Strict);
     ASSERT_TRUE(r.ok()) << r.error.message();
     const Character& c = *r.character;
     struct Case {
@@ -62,26 +63,50 @@ TEST(Compositor, GoldenFrames) {
     };
     const Case cases[] = {
         // Image 0 on top of the body, clipped at the top and right edges, not shifted in.
-        {"show-0", 0, 0, kNoMouth,
+        {"show-0",
+         0,
+         0,
+         kNoMouth,
          {"RRRRRRGG", "RRRRRRRR", "RRRRRRRR", "RRRRRRRR", "RRRRRRRR", "RRRRRRRR"}},
         // Index 9 lies beyond the palette and leaves the body visible below it.
-        {"show-1", 0, 1, kNoMouth,
+        {"show-1",
+         0,
+         1,
+         kNoMouth,
          {"RRRRRRRR", "RRRRRRRR", "RRRRRRRR", "RRRRRRRR", "RRRRRRRG", "RRRRRRGR"}},
         // The patch's transparent index lets the body show through.
-        {"idle", 1, 0, kNoMouth,
+        {"idle",
+         1,
+         0,
+         kNoMouth,
          {"RRRRRRRR", "RRRRRRRR", "RRGRGRRR", "RRGGGRRR", "RRRRRRRR", "RRRRRRRR"}},
         // Replace overlay: image 0 (the patch) is left out, the mouth drawn on top.
-        {"idle-mouth-1", 1, 0, 1,
+        {"idle-mouth-1",
+         1,
+         0,
+         1,
          {"RRRRRRRR", "RBBBBBRR", "RBRRRBRR", "RBBBBBRR", "RRRRRRRR", "RRRRRRRR"}},
         // Plain overlay: drawn over the complete frame, clipped at the right and bottom.
-        {"idle-mouth-6", 1, 0, 6,
+        {"idle-mouth-6",
+         1,
+         0,
+         6,
          {"RRRRRRRR", "RRRRRRRR", "RRGRGRRR", "RRGGGRRR", "RRRRBBBB", "RRRRBRRR"}},
         // A mouth the frame has no overlay for: the plain frame.
-        {"idle-mouth-3", 1, 0, 3,
+        {"idle-mouth-3",
+         1,
+         0,
+         3,
          {"RRRRRRRR", "RRRRRRRR", "RRGRGRRR", "RRGGGRRR", "RRRRRRRR", "RRRRRRRR"}},
-        {"hide-empty", 2, 0, kNoMouth,
+        {"hide-empty",
+         2,
+         0,
+         kNoMouth,
          {"........", "........", "........", "........", "........", "........"}},
-        {"out-of-range", 7, 0, kNoMouth,
+        {"out-of-range",
+         7,
+         0,
+         kNoMouth,
          {"........", "........", "........", "........", "........", "........"}},
     };
     for (const Case& k : cases) {

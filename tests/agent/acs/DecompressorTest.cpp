@@ -16,8 +16,8 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
 }
 
 TEST(Decompressor, WorkedRegionVector) {
-    const auto in = bytes({0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED, 0x98,
-                           0x01, 0xB7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    const auto in = bytes({0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED, 0x98, 0x01,
+                           0xB7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     std::vector<std::uint8_t> expected(32, 0);
     expected[0] = 0x20;
     expected[4] = 0x01;
@@ -77,7 +77,8 @@ TEST(Decompressor, RejectsBrokenStreams) {
 
 TEST(Decompressor, CompressRoundTrips) {
     std::mt19937 rng(7);
-    std::vector<std::vector<std::uint8_t>> inputs = {{}, {42}, {1, 1}, std::vector<std::uint8_t>(9000, 0)};
+    std::vector<std::vector<std::uint8_t>> inputs = {
+        {}, {42}, {1, 1}, std::vector<std::uint8_t>(9000, 0)};
     std::vector<std::uint8_t> random(20000);
     for (auto& b : random) {
         b = static_cast<std::uint8_t>(rng() % 4);

@@ -36,8 +36,8 @@ ImageData imageFromRows(const std::vector<std::vector<std::uint8_t>>& rows) {
 }
 
 ImageData solidImage(std::uint16_t width, std::uint16_t height, std::uint8_t index) {
-    return imageFromRows(std::vector<std::vector<std::uint8_t>>(
-        height, std::vector<std::uint8_t>(width, index)));
+    return imageFromRows(
+        std::vector<std::vector<std::uint8_t>>(height, std::vector<std::uint8_t>(width, index)));
 }
 
 std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate) {
@@ -52,8 +52,8 @@ std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate) {
     put(static_cast<std::uint32_t>(4 + 8 + 16 + 8 + data), 4);
     w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put(16, 4);
-    put(1, 2);     // PCM
-    put(1, 2);     // mono
+    put(1, 2);  // PCM
+    put(1, 2);  // mono
     put(rate, 4);
     put(rate, 4);  // bytes per second
     put(1, 2);     // block align
@@ -190,13 +190,14 @@ CharacterData smallCharacter() {
 
 std::string fieldName(Field f) {
     static const char* const names[] = {
-        "Signature", "InfoOffset", "InfoSize", "AnimDirOffset", "AnimDirSize",
-        "ImageDirOffset", "ImageDirSize", "AudioDirOffset", "AudioDirSize", "FrameWidth",
-        "PaletteCount", "TrayIconFlag", "StateCount", "LocalizedCount", "AnimDirCount",
-        "AnimRecordOffset", "AnimRecordSize", "FrameCount", "FrameImageCount",
-        "FrameImageIndex", "BranchCount", "ImageDirCount", "ImageRecordOffset",
-        "ImageRecordSize", "ImageWidth", "ImagePixelSize", "ImageRegionSize", "PixelMarker",
-        "AudioDirCount", "SoundRiffSize"};
+        "Signature",      "InfoOffset",     "InfoSize",          "AnimDirOffset",
+        "AnimDirSize",    "ImageDirOffset", "ImageDirSize",      "AudioDirOffset",
+        "AudioDirSize",   "FrameWidth",     "PaletteCount",      "TrayIconFlag",
+        "StateCount",     "LocalizedCount", "AnimDirCount",      "AnimRecordOffset",
+        "AnimRecordSize", "FrameCount",     "FrameImageCount",   "FrameImageIndex",
+        "BranchCount",    "ImageDirCount",  "ImageRecordOffset", "ImageRecordSize",
+        "ImageWidth",     "ImagePixelSize", "ImageRegionSize",   "PixelMarker",
+        "AudioDirCount",  "SoundRiffSize"};
     return names[static_cast<int>(f)];
 }
 
@@ -255,39 +256,68 @@ std::size_t fieldOffset(const std::vector<std::uint8_t>& file, Field f) {
     };
     const std::size_t imageRecord = get32(file, imageDir + 4);
     switch (f) {
-        case Field::Signature: return 0;
-        case Field::InfoOffset: return 4;
-        case Field::InfoSize: return 8;
-        case Field::AnimDirOffset: return 12;
-        case Field::AnimDirSize: return 16;
-        case Field::ImageDirOffset: return 20;
-        case Field::ImageDirSize: return 24;
-        case Field::AudioDirOffset: return 28;
-        case Field::AudioDirSize: return 32;
-        case Field::FrameWidth: return info + 28;
-        case Field::PaletteCount: return paletteAt();
-        case Field::TrayIconFlag: return trayAt();
-        case Field::StateCount: return stateAt();
-        case Field::LocalizedCount: return get32(file, info + 4);
-        case Field::AnimDirCount: return animDir;
-        case Field::AnimRecordOffset: return animLocator;
-        case Field::AnimRecordSize: return animLocator + 4;
-        case Field::FrameCount: return frameCountAt();
-        case Field::FrameImageCount: return frameCountAt() + 2;
-        case Field::FrameImageIndex: return frameCountAt() + 4;
+        case Field::Signature:
+            return 0;
+        case Field::InfoOffset:
+            return 4;
+        case Field::InfoSize:
+            return 8;
+        case Field::AnimDirOffset:
+            return 12;
+        case Field::AnimDirSize:
+            return 16;
+        case Field::ImageDirOffset:
+            return 20;
+        case Field::ImageDirSize:
+            return 24;
+        case Field::AudioDirOffset:
+            return 28;
+        case Field::AudioDirSize:
+            return 32;
+        case Field::FrameWidth:
+            return info + 28;
+        case Field::PaletteCount:
+            return paletteAt();
+        case Field::TrayIconFlag:
+            return trayAt();
+        case Field::StateCount:
+            return stateAt();
+        case Field::LocalizedCount:
+            return get32(file, info + 4);
+        case Field::AnimDirCount:
+            return animDir;
+        case Field::AnimRecordOffset:
+            return animLocator;
+        case Field::AnimRecordSize:
+            return animLocator + 4;
+        case Field::FrameCount:
+            return frameCountAt();
+        case Field::FrameImageCount:
+            return frameCountAt() + 2;
+        case Field::FrameImageIndex:
+            return frameCountAt() + 4;
         case Field::BranchCount: {
             const std::size_t p = frameCountAt() + 2;
             return p + 2 + 8 * std::size_t{get16(file, p)} + 6;
         }
-        case Field::ImageDirCount: return imageDir;
-        case Field::ImageRecordOffset: return imageDir + 4;
-        case Field::ImageRecordSize: return imageDir + 8;
-        case Field::ImageWidth: return imageRecord + 1;
-        case Field::ImagePixelSize: return imageRecord + 6;
-        case Field::PixelMarker: return imageRecord + 10;
-        case Field::ImageRegionSize: return imageRecord + 10 + get32(file, imageRecord + 6) + 4;
-        case Field::AudioDirCount: return audioDir;
-        case Field::SoundRiffSize: return get32(file, audioDir + 4) + 4;
+        case Field::ImageDirCount:
+            return imageDir;
+        case Field::ImageRecordOffset:
+            return imageDir + 4;
+        case Field::ImageRecordSize:
+            return imageDir + 8;
+        case Field::ImageWidth:
+            return imageRecord + 1;
+        case Field::ImagePixelSize:
+            return imageRecord + 6;
+        case Field::PixelMarker:
+            return imageRecord + 10;
+        case Field::ImageRegionSize:
+            return imageRecord + 10 + get32(file, imageRecord + 6) + 4;
+        case Field::AudioDirCount:
+            return audioDir;
+        case Field::SoundRiffSize:
+            return get32(file, audioDir + 4) + 4;
     }
     return 0;
 }

@@ -30,14 +30,35 @@ CharacterData smallCharacter();
 
 enum class Field {
     Signature,
-    InfoOffset, InfoSize, AnimDirOffset, AnimDirSize, ImageDirOffset, ImageDirSize,
-    AudioDirOffset, AudioDirSize,
-    FrameWidth, PaletteCount, TrayIconFlag, StateCount, LocalizedCount,
-    AnimDirCount, AnimRecordOffset, AnimRecordSize,  // first directory entry
-    FrameCount, FrameImageCount, FrameImageIndex, BranchCount,  // first animation, frame 0
-    ImageDirCount, ImageRecordOffset, ImageRecordSize,           // first image
-    ImageWidth, ImagePixelSize, ImageRegionSize, PixelMarker,    // first image record
-    AudioDirCount, SoundRiffSize,
+    InfoOffset,
+    InfoSize,
+    AnimDirOffset,
+    AnimDirSize,
+    ImageDirOffset,
+    ImageDirSize,
+    AudioDirOffset,
+    AudioDirSize,
+    FrameWidth,
+    PaletteCount,
+    TrayIconFlag,
+    StateCount,
+    LocalizedCount,
+    AnimDirCount,
+    AnimRecordOffset,
+    AnimRecordSize,  // first directory entry
+    FrameCount,
+    FrameImageCount,
+    FrameImageIndex,
+    BranchCount,  // first animation, frame 0
+    ImageDirCount,
+    ImageRecordOffset,
+    ImageRecordSize,  // first image
+    ImageWidth,
+    ImagePixelSize,
+    ImageRegionSize,
+    PixelMarker,  // first image record
+    AudioDirCount,
+    SoundRiffSize,
 };
 
 std::string fieldName(Field f);

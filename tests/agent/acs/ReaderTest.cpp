@@ -13,7 +13,9 @@ namespace {
 
 using test::Field;
 
-std::vector<std::uint8_t> smallFile() { return writeCharacterUnchecked(test::smallCharacter()); }
+std::vector<std::uint8_t> smallFile() {
+    return writeCharacterUnchecked(test::smallCharacter());
+}
 
 TEST(Reader, ReadsTheSmallCharacter) {
     const LoadResult r = loadCharacter(smallFile(), Mode::Strict);
@@ -86,8 +88,8 @@ TEST(Reader, CorruptFields) {
     struct Case {
         Field field;
         std::uint32_t value;
-        ErrorCode strict;     // the error in strict mode
-        bool lenientLoads;   // lenient mode keeps the character
+        ErrorCode strict;   // the error in strict mode
+        bool lenientLoads;  // lenient mode keeps the character
     };
     const Case cases[] = {
         {Field::Signature, 0x12345678, ErrorCode::NotCharacter, false},
@@ -173,39 +175,43 @@ TEST(Reader, DanglingReferences) {
     };
     const auto show = [](const Character& c) -> const Animation& { return c.animations()[0]; };
     const Case cases[] = {
-        {"branch to a missing frame", [](CharacterData& d) { d.animations[0].frames[0].branches[0].frame = 2; },
+        {"branch to a missing frame",
+         [](CharacterData& d) { d.animations[0].frames[0].branches[0].frame = 2; },
          ErrorCode::BadReference,
          [&](const Character& c) { return show(c).frames[0].branches.size() == 1; }},
-        {"branches above 100 percent", [](CharacterData& d) { d.animations[0].frames[0].branches[1].percent = 41; },
+        {"branches above 100 percent",
+         [](CharacterData& d) { d.animations[0].frames[0].branches[1].percent = 41; },
          ErrorCode::BadReference,
          [&](const Character& c) { return show(c).frames[0].branches.size() == 1; }},
-        {"image past the list", [](CharacterData& d) { d.animations[0].frames[0].images[0].image = 4; },
+        {"image past the list",
+         [](CharacterData& d) { d.animations[0].frames[0].images[0].image = 4; },
          ErrorCode::BadReference,
          [&](const Character& c) { return show(c).frames[0].images.size() == 1; }},
-        {"overlay image past the list", [](CharacterData& d) { d.animations[1].frames[0].overlays[0].image = 9; },
+        {"overlay image past the list",
+         [](CharacterData& d) { d.animations[1].frames[0].overlays[0].image = 9; },
          ErrorCode::BadReference,
          [](const Character& c) { return c.animations()[1].frames[0].overlays.size() == 1; }},
         {"mouth type 7", [](CharacterData& d) { d.animations[1].frames[0].overlays[1].mouth = 7; },
          ErrorCode::BadReference,
          [](const Character& c) { return c.animations()[1].frames[0].overlays.size() == 1; }},
-        {"exit to a missing frame", [](CharacterData& d) { d.animations[0].frames[1].exitValue = 2; },
-         ErrorCode::BadReference,
+        {"exit to a missing frame",
+         [](CharacterData& d) { d.animations[0].frames[1].exitValue = 2; }, ErrorCode::BadReference,
          [&](const Character& c) { return show(c).frames[1].exitValue == kExitEnd; }},
         {"exit value -3", [](CharacterData& d) { d.animations[0].frames[1].exitValue = -3; },
          ErrorCode::BadReference,
          [&](const Character& c) { return show(c).frames[1].exitValue == kExitEnd; }},
-        {"missing return animation", [](CharacterData& d) { d.animations[2].returnAnimation = "NOPE"; },
+        {"missing return animation",
+         [](CharacterData& d) { d.animations[2].returnAnimation = "NOPE"; },
          ErrorCode::BadReference,
          [](const Character& c) { return !c.animations()[2].returnIndex; }},
         {"transition type 3", [](CharacterData& d) { d.animations[0].transition = 3; },
-         ErrorCode::BadValue,
-         [&](const Character& c) { return show(c).transition == 2; }},
-        {"state names a missing animation", [](CharacterData& d) { d.info.states[0].animations.push_back("NOPE"); },
+         ErrorCode::BadValue, [&](const Character& c) { return show(c).transition == 2; }},
+        {"state names a missing animation",
+         [](CharacterData& d) { d.info.states[0].animations.push_back("NOPE"); },
          ErrorCode::BadReference,
          [](const Character& c) { return c.findState("SHOWING")->animationIndices.size() == 1; }},
         {"sound past the list", [](CharacterData& d) { d.animations[0].frames[0].sound = 5; },
-         ErrorCode::None,
-         [&](const Character& c) { return show(c).frames[0].sound == kNoSound; }},
+         ErrorCode::None, [&](const Character& c) { return show(c).frames[0].sound == kNoSound; }},
     };
     for (const Case& c : cases) {
         CharacterData data = test::smallCharacter();

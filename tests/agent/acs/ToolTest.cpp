@@ -66,9 +66,9 @@ TEST_F(Tool, InfoPrintsTheCharacterAsJson) {
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
     QStringList keys = o.keys();
     keys.sort();
-    EXPECT_EQ(keys, (QStringList{"animations", "file", "height", "imageCount", "names",
-                                 "paletteCount", "soundCount", "states", "transparentIndex",
-                                 "width"}));
+    EXPECT_EQ(keys,
+              (QStringList{"animations", "file", "height", "imageCount", "names", "paletteCount",
+                           "soundCount", "states", "transparentIndex", "width"}));
     EXPECT_EQ(o["file"].toString(), m_small);
     EXPECT_EQ(o["width"].toInt(), 8);
     EXPECT_EQ(o["height"].toInt(), 6);
@@ -76,8 +76,7 @@ TEST_F(Tool, InfoPrintsTheCharacterAsJson) {
     EXPECT_EQ(o["imageCount"].toInt(), 4);
     EXPECT_EQ(o["soundCount"].toInt(), 1);
     EXPECT_EQ(o["names"].toObject()["0x0411"].toString(), QString::fromUtf8("ピコ"));
-    EXPECT_EQ(o["states"].toObject()["IDLINGLEVEL1"].toArray(),
-              (QJsonArray{"IDLE (1)", "SHOW"}));
+    EXPECT_EQ(o["states"].toObject()["IDLINGLEVEL1"].toArray(), (QJsonArray{"IDLE (1)", "SHOW"}));
     const QJsonArray anims = o["animations"].toArray();
     ASSERT_EQ(anims.size(), 3);
     EXPECT_EQ(anims[1].toObject()["name"].toString(), "Idle (1)");
@@ -99,7 +98,8 @@ TEST_F(Tool, RenderWritesTheComposedFrame) {
     const QImage img = QImage(png).convertToFormat(QImage::Format_RGBA8888);
     ASSERT_EQ(img.size(), QSize(8, 6));
     const auto c = acs::loadCharacter(acs::writeCharacterUnchecked(acs::test::smallCharacter()),
-                                      acs::Mode::Strict).character;
+                                      acs::Mode::Strict)
+                       .character;
     const auto frame = c->composeFrame(0, 1);
     for (int y = 0; y < 6; ++y) {
         EXPECT_EQ(0, std::memcmp(img.constScanLine(y), frame->rgba.data() + y * 8 * 4, 8 * 4)) << y;
@@ -149,15 +149,20 @@ TEST_F(Tool, BuildCompilesAManifest) {
                       {"exitBranch", -2},
                       {"branches", QJsonArray{ints({0, 50})}}};
     QJsonObject manifest{
-        {"width", 6}, {"height", 4}, {"transparentIndex", 3}, {"palette", "derive"},
+        {"width", 6},
+        {"height", 4},
+        {"transparentIndex", 3},
+        {"palette", "derive"},
         {"guid", "{01234567-89ab-cdef-0123-456789abcdef}"},
         {"names", QJsonObject{{"0x0411", QJsonObject{{"name", QString::fromUtf8("テスト")},
-                                                     {"description", ""}, {"extra", ""}}}}},
+                                                     {"description", ""},
+                                                     {"extra", ""}}}}},
         {"trayIcon", "icon.png"},
         {"states", QJsonObject{{"Showing", QJsonArray{"Show"}}}},
         {"images", QJsonArray{"img/0000.png"}},
         {"sounds", QJsonArray{"pop.wav"}},
-        {"animations", QJsonArray{QJsonObject{{"name", "Show"}, {"transition", 2},
+        {"animations", QJsonArray{QJsonObject{{"name", "Show"},
+                                              {"transition", 2},
                                               {"returnAnimation", ""},
                                               {"frames", QJsonArray{frame}}}}}};
     QFile m(base + "/character.json");
@@ -188,12 +193,14 @@ TEST_F(Tool, BuildCompilesAManifest) {
     EXPECT_EQ(c.info().palette[1], (acs::Rgb{0, 0, 255}));
     const auto composed = c.composeFrame(0, 0);
     const std::uint8_t* red = composed->rgba.data() + (0 * 6 + 2) * 4;  // (1,1) moved by (1,-1)
-    EXPECT_EQ((std::vector<int>{red[0], red[1], red[2], red[3]}), (std::vector<int>{255, 0, 0, 255}));
+    EXPECT_EQ((std::vector<int>{red[0], red[1], red[2], red[3]}),
+              (std::vector<int>{255, 0, 0, 255}));
     EXPECT_EQ(composed->mask[0], 0);
 
     // A dangling reference is refused with one line naming the manifest.
     frame["branches"] = QJsonArray{ints({3, 50})};
-    manifest["animations"] = QJsonArray{QJsonObject{{"name", "Show"}, {"frames", QJsonArray{frame}}}};
+    manifest["animations"] =
+        QJsonArray{QJsonObject{{"name", "Show"}, {"frames", QJsonArray{frame}}}};
     ASSERT_TRUE(m.open(QIODevice::WriteOnly | QIODevice::Truncate));
     m.write(QJsonDocument(manifest).toJson());
     m.close();
