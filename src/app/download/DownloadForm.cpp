@@ -48,6 +48,8 @@ void DownloadForm::arrange(const QList<QWidget*>& top) {
     buttons->addWidget(dl);
     buttons->addWidget(キャンセル);
     column->addLayout(buttons);
+    // Wide enough for the caption and the status line of the longest label.
+    setMinimumWidth(400);
 
     // Keyboard order follows the layout: the form's own controls, then `dl`, then
     // `キャンセル`; the first of them has the focus when the form opens.

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -66,6 +67,14 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
     Label1 = new QLabel(text(texts::kDrivePrompt), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twipsRect(600, 240, 4815, 375));
+    // The prompt was laid out for a narrower Windows font; step the size down until the whole
+    // sentence fits its band instead of losing its last characters.
+    for (QFont font = Label1->font();
+         font.pointSizeF() > 6 &&
+         QFontMetrics(font).horizontalAdvance(Label1->text()) > Label1->width();) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        Label1->setFont(font);
+    }
 
     ok = new QPushButton(text(texts::kOkCaption), this);
     ok->setObjectName(QStringLiteral("ok"));
