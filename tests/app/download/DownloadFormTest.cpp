@@ -19,15 +19,25 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-const QString kConfirm = QString::fromUtf8(
-    "インターネットからファイルをダウンロードします\r"
-    "インターネットの設定を行っていない場合、接続はできませんので、あらかじめ設定しておいてくださ"
-    "い");
-const QString kFailed = QString::fromUtf8("ダウンロードできませんでした");
-
-QString charUrl(const QString& name) {
-    return QStringLiteral("http://chars.test/agent2/chars/") + name + QStringLiteral(".exe");
+QString u(const char* text) {
+    return QString::fromUtf8(text);
 }
+QStringList words(const char* text) {
+    return u(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+template <class T>
+T* child(const QWidget& form, const char* name) {
+    return form.findChild<T*>(u(name));
+}
+QString charUrl(const QString& name) {
+    return u("http://chars.test/agent2/chars/") + name + ".exe";
+}
+
+const QString kConfirm =
+    u("インターネットからファイルをダウンロードします\r"
+      "インターネットの設定を行っていない場合、接続はできませんので、あらかじめ設定しておいてくださ"
+      "い");
+const QString kFailed = u("ダウンロードできませんでした");
 
 struct Fixture {
     Fixture() { fake.messages.answers = {MessageAnswer::Yes}; }
@@ -52,73 +62,67 @@ struct Fixture {
     fakes::FakePlatform fake{dir.path()};
     app::Module1 state;
     fakes::FakeAnimationFactory clips;
-    app::DownloadServers servers{QStringLiteral("http://chars.test"),
-                                 QStringLiteral("http://driver.test")};
+    app::DownloadServers servers{u("http://chars.test"), u("http://driver.test")};
 };
 
-TEST(CharacterDownloadFormTest, ControlsAsTheUserSeesThem) {
+TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
     Fixture f;
-    app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
-    EXPECT_EQ(form.objectName(), QString::fromUtf8("キャラクターダウンロード"));
-    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("キャラクターダウンロード"));
+    app::CharacterDownloadForm chars(f.fake.services, f.state, f.clips, f.servers);
+    EXPECT_FALSE(f.clips.last->isVisible());
+    app::DriverDownloadForm driver(f.fake.services, f.state, f.clips, f.servers);
+    EXPECT_EQ(chars.objectName(), u("キャラクターダウンロード"));
+    EXPECT_EQ(chars.windowTitle(), u("キャラクターダウンロード"));
     for (const char* name : {"Genie", "Merlin", "Robby", "Peedy"}) {
-        auto* box = form.findChild<QCheckBox*>(QString::fromLatin1(name));
+        auto* box = child<QCheckBox>(chars, name);
         ASSERT_NE(box, nullptr) << name;
-        EXPECT_EQ(box->text(), QString::fromLatin1(name) + QString::fromUtf8("をダウンロードする"));
+        EXPECT_EQ(box->text(), u(name) + u("をダウンロードする"));
         EXPECT_FALSE(box->isChecked());
     }
-    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("dl"))->text(),
-              QString::fromUtf8("ﾀﾞｳﾝﾛｰﾄﾞする"));
-    EXPECT_EQ(form.findChild<QPushButton*>(QString::fromUtf8("キャンセル"))->text(),
-              QString::fromUtf8("キャンゼル"));
-    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("sl"))->isHidden());
-    EXPECT_FALSE(f.clips.last->isVisible());
+    EXPECT_EQ(child<QPushButton>(chars, "dl")->text(), u("ﾀﾞｳﾝﾛｰﾄﾞする"));
+    EXPECT_TRUE(child<QLabel>(chars, "sl")->isHidden());
+    EXPECT_EQ(driver.objectName(), u("ドライバダウンロード"));
+    EXPECT_EQ(driver.windowTitle(), u("ドライバダウンロード"));
+    EXPECT_EQ(child<QLabel>(driver, "Label1")->text(), u("ドライバーのインストール"));
+    EXPECT_EQ(child<QLabel>(driver, "Label2")->text(),
+              u("office2000をインストールしていない方は必ず行ってください。"));
+    EXPECT_EQ(child<QPushButton>(chars, "キャンセル")->text(), u("キャンゼル"));
+    EXPECT_EQ(child<QPushButton>(driver, "キャンセル")->text(), u("キャンゼル"));
 }
 
 // The whole sequence for different ticks: what is fetched, stored, started and reported.
 TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
     struct Case {
         const char* name;
-        QStringList leftover;  // installers of an earlier run
-        QStringList ticked;
-        QStringList failing;
-        QStringList stored;
-        int failures;
+        const char* leftover;  // installers of an earlier run
+        const char* ticked;
+        const char* failing;
+        const char* stored;
     };
     const Case cases[] = {
-        {"nothing ticked", {}, {}, {}, {}, 0},
-        {"all four",
-         {},
-         {"Genie", "Merlin", "Robby", "Peedy"},
-         {},
-         {"1.exe", "2.exe", "3.exe", "4.exe"},
-         0},
-        {"only Robby", {}, {"Robby"}, {}, {"3.exe"}, 0},
-        {"second of two fails", {}, {"Genie", "Merlin"}, {"Merlin"}, {"1.exe"}, 1},
-        {"all fail", {}, {"Genie", "Peedy"}, {"Genie", "Peedy"}, {}, 2},
-        {"old installer of an unticked character", {"2.exe", "5.exe"}, {"Genie"}, {}, {"1.exe"}, 0},
+        {"nothing ticked", "", "", "", ""},
+        {"all four", "", "Genie Merlin Robby Peedy", "", "1.exe 2.exe 3.exe 4.exe"},
+        {"only Robby", "", "Robby", "", "3.exe"},
+        {"second of two fails", "", "Genie Merlin", "Merlin", "1.exe"},
+        {"all fail", "", "Genie Peedy", "Genie Peedy", ""},
+        {"old installer of an unticked character", "2.exe 5.exe", "Genie", "", "1.exe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
-        for (const QString& name : c.leftover) {
+        for (const QString& name : words(c.leftover)) {
             f.touch(name);
         }
         app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
         QStringList expectedRequests;
-        for (const QString& name : c.ticked) {
+        for (const QString& name : words(c.ticked)) {
             form.findChild<QCheckBox*>(name)->setChecked(true);
             expectedRequests << charUrl(name);
-            if (!c.failing.contains(name)) {
+            if (!words(c.failing).contains(name)) {
                 f.fake.http.bodies[charUrl(name)] = "MZ" + name.toLatin1();
             }
         }
-        int installersWhileAsking = -1;
-        f.fake.messages.whileOpen = [&](int box) {
-            if (box == 0) {
-                installersWhileAsking = static_cast<int>(f.installers().size());
-            }
-        };
+        std::vector<qsizetype> installersAtBox;
+        f.fake.messages.whileOpen = [&](int) { installersAtBox.push_back(f.installers().size()); };
         form.show();
         form.dl_Click();
 
@@ -128,19 +132,20 @@ TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
         EXPECT_EQ(confirm.icon, MessageIcon::Information);
         EXPECT_EQ(confirm.buttons, MessageButtons::YesNo);
         EXPECT_TRUE(confirm.caption.isEmpty());
-        EXPECT_EQ(installersWhileAsking, 0);  // old installers are gone before the question
+        EXPECT_EQ(installersAtBox.front(), 0);  // old installers are gone before the question
         EXPECT_EQ(f.fake.http.requests, expectedRequests);
-        EXPECT_EQ(f.installers(), c.stored);
+        EXPECT_EQ(f.installers(), words(c.stored));
         ASSERT_EQ(f.fake.processes.starts.size(), 4u);
         for (int n = 1; n <= 4; ++n) {
             const auto& start = f.fake.processes.starts[static_cast<std::size_t>(n - 1)];
             const QString name = QStringLiteral("%1.exe").arg(n);
             EXPECT_EQ(start.path, f.dir.filePath(name));
             EXPECT_EQ(start.style, platform::WindowStyle::MinimizedNoFocus);
-            EXPECT_EQ(start.ok, c.stored.contains(name)) << name.toStdString();
+            EXPECT_EQ(start.ok, words(c.stored).contains(name)) << name.toStdString();
         }
-        EXPECT_EQ(f.boxTexts().count(kFailed), c.failures);
-        if (c.failures > 0) {
+        // One message for each character that could not be fetched.
+        EXPECT_EQ(f.boxTexts().count(kFailed), words(c.failing).size());
+        if (!words(c.failing).isEmpty()) {
             EXPECT_EQ(f.fake.messages.boxes.back().icon, MessageIcon::Critical);
             EXPECT_EQ(f.fake.messages.boxes.back().buttons, MessageButtons::Ok);
         }
@@ -154,24 +159,24 @@ TEST(CharacterDownloadFormTest, NoEndsTheProgramWithoutDownloading) {
     Fixture f;
     f.fake.messages.answers = {MessageAnswer::No};
     app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
-    form.findChild<QCheckBox*>(QStringLiteral("Genie"))->setChecked(true);
-    f.fake.http.bodies[charUrl(QStringLiteral("Genie"))] = "MZ";
+    child<QCheckBox>(form, "Genie")->setChecked(true);
+    f.fake.http.bodies[charUrl(u("Genie"))] = "MZ";
     form.dl_Click();
     EXPECT_TRUE(f.fake.exit.ended);
     EXPECT_TRUE(f.fake.http.requests.isEmpty());
     EXPECT_TRUE(f.fake.processes.starts.empty());
     EXPECT_EQ(f.fake.messages.boxes.size(), 1u);
-    EXPECT_TRUE(f.clips.log.filter(QStringLiteral("play")).isEmpty());
+    EXPECT_TRUE(f.clips.log.filter(u("play")).isEmpty());
 }
 
 TEST(CharacterDownloadFormTest, CancelClosesAndKeepsEveryFile) {
     Fixture f;
-    f.touch(QStringLiteral("3.exe"));
+    f.touch(u("3.exe"));
     app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
     form.show();
-    form.findChild<QPushButton*>(QString::fromUtf8("キャンセル"))->click();
+    child<QPushButton>(form, "キャンセル")->click();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(f.installers(), QStringList{QStringLiteral("3.exe")});
+    EXPECT_EQ(f.installers(), QStringList{u("3.exe")});
     EXPECT_TRUE(f.fake.messages.boxes.empty());
     EXPECT_TRUE(f.fake.http.requests.isEmpty());
 }
@@ -181,17 +186,17 @@ TEST(CharacterDownloadFormTest, BusyWhileDownloading) {
     Fixture f;
     app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
     form.show();
-    form.findChild<QCheckBox*>(QStringLiteral("Robby"))->setChecked(true);
-    f.fake.http.bodies[charUrl(QStringLiteral("Robby"))] = "MZ";
+    child<QCheckBox>(form, "Robby")->setChecked(true);
+    f.fake.http.bodies[charUrl(u("Robby"))] = "MZ";
     bool checked = false;
     f.fake.events.onPump = [&](int) {
         checked = true;
         EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
-        EXPECT_TRUE(form.findChild<QPushButton*>(QStringLiteral("dl"))->isHidden());
-        EXPECT_TRUE(form.findChild<QPushButton*>(QString::fromUtf8("キャンセル"))->isHidden());
-        auto* sl = form.findChild<QLabel*>(QStringLiteral("sl"));
-        EXPECT_FALSE(sl->isHidden());
-        EXPECT_EQ(sl->text(), QString::fromUtf8("Robby (2.2MB)をダウンロード中です"));
+        EXPECT_TRUE(child<QPushButton>(form, "dl")->isHidden());
+        EXPECT_TRUE(child<QPushButton>(form, "キャンセル")->isHidden());
+        EXPECT_FALSE(child<QLabel>(form, "sl")->isHidden());
+        EXPECT_EQ(child<QLabel>(form, "sl")->text(), u("Robby (2.2MB)をダウンロード中です"));
+        EXPECT_TRUE(f.clips.last->isVisible());
         EXPECT_TRUE(f.clips.last->playing);
         form.reject();
         form.close();
@@ -199,65 +204,33 @@ TEST(CharacterDownloadFormTest, BusyWhileDownloading) {
     };
     form.dl_Click();
     EXPECT_TRUE(checked);
-    EXPECT_EQ(f.clips.log, (QStringList{QStringLiteral("visible:0"), QStringLiteral("visible:1"),
-                                        QStringLiteral("open:filecopy.avi"), QStringLiteral("play"),
-                                        QStringLiteral("stop")}));
-    EXPECT_EQ(f.clips.last->opened, f.dir.filePath(QStringLiteral("filecopy.avi")));
+    EXPECT_EQ(f.clips.last->opened, f.dir.filePath(u("filecopy.avi")));
+    EXPECT_FALSE(f.clips.last->playing);
     EXPECT_FALSE(form.isVisible());
 }
 
 TEST(DownloadServersTest, BasesComeFromTheSettings) {
-    struct Case {
-        QString characters;  // stored value; null means absent
-        QString expectedUrl;
-    };
-    const Case cases[] = {
-        {QString(), QStringLiteral("http://agent.microsoft.com/agent2/chars/Genie.exe")},
-        {QStringLiteral("http://h/mirror//"),
-         QStringLiteral("http://h/mirror/agent2/chars/Genie.exe")},
-    };
-    for (const Case& c : cases) {
-        fakes::FakeSettings settings;
-        if (!c.characters.isNull()) {
-            settings.values[QStringLiteral("Agent/download/characters")] = c.characters;
-        }
+    fakes::FakeSettings settings;
+    const auto genie = [&] {
         const app::DownloadServers servers = app::DownloadServers::fromSettings(settings);
-        EXPECT_EQ(app::serverUrl(servers.characters, QStringLiteral("/agent2/chars/Genie.exe")),
-                  c.expectedUrl);
-        EXPECT_EQ(servers.driver, QStringLiteral("http://activex.microsoft.com"));
-        EXPECT_TRUE(settings.writes.isEmpty());
-    }
-}
-
-const QString kDriverDone = QString::fromUtf8(
-    "ダウンロードが、完了しまた\r"
-    "プログラムの､インストールをはじめますが､英語の使用契約がでるので､同意するのならば､ 'ok' "
-    "をおしてください");
-const QString kInstallDone =
-    QString::fromUtf8("インストールが終了したら、okボタンを押してください");
-const QString kDriverUrl = QStringLiteral("http://driver.test/activex/controls/agent2/MSagent.exe");
-
-TEST(DriverDownloadFormTest, ControlsAsTheUserSeesThem) {
-    Fixture f;
-    app::DriverDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
-    EXPECT_EQ(form.objectName(), QString::fromUtf8("ドライバダウンロード"));
-    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("ドライバダウンロード"));
-    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-              QString::fromUtf8("ドライバーのインストール"));
-    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label2"))->text(),
-              QString::fromUtf8("office2000をインストールしていない方は必ず行ってください。"));
-    EXPECT_EQ(form.findChild<QPushButton*>(QString::fromUtf8("キャンセル"))->text(),
-              QString::fromUtf8("キャンゼル"));
+        EXPECT_EQ(servers.driver, u("http://activex.microsoft.com"));
+        return app::serverUrl(servers.characters, u("/agent2/chars/Genie.exe"));
+    };
+    EXPECT_EQ(genie(), u("http://agent.microsoft.com/agent2/chars/Genie.exe"));
+    settings.values[u("Agent/download/characters")] = u("http://h/mirror//");
+    EXPECT_EQ(genie(), u("http://h/mirror/agent2/chars/Genie.exe"));
+    EXPECT_TRUE(settings.writes.isEmpty());
 }
 
 // Success and failure run the same messages; only the failure box and the start differ.
 TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
+    const QString driverUrl = u("http://driver.test/activex/controls/agent2/MSagent.exe");
     for (bool reachable : {true, false}) {
         SCOPED_TRACE(reachable ? "download works" : "no network");
         Fixture f;
-        f.touch(QStringLiteral("2.exe"));
+        f.touch(u("2.exe"));
         if (reachable) {
-            f.fake.http.bodies[kDriverUrl] = "MZ driver";
+            f.fake.http.bodies[driverUrl] = "MZ driver";
         }
         std::vector<std::size_t> startsAtBox;
         f.fake.messages.whileOpen = [&](int) {
@@ -271,7 +244,10 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
         if (!reachable) {
             expected << kFailed;
         }
-        expected << kDriverDone << kInstallDone;
+        expected << u("ダウンロードが、完了しまた\r"
+                      "プログラムの､インストールをはじめますが､英語の使用契約がでるので､同意する"
+                      "のならば､ 'ok' をおしてください")
+                 << u("インストールが終了したら、okボタンを押してください");
         EXPECT_EQ(f.boxTexts(), expected);
         EXPECT_EQ(f.fake.messages.boxes.back().icon, MessageIcon::Information);
         EXPECT_EQ(f.fake.messages.boxes.back().buttons, MessageButtons::Ok);
@@ -279,12 +255,12 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
         EXPECT_EQ(startsAtBox.back(), 1u);
         EXPECT_EQ(startsAtBox[startsAtBox.size() - 2], 0u);
 
-        EXPECT_EQ(f.fake.http.requests, QStringList{kDriverUrl});
+        EXPECT_EQ(f.fake.http.requests, QStringList{driverUrl});
         ASSERT_EQ(f.fake.processes.starts.size(), 1u);
-        EXPECT_EQ(f.fake.processes.starts[0].path, f.dir.filePath(QStringLiteral("5.exe")));
+        EXPECT_EQ(f.fake.processes.starts[0].path, f.dir.filePath(u("5.exe")));
         EXPECT_EQ(f.fake.processes.starts[0].style, platform::WindowStyle::MaximizedFocus);
         EXPECT_EQ(f.fake.processes.starts[0].ok, reachable);
-        EXPECT_EQ(f.installers(), reachable ? QStringList{QStringLiteral("5.exe")} : QStringList{});
+        EXPECT_EQ(f.installers(), reachable ? QStringList{u("5.exe")} : QStringList{});
         EXPECT_FALSE(form.isVisible());
     }
 }
