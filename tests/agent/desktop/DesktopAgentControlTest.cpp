@@ -29,12 +29,11 @@ protected:
                                           std::int16_t x, std::int16_t y) {
             events << QStringLiteral("click %1 %2 %3 %4,%5").arg(id).arg(b).arg(s).arg(x).arg(y);
         });
-        m_control->setDblClickHandler(
-            [this](const QString& id, std::int16_t b, std::int16_t, std::int16_t, std::int16_t) {
-                events << QStringLiteral("dbl %1 %2").arg(id).arg(b);
-            });
+        m_control->setDblClickHandler([this](const QString& id, std::int16_t b, auto, auto, auto) {
+            events << "dbl " + id + " " + QString::number(b);
+        });
         m_control->setHideHandler([this](const QString& id, std::int16_t cause) {
-            events << QStringLiteral("hide %1 %2").arg(id).arg(cause);
+            events << "hide " + id + " " + QString::number(cause);
         });
     }
 
@@ -46,10 +45,19 @@ protected:
             return nullptr;
         c->setLeft(100);
         c->setTop(50);
-        c->show();
+        show(c);
         EXPECT_TRUE(QTest::qWaitFor([c] { return !c->player().busy(); }, 2000));
-        EXPECT_TRUE(c->window()->isVisible());
         return c;
+    }
+    void show(DesktopCharacter* c) {
+        events.clear();
+        c->show();
+        EXPECT_TRUE(QTest::qWaitFor([c] { return c->window()->isVisible(); }, 2000));
+    }
+    // The events raised within `ms`, once at least one arrived.
+    QStringList eventsAfter(int ms = 2000) {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, ms));
+        return events;
     }
 
     QTemporaryDir m_dir;
@@ -60,57 +68,47 @@ protected:
 
 }  // namespace
 
-TEST_F(DesktopAgentControlTest, LoadsACharacterWithItsNamesInDirectoryOrder) {
-    QString error;
-    ASSERT_TRUE(m_control->load(QStringLiteral("d"), m_path, &error));
-    app::AgentCharacter* c = m_control->character(QStringLiteral("d"));
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->animationNames(),
-              QStringList({"Show", "Hide", "RestPose", "Wave", "Empty", "Loop"}));
-    EXPECT_EQ(m_control->character(QStringLiteral("x")), nullptr);
-}
-
-TEST_F(DesktopAgentControlTest, LoadFailureIsAOneLineReason) {
-    QFile garbage(m_dir.filePath(QStringLiteral("garbage.bin")));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("\xC3\xAB\xCD\xAB this is no character at all, only its signature");
-    garbage.close();
-    QFile empty(m_dir.filePath(QStringLiteral("empty.bin")));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    const QString paths[] = {m_dir.filePath(QStringLiteral("missing.bin")), garbage.fileName(),
-                             empty.fileName(), m_dir.path()};
-    for (const QString& path : paths) {
+TEST_F(DesktopAgentControlTest, LoadGivesTheNamesInDirectoryOrderOrAOneLineReason) {
+    const auto file = [this](const char* name, const QByteArray& bytes) {
+        QFile f(m_dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return f.fileName();
+    };
+    const QString bad[] = {m_dir.filePath(QStringLiteral("missing.bin")), file("empty.bin", {}),
+                           file("garbage.bin", "\xC3\xAB\xCD\xAB only the signature, no character"),
+                           m_dir.path()};
+    for (const QString& path : bad) {
         QString error;
         EXPECT_FALSE(m_control->load(QStringLiteral("d"), path, &error)) << path.toStdString();
         EXPECT_FALSE(error.isEmpty()) << path.toStdString();
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << error.toStdString();
         EXPECT_EQ(m_control->character(QStringLiteral("d")), nullptr);
     }
-    // An ID already in use is refused; the first character stays.
     ASSERT_TRUE(m_control->load(QStringLiteral("d"), m_path, nullptr));
+    app::AgentCharacter* c = m_control->character(QStringLiteral("d"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->animationNames(),
+              QStringList({"Show", "Hide", "RestPose", "Wave", "Empty", "Loop"}));
+    EXPECT_EQ(m_control->character(QStringLiteral("x")), nullptr);
+    // An ID already in use is refused; the first character stays.
     QString error;
     EXPECT_FALSE(m_control->load(QStringLiteral("d"), m_path, &error));
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(m_control->character(QStringLiteral("d")), c);
 }
 
-TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedToItsFrameAndPlacedAtOnce) {
+TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedPlacedAtOnceAndGlides) {
     DesktopCharacter* c = loadShown();
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->window()->pos(), QPoint(100, 50));
     const auto shown = c->model().composeFrame(0, 0);  // Show's only frame
     EXPECT_TRUE(c->window()->mask().intersected(c->window()->rect()) ==
                 desktop::opaqueRegion(*shown));
+    // Nothing plays and idling is off: no timer may run.
+    EXPECT_FALSE(c->timerActive());
     c->setLeft(-20);
     EXPECT_EQ(c->window()->pos(), QPoint(-20, 50));
     EXPECT_EQ(c->left(), -20);
-    // Nothing plays and idling is off: no timer may run.
-    EXPECT_FALSE(c->timerActive());
-}
-
-TEST_F(DesktopAgentControlTest, MoveToGlidesToTheTarget) {
-    DesktopCharacter* c = loadShown();
-    ASSERT_NE(c, nullptr);
     c->moveTo(160, 90);
     EXPECT_TRUE(QTest::qWaitFor([c] { return c->left() == 160 && c->top() == 90; }, 3000));
     EXPECT_EQ(c->window()->pos(), QPoint(160, 90));
@@ -126,18 +124,25 @@ TEST_F(DesktopAgentControlTest, MouseEventsReachTheHandlersFromTheEventLoop) {
     EXPECT_EQ(events, QStringList({"click d 2 1 102,52", "click d 1 0 102,52", "dbl d 1"}));
 }
 
-TEST_F(DesktopAgentControlTest, HideRequestRaisesProgramCauseOnlyWhileLoaded) {
+TEST_F(DesktopAgentControlTest, HideCauseIsUserFromOutsideAndProgramOnlyWhileLoaded) {
     DesktopCharacter* c = loadShown();
     ASSERT_NE(c, nullptr);
+    c->play(QStringLiteral("Loop"));
+    c->window()->close();
+    EXPECT_FALSE(c->window()->isVisible());
+    EXPECT_EQ(eventsAfter(1000), QStringList({"hide d 1"}));
+
+    show(c);
+    c->hideByUser();  // the tray icon's menu
+    EXPECT_EQ(eventsAfter(), QStringList({"hide d 1"}));
+
+    show(c);
     c->hide();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 2000));
-    EXPECT_EQ(events, QStringList({"hide d 3"}));
+    EXPECT_EQ(eventsAfter(), QStringList({"hide d 3"}));
     EXPECT_FALSE(c->window()->isVisible());
 
     // The program's usual change of character: hide, then unload straight away.
-    events.clear();
-    c->show();
-    EXPECT_TRUE(QTest::qWaitFor([c] { return c->window()->isVisible(); }, 2000));
+    show(c);
     c->hide();
     m_control->unload(QStringLiteral("d"));
     QTest::qWait(300);
@@ -160,21 +165,4 @@ TEST_F(DesktopAgentControlTest, UnloadCancelsEverythingAtOnce) {
     QTest::qWait(300);
     EXPECT_TRUE(events.isEmpty());
     EXPECT_TRUE(window.isNull());
-}
-
-TEST_F(DesktopAgentControlTest, ClosingTheWindowFromOutsideHidesWithUserCause) {
-    DesktopCharacter* c = loadShown();
-    ASSERT_NE(c, nullptr);
-    c->play(QStringLiteral("Loop"));
-    c->window()->close();
-    EXPECT_FALSE(c->window()->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 1000));
-    EXPECT_EQ(events, QStringList({"hide d 1"}));
-
-    events.clear();
-    c->show();
-    EXPECT_TRUE(QTest::qWaitFor([c] { return c->window()->isVisible(); }, 2000));
-    c->hideByUser();  // the tray icon's menu
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !events.isEmpty(); }, 2000));
-    EXPECT_EQ(events, QStringList({"hide d 1"}));
 }

@@ -5,18 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void setOrUnset(const char* name, const char* value) {
-    if (value == nullptr) {
-        qunsetenv(name);
-    } else {
-        qputenv(name, value);
-    }
-}
-
-}  // namespace
-
 TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
     struct Case {
         const char* wayland;
@@ -32,6 +20,9 @@ TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
         {"wayland-0", "", nullptr, nullptr},
     };
     const QByteArray saved = qgetenv("QT_QPA_PLATFORM");
+    const auto setOrUnset = [](const char* name, const char* value) {
+        value == nullptr ? void(qunsetenv(name)) : void(qputenv(name, value));
+    };
     for (const Case& c : cases) {
         setOrUnset("WAYLAND_DISPLAY", c.wayland);
         setOrUnset("DISPLAY", c.display);

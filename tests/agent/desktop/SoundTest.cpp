@@ -1,6 +1,6 @@
-// The sound path of the character window: frame sounds decoded by the character library
-// (checked here against ADPCM blocks encoded and decoded by hand, since most real sounds are
-// ADPCM), then converted for devices that do not take their format.
+// Frame sounds decoded by the character library (checked against ADPCM blocks encoded and
+// decoded by hand, since most real sounds are ADPCM), then converted for devices that do not
+// take their format.
 
 #include "agent/acs/Wave.h"
 #include "agent/desktop/SoundPlayer.h"
@@ -13,51 +13,32 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-const std::vector<std::pair<std::int16_t, std::int16_t>> kStandardCoefs = {
-    {256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}};
 
-void put16(Bytes& b, int v) {
-    b.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    b.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-void put32(Bytes& b, std::uint32_t v) {
-    put16(b, static_cast<int>(v & 0xFFFF));
-    put16(b, static_cast<int>(v >> 16));
-}
-void putTag(Bytes& b, const char* tag) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(tag[i]));
+void put(Bytes& b, long v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<std::uint8_t>((static_cast<unsigned long>(v) >> (8 * i)) & 0xFF));
 }
 
 Bytes adpcmWave(const Bytes& data, int channels, int blockAlign, int samplesPerBlock) {
-    Bytes fmt;
-    put16(fmt, 2);
-    put16(fmt, channels);
-    put32(fmt, 22050);
-    put32(fmt, 11100);
-    put16(fmt, blockAlign);
-    put16(fmt, 4);
-    put16(fmt, 32);
-    put16(fmt, samplesPerBlock);
-    put16(fmt, 7);
-    for (auto [a, b] : kStandardCoefs) {
-        put16(fmt, a);
-        put16(fmt, b);
-    }
-    Bytes w;
-    putTag(w, "RIFF");
-    put32(w, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + data.size() + (data.size() & 1)));
-    putTag(w, "WAVE");
-    putTag(w, "fmt ");
-    put32(w, static_cast<std::uint32_t>(fmt.size()));
-    for (std::uint8_t b : fmt)
-        w.push_back(b);
-    putTag(w, "data");
-    put32(w, static_cast<std::uint32_t>(data.size()));
-    for (std::uint8_t b : data)
-        w.push_back(b);
-    if (data.size() & 1)
-        w.push_back(0);
+    Bytes fmt;  // format 2, 22050 Hz, 4 bits, the seven standard coefficient pairs
+    put(fmt, 2, 2);
+    put(fmt, channels, 2);
+    put(fmt, 22050, 4);
+    put(fmt, 11100, 4);
+    for (int v : {blockAlign, 4, 32, samplesPerBlock, 7, 256, 0, 512, -256, 0, 0, 192, 64, 240, 0,
+                  460, -208, 392, -232})
+        put(fmt, v, 2);
+    const long pad = static_cast<long>(data.size() & 1);
+    const auto size = [](const Bytes& b) { return static_cast<long>(b.size()); };
+    Bytes w = {'R', 'I', 'F', 'F'};
+    put(w, 4 + 8 + size(fmt) + 8 + size(data) + pad, 4);
+    w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(w, size(fmt), 4);
+    w.insert(w.end(), fmt.begin(), fmt.end());
+    w.insert(w.end(), {'d', 'a', 't', 'a'});
+    put(w, size(data), 4);
+    w.insert(w.end(), data.begin(), data.end());
+    w.resize(w.size() + static_cast<std::size_t>(pad), 0);
     return w;
 }
 
@@ -97,13 +78,10 @@ TEST(MsAdpcm, HandDecodedBlocks) {
 }
 
 TEST(SoundPlayer, ConversionResamplesAndMixesChannels) {
-    acs::PcmSound stereo{2, 22254, {100, 300, 100, 300, 100, 300, 100, 300}};
-    const auto mono = desktop::convertPcm(stereo, 44508, 1);
+    const auto mono =
+        desktop::convertPcm({2, 22254, {100, 300, 100, 300, 100, 300, 100, 300}}, 44508, 1);
     EXPECT_EQ(mono.channels, 1);
-    EXPECT_EQ(mono.samples.size(), 8u);
-    for (std::int16_t s : mono.samples)
-        EXPECT_EQ(s, 200);
-    acs::PcmSound ramp{1, 8000, {0, 1000}};
-    const auto up = desktop::convertPcm(ramp, 16000, 2);
+    EXPECT_EQ(mono.samples, std::vector<std::int16_t>(8, 200));
+    const auto up = desktop::convertPcm({1, 8000, {0, 1000}}, 16000, 2);
     EXPECT_EQ(up.samples, (std::vector<std::int16_t>{0, 0, 500, 500, 1000, 1000, 1000, 1000}));
 }

@@ -7,31 +7,33 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
+#include <vector>
+
 namespace desktoptest {
 
 namespace {
 
-// '.' transparent, 'r' red, 'g' green.
+// '.' transparent, 'r' red, 'g' green; stored bottom-up.
 acs::ImageData image(const std::vector<std::string>& rows) {
     acs::ImageData img;
     img.width = static_cast<std::uint16_t>(rows.front().size());
     img.height = static_cast<std::uint16_t>(rows.size());
     const std::size_t stride = acs::ImageData::stride(img.width);
     img.pixels.assign(stride * img.height, 0);
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        for (std::size_t col = 0; col < rows[row].size(); ++col) {
-            const char c = rows[row][col];
-            // Stored bottom-up.
-            img.pixels[(img.height - 1 - row) * stride + col] = c == 'r' ? 1 : c == 'g' ? 2 : 0;
-        }
-    }
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        for (std::size_t col = 0; col < rows[row].size(); ++col)
+            img.pixels[(img.height - 1 - row) * stride + col] = rows[row][col] == 'r'   ? 1
+                                                                : rows[row][col] == 'g' ? 2
+                                                                                        : 0;
     return img;
 }
 
-acs::Frame frame(std::vector<acs::FrameImage> images, std::uint16_t duration) {
+acs::Frame frame(std::vector<acs::FrameImage> images) {
     acs::Frame f;
     f.images = std::move(images);
-    f.duration = duration;
+    f.duration = 10;
     return f;
 }
 
@@ -47,16 +49,6 @@ acs::Animation animation(std::string name, std::vector<acs::Frame> frames) {
 
 }  // namespace
 
-const std::vector<std::string>& blockRows() {
-    static const std::vector<std::string> rows = {
-        "......",
-        ".rrrr.",
-        ".r..r.",
-        ".rrrr.",
-    };
-    return rows;
-}
-
 acs::CharacterData makeCharacterData() {
     acs::CharacterData d;
     d.info.width = 8;
@@ -64,20 +56,16 @@ acs::CharacterData makeCharacterData() {
     d.info.transparentIndex = 0;
     d.info.palette = {{255, 0, 255}, {255, 0, 0}, {0, 255, 0}};
     d.info.localized = {{0x0409, "Tester", "", ""}, {0x0411, "テスター", "", ""}};
-    d.images.push_back(image(blockRows()));
-    d.images.push_back(image({"g"}));
-
+    d.images = {image({"......", ".rrrr.", ".r..r.", ".rrrr."}), image({"g"})};
     const acs::FrameImage block{0, 1, 1};
-    d.animations.push_back(animation("Show", {frame({block}, 10)}));
-    d.animations.push_back(animation("Hide", {frame({block}, 10)}));
-    d.animations.push_back(animation("RestPose", {frame({block}, 10)}));
-    d.animations.push_back(
-        animation("Wave", {frame({{1, 0, 0}, block}, 10), frame({{1, 7, 5}, block}, 10)}));
-    d.animations.push_back(animation("Empty", {frame({}, 10)}));
-    acs::Frame loop = frame({block}, 10);
+    acs::Frame loop = frame({block});
     loop.branches.push_back({0, 100});
-    d.animations.push_back(animation("Loop", {loop}));
-
+    d.animations = {animation("Show", {frame({block})}),
+                    animation("Hide", {frame({block})}),
+                    animation("RestPose", {frame({block})}),
+                    animation("Wave", {frame({{1, 0, 0}, block}), frame({{1, 7, 5}, block})}),
+                    animation("Empty", {frame({})}),
+                    animation("Loop", {loop})};
     d.info.states = {{"SHOWING", {"Show"}, {}}, {"HIDING", {"Hide"}, {}}};
     return d;
 }
@@ -85,12 +73,11 @@ acs::CharacterData makeCharacterData() {
 QString writeCharacter(const acs::CharacterData& data, const QString& dir, const QString& name) {
     const acs::WriteResult written = acs::writeCharacter(data);
     EXPECT_TRUE(written.ok()) << written.error.message();
-    const QString path = dir + QLatin1Char('/') + name;
-    QFile file(path);
+    QFile file(dir + QLatin1Char('/') + name);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(reinterpret_cast<const char*>(written.bytes.data()),
                static_cast<qint64>(written.bytes.size()));
-    return path;
+    return file.fileName();
 }
 
 }  // namespace desktoptest
@@ -98,13 +85,11 @@ QString writeCharacter(const acs::CharacterData& data, const QString& dir, const
 namespace {
 
 // The offscreen platform cannot shape or raise windows and says so on every window; the
-// shape itself is still kept by the widget, which is what the tests read.
+// widget still keeps the shape, which is what the tests read.
 QtMessageHandler g_defaultHandler = nullptr;
 
 void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    if (g_defaultHandler)
+    if (!text.startsWith(QLatin1String("This plugin does not support")) && g_defaultHandler)
         g_defaultHandler(type, context, text);
 }
 

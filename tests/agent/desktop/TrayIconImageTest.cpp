@@ -19,13 +19,11 @@ void put(Bytes& b, std::uint32_t v, int n) {
 template <typename F>
 Bytes dib(int bits, const std::vector<std::uint32_t>& bgrColors, F index) {
     Bytes b;
-    put(b, 40, 4);
-    put(b, 16, 4);
-    put(b, 16, 4);  // not doubled as in .ico files
+    for (std::uint32_t v : {40, 16, 16})  // the height is not doubled as in .ico files
+        put(b, v, 4);
     put(b, 1, 2);
     put(b, static_cast<std::uint32_t>(bits), 2);
-    for (int i = 0; i < 6; ++i)
-        put(b, 0, 4);
+    b.resize(b.size() + 24, 0);
     for (std::uint32_t c : bgrColors)
         put(b, c, 4);
     const int stride = ((16 * bits + 31) / 32) * 4;
