@@ -155,28 +155,22 @@ const std::vector<Frame> kMinusOne = {
     frame(10, kExitNextFrame), frame(10, 2, {{5, 100}}), frame(10), frame(0), frame(10), blank()};
 
 TEST(Player, RestFramesHoldUntilTheNextRequestThenExitWalk) {
+    using M = MinusOneExit;
     const struct {
-        const char* what;
-        std::vector<Frame> frames;
-        MinusOneExit minusOne;
         std::string walk;  // what shows after the animation rests, before "Next0"
+        MinusOneExit minusOne;
+        std::vector<Frame> frames;
     } cases[] = {
+        // clang-format off
         // 0 -> 1 -> 2, frame 2 branches to a blank end frame: rests on 2, leaves 2 -> 1 -> 0.
-        {"editor",
-         {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}), blank(0, kExitNextFrame)},
-         MinusOneExit::End,
-         "W1 W0"},
+        {"W1 W0", M::End, {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}), blank(0, -2)}},
         // Explicit targets landing on -2 middle frames carry on to the rest pose.
-        {"minus two",
-         {frame(10, kExitNextFrame), frame(10, 3), frame(10, 3, {{4, 100}}),
-          frame(10, kExitNextFrame), blank(0, kExitNextFrame)},
-         MinusOneExit::End,
-         "W3"},
-        {"minus one ends", kMinusOne, MinusOneExit::End, "W2"},
-        {"minus one as next frame", kMinusOne, MinusOneExit::NextFrame, "W2 W4"},
-        {"self loop", {frame(10, kExitNextFrame), frame(10, 1)}, MinusOneExit::End, ""},
-        {"back to start", {frame(10, 1), frame(10, 0)}, MinusOneExit::End, "W0"},
-        {"bad target", {frame(10, 7)}, MinusOneExit::End, ""},
+        {"W3", M::End, {frame(10, -2), frame(10, 3), frame(10, 3, {{4, 100}}), frame(10, -2),
+                        blank(0, -2)}},
+        {"W2", M::End, kMinusOne}, {"W2 W4", M::NextFrame, kMinusOne},
+        {"", M::End, {frame(10, -2), frame(10, 1)}},  // the last frame exits to itself
+        {"W0", M::End, {frame(10, 1), frame(10, 0)}}, {"", M::End, {frame(10, 7)}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         Harness h;
@@ -187,9 +181,9 @@ TEST(Player, RestFramesHoldUntilTheNextRequestThenExitWalk) {
         Player& p = h.start();
         p.play("W");
         h.run(10'000);
-        EXPECT_FALSE(p.msUntilNextStep()) << c.what;  // resting: no timer
+        EXPECT_FALSE(p.msUntilNextStep()) << c.walk;  // resting: no timer
         p.play("Next");
-        EXPECT_EQ(h.run(1000), (c.walk.empty() ? "" : c.walk + " ") + "Next0 done2") << c.what;
+        EXPECT_EQ(h.run(1000), (c.walk.empty() ? "" : c.walk + " ") + "Next0 done2") << c.walk;
     }
 }
 
@@ -247,24 +241,13 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     Harness plain;  // without a Showing state the rest pose is drawn, also over an empty frame
     add(plain.script, "Wave", {frame(100)});
     add(plain.script, "RESTPOSE", {blank(), frame(0)});
-    plain.script.states["Hiding"] = {add(plain.script, "Gone", {frame(10), blank(10)})};
+    plain.script.states["Hiding"] = {0, add(plain.script, "Gone", {frame(10), blank(10)})};
+    plain.random.draws = {1};  // a state picks one of its animations at random
     Player& q = plain.start();
     q.show();
     q.hide();
     q.show();
     EXPECT_EQ(plain.run(100), "+ RESTPOSE1 done1 Gone0 Gone1 - done2 H3 + RESTPOSE1 done3");
-}
-
-TEST(Player, StatesPickTheirAnimationUniformly) {
-    for (int draw : {0, 1, 2}) {
-        Harness h;
-        for (const char* name : {"S0", "S1", "S2"}) {
-            h.script.states["showing"].push_back(add(h.script, name, {frame(10)}));
-        }
-        h.random.draws = {draw};
-        h.start().show();
-        EXPECT_EQ(h.run(100), "+ S" + std::to_string(draw) + "0 done1");
-    }
 }
 
 TEST(Player, StopLetsShowingFinishButStopAllCutsIt) {

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -159,9 +159,7 @@ TEST_F(FindFilesTest, AnUnreadableFolderContributesNothing) {
 TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundByteExactly) {
     make({"sub/"});
     const std::string name = "sub/\xff\xfe\x81.acs";
-    const int fd = open((app::rawPath(m_root) + name).c_str(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    close(fd);
+    std::ofstream(app::rawPath(m_root) + name) << "raw";
     EXPECT_EQ(search(), std::vector<std::string>{name});
     EXPECT_TRUE(media::isRegularFile(app::foundFiles.at(0)));
     unlink((app::rawPath(m_root) + name).c_str());  // QTemporaryDir cannot name it
