@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "FakeComponents.h"
@@ -62,16 +63,21 @@ protected:
             .arg(m_clips.last->isVisible());
     }
 
-    static void write(const QString& path, const QByteArray& content) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+    // Writes each file below `folder`; a name ending in "/" makes a folder.
+    static void write(const QString& folder, std::map<QString, QByteArray> files) {
+        for (const auto& [name, content] : files) {
+            const QString path = folder + QLatin1Char('/') + name;
+            ASSERT_TRUE(
+                QDir().mkpath(name.endsWith(QLatin1Char('/')) ? path : QFileInfo(path).path()));
+            QFile file(path);
+            ASSERT_TRUE(name.endsWith(QLatin1Char('/')) ||
+                        (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
+        }
     }
 
     void writeOldCharacters(int count) {
         for (int i = 1; i <= count; ++i) {
-            write(m_program + QStringLiteral("/%1.bin").arg(i), "old" + QByteArray::number(i));
+            write(m_program, {{QStringLiteral("%1.bin").arg(i), "old" + QByteArray::number(i)}});
         }
     }
 
@@ -115,8 +121,7 @@ TEST_F(DriveSelectFormTest, LoadingBeepsAndShowsOnlyThePromptTheListAndTheButton
 }
 
 TEST_F(DriveSelectFormTest, NothingFoundNoReturnsToSelectingAndYesClosesWithoutTouchingAFile) {
-    ASSERT_TRUE(QDir().mkpath(m_drive + QStringLiteral("/folder.acs/.acs.d")));
-    write(m_drive + QStringLiteral("/folder.acs/readme.txt"), "not a character");
+    write(m_drive, {{"folder.acs/.acs.d/", {}}, {"folder.acs/readme.txt", "not a character"}});
     writeOldCharacters(1);
     QStringList during;
     m_platform->events.onPump = [&](int) { during.append(look()); };
@@ -151,10 +156,8 @@ TEST_F(DriveSelectFormTest, NothingFoundNoReturnsToSelectingAndYesClosesWithoutT
 
 TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     writeOldCharacters(5);
-    write(m_program + QStringLiteral("/Keep.txt"), "other");
-    write(m_drive + QStringLiteral("/a.acs"), "first");
-    write(m_drive + QStringLiteral("/sub/B.ACS"), "second");
-    ASSERT_TRUE(QDir().mkpath(m_drive + QStringLiteral("/sub/dir.acs")));
+    write(m_program, {{"Keep.txt", "other"}});
+    write(m_drive, {{"a.acs", "first"}, {"sub/B.ACS", "second"}, {"sub/dir.acs/", {}}});
     QStringList progress;
     m_platform->events.onPump = [&](int) {
         if (m_form->state() == State::Copying) {
@@ -184,11 +187,10 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
         SCOPED_TRACE(blockStaging);
         SetUp();
         writeOldCharacters(3);
-        write(m_drive + QStringLiteral("/a.acs"), "first");
-        write(m_drive + QStringLiteral("/b.acs"), "second");
+        write(m_drive, {{"a.acs", "first"}, {"b.acs", "second"}});
         QString failed = m_program + QStringLiteral("/import.tmp");
         if (blockStaging) {
-            write(failed, "in the way");  // a file where the staging folder should go
+            write(m_program, {{"import.tmp", "in the way"}});  // where the staging folder goes
         }
         m_platform->events.onPump = [&](int pump) {
             // The drive has no subfolders, so pump 2 comes just before the second copy.

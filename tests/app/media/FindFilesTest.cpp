@@ -40,6 +40,8 @@ TEST(Wildcard, MatchesLikeTheDriveWouldWithoutRegardToCase) {
     }
 }
 
+using Names = std::vector<std::string>;
+
 class FindFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,24 +52,19 @@ protected:
     // Creates every path below the root: a trailing "/" makes a folder, anything else a file.
     void make(const QStringList& paths) {
         for (const QString& path : paths) {
-            if (path.endsWith(QLatin1Char('/'))) {
-                ASSERT_TRUE(QDir().mkpath(m_root + path));
-            } else {
-                ASSERT_TRUE(QDir().mkpath(QFileInfo(m_root + path).path()));
-                QFile file(m_root + path);
-                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                file.write(path.toUtf8());
-            }
+            const bool folder = path.endsWith(QLatin1Char('/'));
+            ASSERT_TRUE(QDir().mkpath(folder ? m_root + path : QFileInfo(m_root + path).path()));
+            QFile file(m_root + path);
+            ASSERT_TRUE(folder || (file.open(QIODevice::WriteOnly) && file.write("x") == 1));
         }
     }
 
     // The matches of a search of the root, relative to it.
-    std::vector<std::string> search(const QString& pattern = QStringLiteral("*.acs"),
-                                    bool recurse = true) {
+    Names search(const QString& pattern = QStringLiteral("*.acs"), bool recurse = true) {
         const qsizetype count = app::FindFiles(m_root, pattern, recurse, m_platform.events);
         EXPECT_EQ(count, static_cast<qsizetype>(app::foundFiles.size()));
         const std::string prefix = app::rawPath(m_root);
-        std::vector<std::string> relative;
+        Names relative;
         for (const std::string& path : app::foundFiles) {
             EXPECT_EQ(path.rfind(prefix, 0), 0u) << path;
             relative.push_back(path.substr(prefix.size()));
@@ -75,7 +72,7 @@ protected:
         return relative;
     }
 
-    static std::vector<std::string> sorted(std::vector<std::string> list) {
+    static Names sorted(Names list) {
         std::sort(list.begin(), list.end());
         return list;
     }
@@ -90,14 +87,12 @@ TEST_F(FindFilesTest, WalksDepthFirstWithAFoldersMatchesBeforeItsSubfolders) {
     const auto found = search();
     // Subfolders come in listing order, which the file system decides: either sub1 or sub2
     // first, but each subtree stays together and a folder precedes its subfolders.
-    const std::vector<std::string> sub1First{"a.acs", "sub1/b.acs", "sub1/deep/c.acs",
-                                             "sub2/d.acs"};
-    const std::vector<std::string> sub2First{"a.acs", "sub2/d.acs", "sub1/b.acs",
-                                             "sub1/deep/c.acs"};
+    const Names sub1First{"a.acs", "sub1/b.acs", "sub1/deep/c.acs", "sub2/d.acs"};
+    const Names sub2First{"a.acs", "sub2/d.acs", "sub1/b.acs", "sub1/deep/c.acs"};
     EXPECT_TRUE(found == sub1First || found == sub2First) << ::testing::PrintToString(found);
     EXPECT_EQ(m_platform.events.pumps, 3);  // sub1, deep, sub2
 
-    EXPECT_EQ(search(QStringLiteral("*.acs"), false), std::vector<std::string>{"a.acs"});
+    EXPECT_EQ(search(QStringLiteral("*.acs"), false), Names{"a.acs"});
     EXPECT_EQ(m_platform.events.pumps, 3);
 }
 
@@ -108,14 +103,13 @@ TEST_F(FindFilesTest, MissingFolderAndASecondSmallerSearch) {
     EXPECT_EQ(app::FindFiles(QString(), QStringLiteral("*.acs"), true, m_platform.events), 0);
     make({"x/1.acs", "x/2.acs", "3.acs"});
     EXPECT_EQ(search().size(), 3u);
-    EXPECT_EQ(search(QStringLiteral("3.*")), std::vector<std::string>{"3.acs"});
+    EXPECT_EQ(search(QStringLiteral("3.*")), Names{"3.acs"});
 }
 
 TEST_F(FindFilesTest, DotFoldersAreSkippedButDotNamesMatchAndMatchingFoldersAreSearched) {
     make({".hidden/h.acs", ".f.acs", "old.acs/g.acs", "Upper.ACS"});
     const auto found = search();
-    EXPECT_EQ(sorted(found),
-              (std::vector<std::string>{".f.acs", "Upper.ACS", "old.acs", "old.acs/g.acs"}));
+    EXPECT_EQ(sorted(found), (Names{".f.acs", "Upper.ACS", "old.acs", "old.acs/g.acs"}));
     EXPECT_EQ(m_platform.events.pumps, 1);  // old.acs only
 }
 
@@ -139,7 +133,7 @@ TEST_F(FindFilesTest, SymbolicLinksToFoldersAreNotFollowed) {
     ASSERT_EQ(symlink(app::rawPath(m_root + "sub").c_str(), app::rawPath(m_root + "l.acs").c_str()),
               0);
     // The link itself is an entry with a matching name; nothing behind it is visited.
-    EXPECT_EQ(sorted(search()), (std::vector<std::string>{"l.acs", "sub/a.acs"}));
+    EXPECT_EQ(sorted(search()), (Names{"l.acs", "sub/a.acs"}));
     EXPECT_EQ(m_platform.events.pumps, 1);
 }
 
@@ -153,14 +147,14 @@ TEST_F(FindFilesTest, AnUnreadableFolderContributesNothing) {
     if (ineffective) {
         GTEST_SKIP() << "permissions are not enforced for this user";
     }
-    EXPECT_EQ(found, std::vector<std::string>{"open/y.acs"});
+    EXPECT_EQ(found, Names{"open/y.acs"});
 }
 
 TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundByteExactly) {
     make({"sub/"});
     const std::string name = "sub/\xff\xfe\x81.acs";
     std::ofstream(app::rawPath(m_root) + name) << "raw";
-    EXPECT_EQ(search(), std::vector<std::string>{name});
+    EXPECT_EQ(search(), Names{name});
     EXPECT_TRUE(media::isRegularFile(app::foundFiles.at(0)));
     unlink((app::rawPath(m_root) + name).c_str());  // QTemporaryDir cannot name it
 }
