@@ -36,11 +36,15 @@ void send(QWidget& w, QEvent::Type type, QPoint local, Qt::MouseButton button,
     QApplication::sendEvent(&w, &event);
 }
 
+using Act = std::function<void(CharacterWindow&)>;
+
 // Left press, move by `by`, release.
-void drag(CharacterWindow& w, QPoint at, QPoint by) {
-    send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    send(w, QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
-    send(w, QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
+Act drag(QPoint at, QPoint by) {
+    return [=](CharacterWindow& w) {
+        send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        send(w, QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
+        send(w, QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
+    };
 }
 
 }  // namespace
@@ -70,7 +74,6 @@ TEST(CharacterWindow, ShapeIsExactlyTheOpaquePixels) {
 
 TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {
     const QPoint at(2, 1);  // global (102, 51) with the window at (100, 50)
-    using Act = std::function<void(CharacterWindow&)>;
     const auto click = [at](Qt::MouseButton b, Qt::KeyboardModifiers m = {}) -> Act {
         return [=](CharacterWindow& w) { QTest::mouseClick(&w, b, m, at); };
     };
@@ -92,15 +95,9 @@ TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {
          {"click 1 7 102,51"}},
         {"left double click", dblClick(Qt::LeftButton), {"click 1 0 102,51", "dbl 1 0 102,51"}},
         {"right double click", dblClick(Qt::RightButton), {"click 2 0 102,51", "dbl 2 0 102,51"}},
-        {"left drag moves and does not click",
-         [at](CharacterWindow& w) {
-             drag(w, at, {30, 10});
-         },
-         {"drag 130,60"}},
+        {"left drag moves and does not click", drag(at, {30, 10}), {"drag 130,60"}},
         {"a twitch below the drag distance is still a click",
-         [at](CharacterWindow& w) {
-             drag(w, at, {1, 0});
-         },
+         drag(at, {1, 0}),
          {"click 1 0 103,51"}},
     };
     for (const auto& c : cases) {
@@ -112,18 +109,13 @@ TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {
         QStringList lines;
         const auto record = [&lines](const char* kind) {
             return [&lines, kind](int b, int s, QPoint p) {
-                lines << QStringLiteral("%1 %2 %3 %4,%5")
-                             .arg(kind)
-                             .arg(b)
-                             .arg(s)
-                             .arg(p.x())
-                             .arg(p.y());
+                lines << QString::asprintf("%s %d %d %d,%d", kind, b, s, p.x(), p.y());
             };
         };
         QObject::connect(&window, &CharacterWindow::clicked, record("click"));
         QObject::connect(&window, &CharacterWindow::doubleClicked, record("dbl"));
         QObject::connect(&window, &CharacterWindow::dragged, [&lines](QPoint p) {
-            lines << QStringLiteral("drag %1,%2").arg(p.x()).arg(p.y());
+            lines << QString::asprintf("drag %d,%d", p.x(), p.y());
         });
         c.act(window);
         EXPECT_EQ(lines.join(" | ").toStdString(), c.expected.join(" | ").toStdString()) << c.what;

@@ -6,13 +6,9 @@
 #include <gtest/gtest.h>
 
 TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
-    struct Case {
-        const char* wayland;
-        const char* display;
-        const char* platform;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const struct {
+        const char *wayland, *display, *platform, *expected;
+    } cases[] = {
         {"wayland-0", ":0", nullptr, "xcb"},
         {"wayland-0", nullptr, nullptr, nullptr},   // no X server to go to
         {nullptr, ":0", nullptr, nullptr},          // plain X11 session
@@ -23,7 +19,7 @@ TEST(Session, PrefersXWaylandOnlyWhenNothingWasChosen) {
     const auto setOrUnset = [](const char* name, const char* value) {
         value == nullptr ? void(qunsetenv(name)) : void(qputenv(name, value));
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         setOrUnset("WAYLAND_DISPLAY", c.wayland);
         setOrUnset("DISPLAY", c.display);
         setOrUnset("QT_QPA_PLATFORM", c.platform);

@@ -20,23 +20,21 @@ void put(Bytes& b, long v, int bytes) {
 }
 
 Bytes adpcmWave(const Bytes& data, int channels, int blockAlign, int samplesPerBlock) {
-    Bytes fmt;  // format 2, 22050 Hz, 4 bits, the seven standard coefficient pairs
-    put(fmt, 2, 2);
-    put(fmt, channels, 2);
-    put(fmt, 22050, 4);
-    put(fmt, 11100, 4);
-    for (int v : {blockAlign, 4, 32, samplesPerBlock, 7, 256, 0, 512, -256, 0, 0, 192, 64, 240, 0,
-                  460, -208, 392, -232})
-        put(fmt, v, 2);
-    const long pad = static_cast<long>(data.size() & 1);
-    const auto size = [](const Bytes& b) { return static_cast<long>(b.size()); };
-    Bytes w = {'R', 'I', 'F', 'F'};
-    put(w, 4 + 8 + size(fmt) + 8 + size(data) + pad, 4);
-    w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put(w, size(fmt), 4);
-    w.insert(w.end(), fmt.begin(), fmt.end());
-    w.insert(w.end(), {'d', 'a', 't', 'a'});
-    put(w, size(data), 4);
+    const long size = static_cast<long>(data.size()), pad = size & 1, fmtSize = 50;
+    Bytes w;
+    const auto tag = [&w](const char* t) { w.insert(w.end(), t, t + 4); };
+    tag("RIFF");
+    put(w, 4 + 8 + fmtSize + 8 + size + pad, 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(w, fmtSize, 4);
+    // Format 2, 22050 Hz, 4 bits, then the seven standard coefficient pairs.
+    for (long v : {2, channels, 22050, 0,   11100, 0, blockAlign, 4,   32, samplesPerBlock,
+                   7, 256,      0,     512, -256,  0, 0,          192, 64, 240,
+                   0, 460,      -208,  392, -232})
+        put(w, v, 2);
+    tag("data");
+    put(w, size, 4);
     w.insert(w.end(), data.begin(), data.end());
     w.resize(w.size() + static_cast<std::size_t>(pad), 0);
     return w;
@@ -45,13 +43,12 @@ Bytes adpcmWave(const Bytes& data, int channels, int blockAlign, int samplesPerB
 }  // namespace
 
 TEST(MsAdpcm, HandDecodedBlocks) {
-    struct Case {
+    const struct {
         const char* what;
         int channels;
         Bytes block;
         std::vector<std::int16_t> expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // predictor 0 (256, 0), delta 16, sample1 100, sample2 50, codes +1 then -1
         {"plain step", 1, {0, 16, 0, 100, 0, 50, 0, 0x1F}, {50, 100, 116, 100}},
         // predictor 1 (512, -256), delta 100: +7 grows delta to 239, then -8
@@ -66,7 +63,7 @@ TEST(MsAdpcm, HandDecodedBlocks) {
          {0, 2, 16, 0, 16, 0, 10, 0, 0xF6, 0xFF, 5, 0, 0xFB, 0xFF, 0x12},
          {5, -5, 10, -10, 26, 32}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const int perBlock =
             (static_cast<int>(c.block.size()) - 7 * c.channels) * 2 / c.channels + 2;
         const acs::WaveResult wave = acs::decodeWave(

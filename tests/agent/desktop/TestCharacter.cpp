@@ -30,20 +30,17 @@ acs::ImageData image(const std::vector<std::string>& rows) {
     return img;
 }
 
-acs::Frame frame(std::vector<acs::FrameImage> images) {
-    acs::Frame f;
-    f.images = std::move(images);
-    f.duration = 10;
-    return f;
-}
-
-acs::Animation animation(std::string name, std::vector<acs::Frame> frames) {
+// Frames of 100 ms, one per list of images.
+acs::Animation animation(std::string name, std::vector<std::vector<acs::FrameImage>> frames) {
     acs::Animation a;
     a.name = name;
     for (char& c : name)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     a.recordName = name;
-    a.frames = std::move(frames);
+    for (auto& images : frames) {
+        a.frames.emplace_back().images = std::move(images);
+        a.frames.back().duration = 10;
+    }
     return a;
 }
 
@@ -58,14 +55,13 @@ acs::CharacterData makeCharacterData() {
     d.info.localized = {{0x0409, "Tester", "", ""}, {0x0411, "テスター", "", ""}};
     d.images = {image({"......", ".rrrr.", ".r..r.", ".rrrr."}), image({"g"})};
     const acs::FrameImage block{0, 1, 1};
-    acs::Frame loop = frame({block});
-    loop.branches.push_back({0, 100});
-    d.animations = {animation("Show", {frame({block})}),
-                    animation("Hide", {frame({block})}),
-                    animation("RestPose", {frame({block})}),
-                    animation("Wave", {frame({{1, 0, 0}, block}), frame({{1, 7, 5}, block})}),
-                    animation("Empty", {frame({})}),
-                    animation("Loop", {loop})};
+    d.animations = {animation("Show", {{block}}),
+                    animation("Hide", {{block}}),
+                    animation("RestPose", {{block}}),
+                    animation("Wave", {{{1, 0, 0}, block}, {{1, 7, 5}, block}}),
+                    animation("Empty", {{}}),
+                    animation("Loop", {{block}})};
+    d.animations.back().frames[0].branches.push_back({0, 100});
     d.info.states = {{"SHOWING", {"Show"}, {}}, {"HIDING", {"Hide"}, {}}};
     return d;
 }

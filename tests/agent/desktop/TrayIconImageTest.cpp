@@ -21,28 +21,25 @@ Bytes dib(int bits, const std::vector<std::uint32_t>& bgrColors, F index) {
     Bytes b;
     for (std::uint32_t v : {40, 16, 16})  // the height is not doubled as in .ico files
         put(b, v, 4);
-    put(b, 1, 2);
-    put(b, static_cast<std::uint32_t>(bits), 2);
+    for (int v : {1, bits})
+        put(b, static_cast<std::uint32_t>(v), 2);
     b.resize(b.size() + 24, 0);
     for (std::uint32_t c : bgrColors)
         put(b, c, 4);
-    const int stride = ((16 * bits + 31) / 32) * 4;
+    const std::size_t stride = static_cast<std::size_t>((16 * bits + 31) / 32) * 4;
     for (int row = 15; row >= 0; --row) {
-        Bytes line(static_cast<std::size_t>(stride), 0);
-        for (int col = 0; col < 16; ++col) {
-            const int bit = col * bits;
-            line[static_cast<std::size_t>(bit / 8)] |=
+        b.resize(b.size() + stride, 0);
+        for (int col = 0, bit = 0; col < 16; ++col, bit += bits)
+            b[b.size() - stride + static_cast<std::size_t>(bit / 8)] |=
                 static_cast<std::uint8_t>(index(col, row) << (8 - bits - bit % 8));
-        }
-        b.insert(b.end(), line.begin(), line.end());
     }
     return b;
 }
 
 acs::TrayIcon sampleIcon() {
-    std::vector<std::uint32_t> colors(16, 0);
-    colors[1] = 0xFF0000;  // RGBQUAD bytes B,G,R,0 read little-endian: red
-    colors[2] = 0x00FF00;  // green
+    // RGBQUAD bytes B,G,R,0 read little-endian: 1 red, 2 green.
+    std::vector<std::uint32_t> colors = {0, 0xFF0000, 0x00FF00};
+    colors.resize(16, 0);
     acs::TrayIcon icon;
     // Transparent: the top-left pixel, and the top-right one whose colour is not black (an
     // "invert the screen" pixel in Windows).
@@ -64,11 +61,10 @@ TEST(TrayIconImage, MaskBitsAreTransparentAndRowsRunBottomUp) {
 }
 
 TEST(TrayIconImage, BrokenBlobsGiveNoImage) {
-    struct Case {
+    const struct {
         const char* what;
         void (*spoil)(acs::TrayIcon&);
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"empty", [](acs::TrayIcon& i) { i.color.clear(); }},
         {"truncated rows", [](acs::TrayIcon& i) { i.color.resize(i.color.size() - 1); }},
         {"24 bpp", [](acs::TrayIcon& i) { i.color[14] = 24; }},
@@ -76,7 +72,7 @@ TEST(TrayIconImage, BrokenBlobsGiveNoImage) {
         {"sizes differ", [](acs::TrayIcon& i) { i.mask[4] = 8; }},
         {"huge width", [](acs::TrayIcon& i) { i.color[7] = 0x7F; }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         acs::TrayIcon icon = sampleIcon();
         c.spoil(icon);
         EXPECT_TRUE(desktop::trayIconImage(icon).isNull()) << c.what;
