@@ -5,53 +5,44 @@ namespace acs::test {
 std::string danglingReference(const Character& c) {
     const auto& anims = c.animations();
     const std::size_t images = c.images().size();
+    std::string first;  // only the first problem is reported
+    std::string where;  // the object being checked
+    const auto check = [&](bool broken, const char* what) {
+        if (broken && first.empty()) {
+            first = where + what;
+        }
+    };
     for (const Animation& a : anims) {
-        const std::string where = "animation " + a.name;
-        if (a.transition > 2) {
-            return where + ": transition";
-        }
-        if (a.returnIndex && *a.returnIndex >= anims.size()) {
-            return where + ": return index";
-        }
+        where = "animation " + a.name + ": ";
+        check(a.transition > 2, "transition");
+        check(a.returnIndex && *a.returnIndex >= anims.size(), "return index");
         const std::size_t frames = a.frames.size();
         for (const Frame& f : a.frames) {
             for (const FrameImage& fi : f.images) {
-                if (fi.image >= images) {
-                    return where + ": image";
-                }
+                check(fi.image >= images, "image");
             }
-            if (f.sound != kNoSound && f.sound >= c.sounds().size()) {
-                return where + ": sound";
-            }
-            if (f.exitValue < kExitNextFrame ||
-                (f.exitValue >= 0 && static_cast<std::size_t>(f.exitValue) >= frames)) {
-                return where + ": exit value";
-            }
+            check(f.sound != kNoSound && f.sound >= c.sounds().size(), "sound");
+            check(f.exitValue < kExitNextFrame ||
+                      (f.exitValue >= 0 && static_cast<std::size_t>(f.exitValue) >= frames),
+                  "exit value");
             unsigned total = 0;
             for (const Branch& b : f.branches) {
                 total += b.percent;
-                if (b.frame >= frames) {
-                    return where + ": branch";
-                }
+                check(b.frame >= frames, "branch");
             }
-            if (total > 100) {
-                return where + ": branch percentages";
-            }
+            check(total > 100, "branch percentages");
             for (const MouthOverlay& o : f.overlays) {
-                if (o.image >= images || o.mouth > 6) {
-                    return where + ": overlay";
-                }
+                check(o.image >= images || o.mouth > 6, "overlay");
             }
         }
     }
     for (const State& s : c.info().states) {
+        where = "state " + s.name;
         for (const std::size_t i : s.animationIndices) {
-            if (i >= anims.size()) {
-                return "state " + s.name;
-            }
+            check(i >= anims.size(), "");
         }
     }
-    return {};
+    return first;
 }
 
 }  // namespace acs::test

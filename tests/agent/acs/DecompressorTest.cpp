@@ -7,38 +7,32 @@
 namespace acs {
 namespace {
 
-std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
-    std::vector<std::uint8_t> v;
-    for (int b : list) {
-        v.push_back(static_cast<std::uint8_t>(b));
-    }
-    return v;
-}
+using Bytes = std::vector<std::uint8_t>;
 
 TEST(Decompressor, WorkedRegionVector) {
-    const auto in = bytes({0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED, 0x98, 0x01,
-                           0xB7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-    std::vector<std::uint8_t> expected(32, 0);
+    const Bytes in = {0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED,
+                      0x98, 0x01, 0xB7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    Bytes expected(32, 0);
     expected[0] = 0x20;
     expected[4] = 0x01;
     expected[12] = 0xA8;
-    std::vector<std::uint8_t> out;
+    Bytes out;
     ASSERT_FALSE(decompress(in, 32, out));
     EXPECT_EQ(out, expected);
 }
 
 TEST(Decompressor, AllDistanceClassesAndLongLengths) {
-    const auto in = bytes({0x00, 0x34, 0x01, 0x04, 0xFC, 0x5F, 0xE7, 0xF1, 0x01, 0x08, 0xF8,
-                           0x2F, 0x30, 0x1F, 0x00, 0x01, 0xBF, 0x70, 0x23, 0x5C, 0x6A, 0xF4,
-                           0x9B, 0x02, 0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
-    std::vector<std::uint8_t> expected(5010, 0);
+    const Bytes in = {0x00, 0x34, 0x01, 0x04, 0xFC, 0x5F, 0xE7, 0xF1, 0x01, 0x08, 0xF8,
+                      0x2F, 0x30, 0x1F, 0x00, 0x01, 0xBF, 0x70, 0x23, 0x5C, 0x6A, 0xF4,
+                      0x9B, 0x02, 0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    Bytes expected(5010, 0);
     expected[0] = 0x9A;
     expected[4000] = 0x7C;
     expected[4900] = 0x3E;
     expected[5000] = 0x3E;
     expected[5002] = 0x7C;
     expected[5006] = 0x9A;
-    std::vector<std::uint8_t> out;
+    Bytes out;
     ASSERT_FALSE(decompress(in, 5010, out));
     EXPECT_EQ(out, expected);
     // One byte more expected than the stream gives is an error, not silent padding...
@@ -58,47 +52,42 @@ TEST(Decompressor, RejectsBrokenStreams) {
     };
     const Case cases[] = {
         {"empty block", {}, 0},
-        {"marker not 00", bytes({0x01, 0xFF, 0xFF, 0xFF, 0xFF}), 0},
-        {"no end code", bytes({0x00, 0x40, 0x00}), 2},
-        {"reference before the start", bytes({0x00, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}), 4},
+        {"marker not 00", Bytes{0x01, 0xFF, 0xFF, 0xFF, 0xFF}, 0},
+        {"no end code", Bytes{0x00, 0x40, 0x00}, 2},
+        {"reference before the start", Bytes{0x00, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}, 4},
         // literal 0x20, literal 0x00, copy 1x2 where only 3 bytes are expected
         {"output past the expected size",
-         bytes({0x00, 0x40, 0x00, 0x04, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 3},
+         Bytes{0x00, 0x40, 0x00, 0x04, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 3},
         {"twelve-bit length code",
-         bytes({0x00, 0x40, 0x00, 0xF4, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 5000},
-        {"literal past the expected size", bytes({0x00, 0x40, 0x00, 0xFF, 0xFF, 0xFF}), 1},
-        {"expected size over the limit", bytes({0x00, 0xFF, 0xFF, 0xFF}), kMaxDecompressedSize + 1},
+         Bytes{0x00, 0x40, 0x00, 0xF4, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 5000},
+        {"literal past the expected size", Bytes{0x00, 0x40, 0x00, 0xFF, 0xFF, 0xFF}, 1},
+        {"expected size over the limit", Bytes{0x00, 0xFF, 0xFF, 0xFF}, kMaxDecompressedSize + 1},
     };
     for (const Case& c : cases) {
-        std::vector<std::uint8_t> out;
+        Bytes out;
         EXPECT_EQ(decompress(c.in, c.expected, out).code, ErrorCode::BadCompressedData) << c.what;
     }
 }
 
 TEST(Decompressor, CompressRoundTrips) {
     std::mt19937 rng(7);
-    std::vector<std::vector<std::uint8_t>> inputs = {
-        {}, {42}, {1, 1}, std::vector<std::uint8_t>(9000, 0)};
-    std::vector<std::uint8_t> random(20000);
+    Bytes random(20000), far(12000);
     for (auto& b : random) {
         b = static_cast<std::uint8_t>(rng() % 4);
     }
-    inputs.push_back(random);
-    // A block repeated 6000 bytes later needs the 20-bit distance class.
-    std::vector<std::uint8_t> far(12000);
-    for (std::size_t i = 0; i < far.size(); ++i) {
-        far[i] = static_cast<std::uint8_t>(rng());
+    for (auto& b : far) {
+        b = static_cast<std::uint8_t>(rng());
     }
+    // A block repeated 6000 bytes later needs the 20-bit distance class.
     std::copy(far.begin(), far.begin() + 3000, far.begin() + 6000);
-    inputs.push_back(far);
-    for (const auto& in : inputs) {
+    for (const Bytes& in : {Bytes{}, Bytes{42}, Bytes{1, 1}, Bytes(9000, 0), random, far}) {
         const auto packed = compress(in);
         EXPECT_EQ(packed, compress(in));
-        std::vector<std::uint8_t> out;
+        Bytes out;
         ASSERT_FALSE(decompress(packed, in.size(), out)) << in.size();
         EXPECT_EQ(out, in);
     }
-    EXPECT_LT(compress(std::vector<std::uint8_t>(9000, 0)).size(), 40u);
+    EXPECT_LT(compress(Bytes(9000, 0)).size(), 40u);
 }
 
 }  // namespace

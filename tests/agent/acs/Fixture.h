@@ -28,43 +28,21 @@ std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockA
 // "Hide": a return animation and an empty frame).
 CharacterData smallCharacter();
 
+// clang-format off
 enum class Field {
-    Signature,
-    InfoOffset,
-    InfoSize,
-    AnimDirOffset,
-    AnimDirSize,
-    ImageDirOffset,
-    ImageDirSize,
-    AudioDirOffset,
-    AudioDirSize,
-    FrameWidth,
-    PaletteCount,
-    TrayIconFlag,
-    StateCount,
-    LocalizedCount,
-    AnimDirCount,
-    AnimRecordOffset,
-    AnimRecordSize,  // first directory entry
-    FrameCount,
-    FrameImageCount,
-    FrameImageIndex,
-    BranchCount,  // first animation, frame 0
-    ImageDirCount,
-    ImageRecordOffset,
-    ImageRecordSize,  // first image
-    ImageWidth,
-    ImagePixelSize,
-    ImageRegionSize,
-    PixelMarker,  // first image record
-    AudioDirCount,
-    SoundRiffSize,
+    Signature, InfoOffset, InfoSize, AnimDirOffset, AnimDirSize,  // the header's locators
+    ImageDirOffset, ImageDirSize, AudioDirOffset, AudioDirSize,
+    FrameWidth, PaletteCount, TrayIconFlag, StateCount, LocalizedCount,  // character info
+    AnimDirCount, AnimRecordOffset, AnimRecordSize,  // animation list, first entry
+    FrameCount, FrameImageIndex, BranchCount,        // first animation, frame 0
+    ImageDirCount, ImageRecordOffset, ImageRecordSize,  // image list, first entry
+    ImageWidth, ImagePixelSize, ImageRegionSize, PixelMarker,  // first image record
+    AudioDirCount, SoundRiffSize,
 };
+// clang-format on
 
-std::string fieldName(Field f);
-// File offset of `f` in a file written by our writer; its width is fieldWidth(f).
+// File offset of `f` in a valid file written by our writer from smallCharacter().
 std::size_t fieldOffset(const std::vector<std::uint8_t>& file, Field f);
-std::size_t fieldWidth(Field f);
 std::uint32_t fieldValue(const std::vector<std::uint8_t>& file, Field f);
 // A copy of `file` with field `f` set to `value` (little-endian, truncated to the width).
 std::vector<std::uint8_t> corrupt(std::vector<std::uint8_t> file, Field f, std::uint32_t value);
