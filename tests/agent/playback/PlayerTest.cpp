@@ -49,9 +49,12 @@ struct Harness {
     std::string log;
     std::string timed;  // pictures with their time: "0:A0 100:A1 "
 
-    Player& start() {
-        player = std::make_unique<Player>(script, random, options);
-        return *player;
+    // The player is made on first use, once the script and options are set up.
+    Player* operator->() {
+        if (!player) {
+            player = std::make_unique<Player>(script, random, options);
+        }
+        return player.get();
     }
     void collect() {
         static const char* const kStatus[] = {"done", "fail", "cut"};  // RequestStatus order
@@ -109,20 +112,19 @@ TEST(NameFold, FoldsCaseAndFullWidthAsciiOnly) {
 TEST(Player, FramesFollowTheirDurationsAndZeroFramesOnlySound) {
     Harness h;
     add(h.script, "Wave", {frame(100, kExitEnd, {}, 1), frame(0, kExitEnd, {}, 2), frame(250)});
-    Player& p = h.start();
-    p.play("nothing");
+    h->play("nothing");
     EXPECT_EQ(h.run(0), "fail1");  // an unknown name fails at once
-    EXPECT_FALSE(p.busy());
-    EXPECT_FALSE(p.msUntilNextStep());
-    p.play("\xEF\xBC\xB7\xEF\xBC\xA1ve");  // full-width "WA": case and width do not matter
-    EXPECT_EQ(p.msUntilNextStep(), 0);
+    EXPECT_FALSE(h->busy());
+    EXPECT_FALSE(h->msUntilNextStep());
+    h->play("\xEF\xBC\xB7\xEF\xBC\xA1ve");  // full-width "WA": case and width do not matter
+    EXPECT_EQ(h->msUntilNextStep(), 0);
     EXPECT_EQ(h.log, "");                         // requests only queue
     EXPECT_EQ(h.run(1000), "Wave0 Wave2 done2");  // hidden: no sounds
     EXPECT_EQ(h.timed, "0:Wave0 100:Wave2 ");
-    p.show();
-    p.play("wave");
+    h->show();
+    h->play("wave");
     EXPECT_EQ(h.run(1000), "+ done3 ~1 Wave0 ~2 Wave2 done4");
-    EXPECT_FALSE(p.msUntilNextStep());  // at rest: no timer
+    EXPECT_FALSE(h->msUntilNextStep());  // at rest: no timer
 }
 
 TEST(Player, BranchesTakeTheirStatedShare) {
@@ -135,7 +137,7 @@ TEST(Player, BranchesTakeTheirStatedShare) {
             {frame(10, kExitEnd, {{2, 30}, {3, 50}}), frame(10, kExitEnd, {{4, 100}}),
              frame(10, kExitEnd, {{4, 100}}), frame(10)});
         h.random.draws = {draw, 0};
-        h.start().play("B");
+        h->play("B");
         EXPECT_EQ(h.run(100), expected + " done1") << draw;
     }
 }
@@ -169,43 +171,36 @@ TEST(Player, RestFramesHoldUntilTheNextRequestThenExitWalk) {
         add(h.script, "W", c.frames, Transition::ExitBranches);
         add(h.script, "Next", {frame(10)});
         h.random.draws = {0, 0, 0};
-        Player& p = h.start();
-        p.play("W");
+        h->play("W");
         h.run(10'000);
-        EXPECT_FALSE(p.msUntilNextStep()) << c.walk;  // resting: no timer
-        p.play("Next");
+        EXPECT_FALSE(h->msUntilNextStep()) << c.walk;  // resting: no timer
+        h->play("Next");
         EXPECT_EQ(h.run(1000), (c.walk.empty() ? "" : c.walk + " ") + "Next0 done2") << c.walk;
     }
 }
 
-TEST(Player, ReturnAnimationsPlayBeforeTheNextAndChainsStop) {
+TEST(Player, ReturnAnimationsAndNeverEndingLoopsBeforeTheNextRequest) {
     Harness h;
     // A returns through R, whose own return points back at A: the chain stops there.
     add(h.script, "A", {frame(10)}, Transition::Return, 1);
     add(h.script, "R", {frame(10), frame(10)}, Transition::Return, 0);
     add(h.script, "B", {frame(10)});
-    Player& p = h.start();
-    p.play("A");
-    p.play("B");
-    p.play("B");
-    EXPECT_EQ(h.run(1000), "A0 done1 R0 R1 B0 done2 done3");
-}
-
-TEST(Player, NeverEndingAnimationHoldsTheQueueUntilStop) {
-    Harness h;
     add(h.script, "Loop", {frame(100, 2), frame(100, 0, {{0, 100}}), frame(100)},
         Transition::ExitBranches);
-    add(h.script, "B", {frame(10)});
+    h->play("A");
+    h->play("B");
+    h->play("B");
+    EXPECT_EQ(h.run(1000), "A0 done1 R0 R1 B0 done2 done3");
+
     h.random.draws.assign(200, 0);
-    Player& p = h.start();
-    p.play("loop");
-    p.play("b");
+    h->play("loop");  // holds the queue until Stop
+    h->play("b");
     h.run(10'150);
-    EXPECT_TRUE(p.busy());
+    EXPECT_TRUE(h->busy());
     h.random.draws.clear();
-    p.stop();  // the loop leaves through its exit (1 -> 0 -> 2); B is removed
-    p.play("b");
-    EXPECT_EQ(h.run(1000), "cut1 cut2 Loop0 Loop2 B0 done3");
+    h->stop();  // the loop leaves through its exit (1 -> 0 -> 2); B is removed
+    h->play("b");
+    EXPECT_EQ(h.run(1000), "cut4 cut5 Loop0 Loop2 B0 done6");
 }
 
 // Show and Hide with real state animations.
@@ -219,14 +214,12 @@ struct StateHarness : Harness {
 
 TEST(Player, ShowAndHidePlayTheirStates) {
     StateHarness h;
-    Player& p = h.start();
-    p.show();
-    p.hide();
+    h->show();
+    h->hide();
     EXPECT_EQ(h.run(1000), "+ Show1 Show2 done1 Hide0 Hide1 - done2 H3");
-    EXPECT_FALSE(p.visible());
-    p.show();
+    h->show();
     h.run(150);
-    p.hideNow(HideCause::User);  // at once, outside the queue
+    h->hideNow(HideCause::User);  // at once, outside the queue
     EXPECT_EQ(h.run(1000), "cut3 - H1");
 
     Harness plain;  // without a Showing state the rest pose is drawn, also over an empty frame
@@ -234,10 +227,9 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     add(plain.script, "RESTPOSE", {blank(), frame(0)});
     plain.script.states["Hiding"] = {0, add(plain.script, "Gone", {frame(10), blank(10)})};
     plain.random.draws = {1};  // a state picks one of its animations at random
-    Player& q = plain.start();
-    q.show();
-    q.hide();
-    q.show();
+    plain->show();
+    plain->hide();
+    plain->show();
     EXPECT_EQ(plain.run(100), "+ RESTPOSE1 done1 Gone0 Gone1 - done2 H3 + RESTPOSE1 done3");
 }
 
@@ -253,13 +245,12 @@ TEST(Player, StopLetsShowingFinishButStopAllCutsIt) {
     };
     for (const auto& c : cases) {
         StateHarness h;
-        Player& p = h.start();
-        p.show();
-        c.hide ? p.hide() : p.play("play");
+        h->show();
+        c.hide ? h->hide() : h->play("play");
         EXPECT_EQ(h.run(c.ms), c.before);
-        c.all ? p.stopAll() : p.stop();
+        c.all ? h->stopAll() : h->stop();
         EXPECT_EQ(h.run(1000), c.after);
-        EXPECT_EQ(p.visible(), !c.hide);
+        EXPECT_EQ(h->visible(), !c.hide);
     }
 }
 
@@ -274,13 +265,11 @@ TEST(Player, MoveToPicksTheDominantDirection) {
         for (int i = 0; i < 4; ++i) {
             h.script.states[std::string(states[i])] = {add(h.script, {"LRUD"[i]}, {frame(10)})};
         }
-        Player& p = h.start();
-        p.setPosition(0, 0);
-        p.show();
+        h->show();  // from (0, 0)
         h.run(0);
-        p.moveTo(target.first, target.second, 100);
+        h->moveTo(target.first, target.second, 100);
         EXPECT_EQ(h.run(1000).substr(0, 3), expected + " ");
-        EXPECT_EQ(std::pair(p.left(), p.top()), target);
+        EXPECT_EQ(std::pair(h->left(), h->top()), target);
     }
 }
 
@@ -289,39 +278,36 @@ TEST(Player, MoveToGlidesThenPaysTheMovingTransition) {
     h.script.states["MovingRight"] = {add(
         h.script, "Right", {frame(100, kExitNextFrame), frame(100, 0)}, Transition::ExitBranches)};
     add(h.script, "Stand", {frame(10)});
-    Player& p = h.start();
-    p.show();
-    p.moveTo(200, -50);
+    h->show();
+    h->moveTo(200, -50);
     EXPECT_EQ(h.run(200), "+ Right0 done1 Right1");  // the moving animation, then the glide
     h.run(250);
-    EXPECT_EQ(std::pair(p.left(), p.top()), std::pair(50, -13));  // -12.5 rounds away from 0
+    EXPECT_EQ(std::pair(h->left(), h->top()), std::pair(50, -13));  // -12.5 rounds away from 0
     h.run(1000);
-    EXPECT_EQ(std::pair(p.left(), p.top()), std::pair(200, -50));
+    EXPECT_EQ(std::pair(h->left(), h->top()), std::pair(200, -50));
     EXPECT_TRUE(h.timed.ends_with(" 1200:Right0 "));  // the exit walk on arrival
-    EXPECT_FALSE(p.busy());
+    EXPECT_FALSE(h->busy());
 
     Harness plain;  // no Moving state: just glides; hidden: placed at once
     add(plain.script, "Stand", {frame(10)});
-    Player& q = plain.start();
-    q.moveTo(40, 40);
+    plain->moveTo(40, 40);
     EXPECT_EQ(plain.run(0), "@40,40 done1");
-    q.show();
-    q.moveTo(0, 40, 100);
+    plain->show();
+    plain->moveTo(0, 40, 100);
     plain.run(50);
-    EXPECT_EQ(q.left(), 20);
-    q.setTop(0);  // placing during a glide is immediate, the glide carries on from there
-    EXPECT_EQ(q.top(), 0);
+    EXPECT_EQ(plain->left(), 20);
+    plain->setTop(0);  // placing during a glide is immediate, the glide carries on from there
+    EXPECT_EQ(plain->top(), 0);
     plain.run(50);
-    EXPECT_EQ(std::pair(q.left(), q.top()), std::pair(0, 40));
+    EXPECT_EQ(std::pair(plain->left(), plain->top()), std::pair(0, 40));
 }
 
 TEST(Player, ZeroTimeLoopsEndAtTheStepCap) {
     Harness h;
     add(h.script, "Spin", {frame(0, kExitEnd, {{0, 100}}, 7)});
     h.random.draws.assign(100, 0);
-    Player& p = h.start();
-    p.show();
-    p.play("spin");
+    h->show();
+    h->play("spin");
     std::string sounds;
     for (int i = 0; i < 4 * 1 + 64; ++i) {
         sounds += " ~7";
@@ -342,20 +328,19 @@ TEST(Player, IdlesThroughTheLevelsAndARequestCutsIn) {
         h.script, "Three", {frame(100, 1), frame(100, 0, {{0, 100}})}, Transition::ExitBranches)};
     add(h.script, "Play", {frame(10)});
     h.random.draws.assign(100, 0);
-    Player& p = h.start();
-    p.show();
+    h->show();
     h.run(0);
-    EXPECT_EQ(p.msUntilNextStep(), 1000);
+    EXPECT_EQ(h->msUntilNextStep(), 1000);
     h.run(5000);
     EXPECT_EQ(h.timed,
               "0:RestPose0 1000:One0 1100:One1 2200:One0 2300:One1 3400:Two0 3500:Two1 4600:Three0 "
               "4700:Three1 4800:Three0 4900:Three1 5000:Three0 ");
-    p.play("play");  // cuts the sleeping loop through its exit walk
+    h->play("play");  // cuts the sleeping loop through its exit walk
     h.log.clear();
     EXPECT_EQ(h.run(200), "Three1 Play0 done2");
-    p.setIdleEnabled(false);
+    h->setIdleEnabled(false);
     h.run(0);
-    EXPECT_FALSE(p.msUntilNextStep());
+    EXPECT_FALSE(h->msUntilNextStep());
 }
 
 // Scripts with broken indexes and calls in any order: nothing crashes, every picture is a
