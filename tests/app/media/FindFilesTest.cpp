@@ -92,18 +92,18 @@ TEST_F(FindFilesTest, WalksDepthFirstWithAFoldersMatchesBeforeItsSubfolders) {
     EXPECT_TRUE(found == sub1First || found == sub2First) << ::testing::PrintToString(found);
     EXPECT_EQ(m_platform.events.pumps, 3);  // sub1, deep, sub2
 
+    // A second, smaller search replaces the list.
     EXPECT_EQ(search(QStringLiteral("*.acs"), false), Names{"a.acs"});
     EXPECT_EQ(m_platform.events.pumps, 3);
 }
 
-TEST_F(FindFilesTest, MissingFolderAndASecondSmallerSearch) {
-    EXPECT_EQ(app::FindFiles(m_root + QStringLiteral("nowhere"), QStringLiteral("*.acs"), true,
-                             m_platform.events),
-              0);
-    EXPECT_EQ(app::FindFiles(QString(), QStringLiteral("*.acs"), true, m_platform.events), 0);
-    make({"x/1.acs", "x/2.acs", "3.acs"});
-    EXPECT_EQ(search().size(), 3u);
-    EXPECT_EQ(search(QStringLiteral("3.*")), Names{"3.acs"});
+TEST_F(FindFilesTest, AMissingFolderFindsNothingAndClearsTheLastList) {
+    make({"a.acs"});
+    for (const QString& folder : {m_root + QStringLiteral("nowhere"), QString()}) {
+        ASSERT_EQ(search().size(), 1u);
+        EXPECT_EQ(app::FindFiles(folder, QStringLiteral("*.acs"), true, m_platform.events), 0);
+        EXPECT_TRUE(app::foundFiles.empty());
+    }
 }
 
 TEST_F(FindFilesTest, DotFoldersAreSkippedButDotNamesMatchAndMatchingFoldersAreSearched) {
