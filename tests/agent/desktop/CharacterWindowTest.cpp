@@ -29,21 +29,19 @@ std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::string>& ro
     return f;
 }
 
-void send(QWidget& w, QEvent::Type type, QPoint local, Qt::MouseButton button,
-          Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(local), QPointF(w.mapToGlobal(local)), button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
-}
-
 using Act = std::function<void(CharacterWindow&)>;
 
 // Left press, move by `by`, release.
 Act drag(QPoint at, QPoint by) {
     return [=](CharacterWindow& w) {
-        send(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-        send(w, QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
-        send(w, QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
+        const auto send = [&w](QEvent::Type type, QPoint p, Qt::MouseButton b,
+                               Qt::MouseButtons bs) {
+            QMouseEvent e(type, QPointF(p), QPointF(w.mapToGlobal(p)), b, bs, Qt::NoModifier);
+            QApplication::sendEvent(&w, &e);
+        };
+        send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
     };
 }
 

@@ -19,9 +19,8 @@ void put(Bytes& b, std::uint32_t v, int n) {
 template <typename F>
 Bytes dib(int bits, const std::vector<std::uint32_t>& bgrColors, F index) {
     Bytes b;
-    for (std::uint32_t v : {40, 16, 16})  // the height is not doubled as in .ico files
-        put(b, v, 4);
-    for (int v : {1, bits})
+    // Header size 40, 16x16 (the height not doubled as in .ico files), 1 plane, `bits`.
+    for (int v : {40, 0, 16, 0, 16, 0, 1, bits})
         put(b, static_cast<std::uint32_t>(v), 2);
     b.resize(b.size() + 24, 0);
     for (std::uint32_t c : bgrColors)
