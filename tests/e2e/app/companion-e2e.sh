@@ -8,6 +8,7 @@
 #                 and the settings hold the remembered position in the exact text format.
 # usage: companion-e2e.sh SCENARIO PROGRAM_DIR WORK_DIR      exit 77 = skipped
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 scenario=$1
 program_dir=$2
 work=$3
@@ -25,12 +26,7 @@ export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=
 export HOME=$work
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
+source "$here/../xsession.sh"
 fail() {
     echo "FAIL: $*"
     echo "--- program output"; cat app.log 2>/dev/null || true
@@ -38,18 +34,7 @@ fail() {
 }
 shot() { import -window root "$work/$1.png" 2>/dev/null || true; }
 
-display=""
-for n in $(seq 200 259); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-export DISPLAY=$display
-Xvfb "$display" -screen 0 1024x768x24 -noreset -nolisten tcp >xvfb.log 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >openbox.log 2>&1 &
-pids+=($!)
+start_x_session 1024x768
 sleep 1
 
 cp "$program_dir/porukane" program/

@@ -34,12 +34,7 @@ export XDG_RUNTIME_DIR=$work/runtime
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
+source "$here/../xsession.sh"
 
 fail() {
     echo "FAIL: $*"
@@ -48,17 +43,7 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display number itself and tells it through a file descriptor, so tests
-# running side by side never race for one.
-Xvfb -displayfd 3 -screen 0 800x600x24 -wr -noreset -nolisten tcp 3>display 2>xvfb.log &
-pids+=($!)
-for _ in $(seq 100); do [ -s display ] && break; sleep 0.1; done
-[ -s display ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat display)"
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >openbox.log 2>&1 &
-pids+=($!)
+start_x_session 800x600 -wr
 for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
     sleep 0.1
