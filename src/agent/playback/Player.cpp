@@ -120,6 +120,13 @@ void Player::clearQueue() {
     }
 }
 
+void Player::dropQueueAndIdle() {
+    clearQueue();
+    m_idleTurn = false;
+    m_idleActive = false;
+    m_pending = true;
+}
+
 void Player::stop() {
     if (m_request &&
         (m_request->kind == RequestKind::Show || m_request->kind == RequestKind::Hide)) {
@@ -127,10 +134,7 @@ void Player::stop() {
     }
     cut(false);
     finishRequest(RequestStatus::Interrupted);
-    clearQueue();
-    m_idleTurn = false;
-    m_idleActive = false;
-    m_pending = true;
+    dropQueueAndIdle();
 }
 
 void Player::stopAll() {
@@ -144,10 +148,7 @@ void Player::stopAll() {
         cut(true);
         finishRequest(RequestStatus::Interrupted);
     }
-    clearQueue();
-    m_idleTurn = false;
-    m_idleActive = false;
-    m_pending = true;
+    dropQueueAndIdle();
 }
 
 void Player::hideNow(HideCause cause) {

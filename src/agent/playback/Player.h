@@ -249,6 +249,8 @@ private:
     void endRun();
     void cut(bool all);
     void clearQueue();
+    // After a stop: no queued request, no idle animation in progress, a step due at once.
+    void dropQueueAndIdle();
     void startIdleAnimation();
     void resetIdle();
     bool idleAllowed() const;
