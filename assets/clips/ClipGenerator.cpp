@@ -50,9 +50,9 @@ const QColor kHandleDark(110, 60, 24);
 const QColor kGlass(200, 228, 255);
 
 std::vector<QColor> baseColours() {
-    return {kOutline,    kFolderLight, kFolderMid, kFolderDark, kFolderShadow,
-            kPaper,      kPaperShade,  kPaperEdge, kInk,        kRingLight,
-            kRingDark,   kHandleLight, kHandleDark, kGlass};
+    return {kOutline,  kFolderLight, kFolderMid,  kFolderDark, kFolderShadow,
+            kPaper,    kPaperShade,  kPaperEdge,  kInk,        kRingLight,
+            kRingDark, kHandleLight, kHandleDark, kGlass};
 }
 
 // Entry 0 is the key; then the base colours, then every pairwise midpoint.
@@ -60,10 +60,12 @@ std::vector<clip::Rgb> makePalette() {
     const std::vector<QColor> base = baseColours();
     std::vector<clip::Rgb> palette;
     auto add = [&](int r, int g, int b) {
-        palette.push_back({static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)});
+        palette.push_back({static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                           static_cast<std::uint8_t>(b)});
     };
     add(kKey.red(), kKey.green(), kKey.blue());
-    for (const QColor& c : base) add(c.red(), c.green(), c.blue());
+    for (const QColor& c : base)
+        add(c.red(), c.green(), c.blue());
     for (std::size_t i = 0; i < base.size(); ++i)
         for (std::size_t j = i + 1; j < base.size(); ++j)
             add((base[i].red() + base[j].red()) / 2, (base[i].green() + base[j].green()) / 2,
@@ -81,14 +83,16 @@ public:
         for (int y = 0; y < kHeight; ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
             for (int x = 0; x < kWidth; ++x)
-                out[static_cast<std::size_t>(y * kWidth + x)] = qAlpha(line[x]) < 128 ? 0 : nearest(line[x] & 0xFFFFFF);
+                out[static_cast<std::size_t>(y * kWidth + x)] =
+                    qAlpha(line[x]) < 128 ? 0 : nearest(line[x] & 0xFFFFFF);
         }
         return out;
     }
 
 private:
     std::uint8_t nearest(QRgb rgb) {
-        if (auto it = m_cache.find(rgb); it != m_cache.end()) return it->second;
+        if (auto it = m_cache.find(rgb); it != m_cache.end())
+            return it->second;
         const int r = qRed(rgb), g = qGreen(rgb), b = qBlue(rgb);
         std::size_t best = 1;
         long bestDistance = -1;
@@ -173,7 +177,8 @@ void drawFolderFront(QPainter& p, double x, double bottom, double w, double h, b
     // A highlight along the flap's upper edge.
     p.setPen(QPen(kFolderLight, 1.0));
     const double flapTop = top + (open ? 14.2 : 11.2);
-    p.drawLine(QPointF(x + (open ? -1.5 : 1.5), flapTop), QPointF(x + w - (open ? 7 : 1.5), flapTop));
+    p.drawLine(QPointF(x + (open ? -1.5 : 1.5), flapTop),
+               QPointF(x + w - (open ? 7 : 1.5), flapTop));
 }
 
 // A sheet of paper centred on the origin, `w` x `h`, with a folded corner and lines of text.
@@ -272,7 +277,9 @@ QImage findFrame(int frame) {
     p.setPen(QPen(QBrush(ring), 2.4));
     p.drawEllipse(lens, radius + 0.8, radius + 0.8);
     p.setPen(QPen(kPaper, 1.8, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(lens.x() - radius + 3.5, lens.y() - radius + 3.5, 2 * radius - 7, 2 * radius - 7), 100 * 16, 55 * 16);
+    p.drawArc(
+        QRectF(lens.x() - radius + 3.5, lens.y() - radius + 3.5, 2 * radius - 7, 2 * radius - 7),
+        100 * 16, 55 * 16);
     return img;
 }
 
@@ -307,7 +314,8 @@ QImage copyFrame(int frame) {
 
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -318,7 +326,8 @@ bool writeClip(const std::string& path, QImage (*draw)(int)) {
     movie.frameMicroseconds = kFrameMicroseconds;
     movie.palette = makePalette();
     Quantizer quantizer(movie.palette);
-    for (int f = 0; f < kFrames; ++f) movie.frames.push_back(quantizer.indices(draw(f)));
+    for (int f = 0; f < kFrames; ++f)
+        movie.frames.push_back(quantizer.indices(draw(f)));
     return writeFile(path, clip::writeRle8Clip(movie));
 }
 
@@ -330,7 +339,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    if (!writeClip(dir + "/Findcomp.avi", findFrame) || !writeClip(dir + "/Filecopy.avi", copyFrame)) {
+    if (!writeClip(dir + "/Findcomp.avi", findFrame) ||
+        !writeClip(dir + "/Filecopy.avi", copyFrame)) {
         std::fprintf(stderr, "porukane-clip-generator: cannot write into %s\n", dir.c_str());
         return 1;
     }

@@ -10,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     for (clip::ReadMode mode : {clip::ReadMode::Strict, clip::ReadMode::Lenient}) {
         clip::Result<clip::Clip> result = clip::readClip({data, size}, mode);
-        if (!result) continue;
+        if (!result)
+            continue;
         clip::Player player(std::move(result.value()));
         const std::uint64_t period = player.clip().frameMicroseconds;
         const std::uint64_t frames = player.frameCount();
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // picture is converted only now and then because a big canvas is slow to convert.
         for (std::uint64_t tick = 1; tick <= 2 * frames; ++tick) {
             player.advanceTo(tick * period);
-            if (tick % 64 == 0 || tick == frames) player.pixels();
+            if (tick % 64 == 0 || tick == frames)
+                player.pixels();
         }
         player.advanceTo((5 * frames + frames / 2 + 1) * period);
         player.pixels();

@@ -19,7 +19,8 @@ int replayFile(const std::filesystem::path& path) {
         std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
         return 1;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     return 0;
 }
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
         if (std::filesystem::is_directory(arg, ec)) {
             std::vector<std::filesystem::path> files;
             for (const auto& entry : std::filesystem::directory_iterator(arg, ec))
-                if (entry.is_regular_file(ec) && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
+                if (entry.is_regular_file(ec) && entry.path().filename().string()[0] != '.')
+                    files.push_back(entry.path());
             for (const auto& f : files) {
                 failures += replayFile(f);
                 ++count;

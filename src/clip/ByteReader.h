@@ -19,16 +19,19 @@ public:
     std::size_t remaining() const { return m_failed ? 0 : m_bytes.size() - m_pos; }
 
     std::uint8_t u8() {
-        if (!take(1)) return 0;
+        if (!take(1))
+            return 0;
         return m_bytes[m_pos - 1];
     }
     std::uint16_t u16() {
-        if (!take(2)) return 0;
+        if (!take(2))
+            return 0;
         const std::uint8_t* p = &m_bytes[m_pos - 2];
         return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
     }
     std::uint32_t u32() {
-        if (!take(4)) return 0;
+        if (!take(4))
+            return 0;
         const std::uint8_t* p = &m_bytes[m_pos - 4];
         return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

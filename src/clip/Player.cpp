@@ -64,7 +64,8 @@ void Player::applyFrame(std::size_t index) {
     }
 
     const Frame& f = m_clip.frames[index];
-    if (f.size == 0) return;  // empty or broken: the previous picture stays
+    if (f.size == 0)
+        return;  // empty or broken: the previous picture stays
     const std::uint8_t* data = m_clip.data.data() + f.offset;
     const std::uint32_t w = m_clip.width;
     const std::uint32_t h = m_clip.height;
@@ -75,11 +76,13 @@ void Player::applyFrame(std::size_t index) {
         const std::size_t stride = (rowBytes + 3) & ~std::size_t{3};
         for (std::uint32_t r = 0; r < h; ++r) {
             const std::size_t target = m_clip.bottomUp ? h - 1 - r : r;
-            std::memcpy(m_canvas.data() + target * rowBytes, data + std::size_t{r} * stride, rowBytes);
+            std::memcpy(m_canvas.data() + target * rowBytes, data + std::size_t{r} * stride,
+                        rowBytes);
         }
         if (m_clip.bitsPerPixel == 24) {
             // Files hold B, G, R; the canvas keeps R, G, B.
-            for (std::size_t i = 0; i + 2 < m_canvas.size(); i += 3) std::swap(m_canvas[i], m_canvas[i + 2]);
+            for (std::size_t i = 0; i + 2 < m_canvas.size(); i += 3)
+                std::swap(m_canvas[i], m_canvas[i + 2]);
         }
     }
     m_pixelsStale = true;
@@ -87,28 +90,36 @@ void Player::applyFrame(std::size_t index) {
 
 void Player::seek(std::size_t frame) {
     frame = std::min(frame, m_clip.frames.size() - 1);
-    if (frame < m_frame) restart();
-    while (m_frame < frame) applyFrame(++m_frame);
+    if (frame < m_frame)
+        restart();
+    while (m_frame < frame)
+        applyFrame(++m_frame);
 }
 
 void Player::play() {
     m_playing = true;
     m_lastTick = 0;
-    if (m_frame != 0) restart();
+    if (m_frame != 0)
+        restart();
 }
 
-void Player::stop() { m_playing = false; }
+void Player::stop() {
+    m_playing = false;
+}
 
 bool Player::advanceTo(std::uint64_t elapsedMicroseconds) {
-    if (!m_playing) return false;
+    if (!m_playing)
+        return false;
     const std::uint64_t tick = elapsedMicroseconds / m_clip.frameMicroseconds;
-    if (tick <= m_lastTick) return false;
+    if (tick <= m_lastTick)
+        return false;
     const std::uint64_t count = m_clip.frames.size();
     const std::uint64_t lastLoop = m_lastTick / count;
     m_lastTick = tick;
     // Crossing the end of the clip starts again from an empty canvas, even when the new
     // frame number happens to equal the old one.
-    if (tick / count != lastLoop) restart();
+    if (tick / count != lastLoop)
+        restart();
     seek(static_cast<std::size_t>(tick % count));
     // Empty frames leave the pixels as they were: no repaint needed.
     return m_pixelsStale;
@@ -119,7 +130,8 @@ std::uint64_t Player::nextFrameAt(std::uint64_t elapsedMicroseconds) const {
 }
 
 const std::vector<std::uint32_t>& Player::pixels() {
-    if (!m_pixelsStale) return m_pixels;
+    if (!m_pixelsStale)
+        return m_pixels;
     m_pixels.resize(std::size_t{m_clip.width} * m_clip.height);
     if (m_clip.bitsPerPixel == 24) {
         for (std::size_t i = 0; i < m_pixels.size(); ++i) {
@@ -127,7 +139,8 @@ const std::vector<std::uint32_t>& Player::pixels() {
             m_pixels[i] = c == m_key ? 0U : argb(c);
         }
     } else {
-        for (std::size_t i = 0; i < m_pixels.size(); ++i) m_pixels[i] = m_colours[m_canvas[i]];
+        for (std::size_t i = 0; i < m_pixels.size(); ++i)
+            m_pixels[i] = m_colours[m_canvas[i]];
     }
     m_pixelsStale = false;
     return m_pixels;

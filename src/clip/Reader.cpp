@@ -10,23 +10,33 @@ namespace clip {
 
 const char* errorCodeName(ErrorCode code) {
     switch (code) {
-    case ErrorCode::NotAvi: return "not-avi";
-    case ErrorCode::Truncated: return "truncated";
-    case ErrorCode::Damaged: return "damaged";
-    case ErrorCode::NoVideo: return "no-video";
-    case ErrorCode::HasSound: return "has-sound";
-    case ErrorCode::UnsupportedCompression: return "unsupported-compression";
-    case ErrorCode::UnsupportedFormat: return "unsupported-format";
-    case ErrorCode::InvalidClip: return "invalid-clip";
-    case ErrorCode::BadSize: return "bad-size";
-    case ErrorCode::EmptyClip: return "empty-clip";
+        case ErrorCode::NotAvi:
+            return "not-avi";
+        case ErrorCode::Truncated:
+            return "truncated";
+        case ErrorCode::Damaged:
+            return "damaged";
+        case ErrorCode::NoVideo:
+            return "no-video";
+        case ErrorCode::HasSound:
+            return "has-sound";
+        case ErrorCode::UnsupportedCompression:
+            return "unsupported-compression";
+        case ErrorCode::UnsupportedFormat:
+            return "unsupported-format";
+        case ErrorCode::InvalidClip:
+            return "invalid-clip";
+        case ErrorCode::BadSize:
+            return "bad-size";
+        case ErrorCode::EmptyClip:
+            return "empty-clip";
     }
     return "unknown";
 }
 
 std::string describe(const Error& error) {
-    return std::string(errorCodeName(error.code)) + " at offset " +
-           std::to_string(error.offset) + ": " + error.detail;
+    return std::string(errorCodeName(error.code)) + " at offset " + std::to_string(error.offset) +
+           ": " + error.detail;
 }
 
 namespace {
@@ -65,7 +75,8 @@ std::string fourccText(std::uint32_t v) {
         if (c < 0x20 || c > 0x7E) {
             static const char* hex = "0123456789abcdef";
             std::string h = "0x";
-            for (int k = 7; k >= 0; --k) h += hex[(v >> (4 * k)) & 0xF];
+            for (int k = 7; k >= 0; --k)
+                h += hex[(v >> (4 * k)) & 0xF];
             return h;
         }
         s += c;
@@ -81,7 +92,8 @@ public:
         : m_bytes(bytes), m_pos(pos), m_end(end) {}
 
     bool next(Chunk& chunk) {
-        if (m_pos >= m_end) return false;
+        if (m_pos >= m_end)
+            return false;
         if (m_end - m_pos < 8) {
             m_overranAt = m_pos;
             m_pos = m_end;
@@ -100,7 +112,8 @@ public:
         chunk.size = size;
         m_pos = chunk.data + chunk.size;
         // The pad byte after an odd size may be missing at the very end of the parent.
-        if ((size & 1U) != 0 && m_pos < m_end) ++m_pos;
+        if ((size & 1U) != 0 && m_pos < m_end)
+            ++m_pos;
         return true;
     }
 
@@ -114,7 +127,8 @@ private:
 };
 
 std::uint32_t listType(std::span<const std::uint8_t> bytes, const Chunk& c) {
-    if (c.id != kList || c.size < 4) return 0;
+    if (c.id != kList || c.size < 4)
+        return 0;
     return ByteReader(bytes, c.data).u32();
 }
 
@@ -144,7 +158,8 @@ struct Parser {
     std::optional<Chunk> movi;
 
     bool fail(ErrorCode code, std::size_t offset, std::string detail) {
-        if (!error) error = Error{code, offset, std::move(detail)};
+        if (!error)
+            error = Error{code, offset, std::move(detail)};
         return false;
     }
 
@@ -153,9 +168,10 @@ struct Parser {
     bool checkWalk(const ChunkWalker& w, const char* where) {
         if (auto at = w.overranAt()) {
             if (mode == ReadMode::Strict)
-                return fail(ErrorCode::Damaged, *at, std::string("chunk runs past the end of ") + where);
-            clip.warnings.push_back("chunk at offset " + std::to_string(*at) + " runs past the end of " +
-                                    where);
+                return fail(ErrorCode::Damaged, *at,
+                            std::string("chunk runs past the end of ") + where);
+            clip.warnings.push_back("chunk at offset " + std::to_string(*at) +
+                                    " runs past the end of " + where);
         }
         return true;
     }
@@ -166,14 +182,16 @@ struct Parser {
         int streamIndex = 0;
         while (w.next(c)) {
             if (c.id == kAvih) {
-                if (c.size < kAvihSize) return fail(ErrorCode::NoVideo, c.header, "main header too short");
+                if (c.size < kAvihSize)
+                    return fail(ErrorCode::NoVideo, c.header, "main header too short");
                 ByteReader r(bytes, c.data);
                 avihMicroseconds = r.u32();
                 r.skip(12);
                 avihTotalFrames = r.u32();
                 haveAvih = true;
             } else if (listType(bytes, c) == kStrl) {
-                if (!parseStreamList(c, streamIndex)) return false;
+                if (!parseStreamList(c, streamIndex))
+                    return false;
                 ++streamIndex;
             }
         }
@@ -187,10 +205,12 @@ struct Parser {
         bool isVideo = false;
         while (w.next(c)) {
             if (c.id == kStrh) {
-                if (c.size < kMinStrhSize) return fail(ErrorCode::InvalidClip, c.header, "stream header too short");
+                if (c.size < kMinStrhSize)
+                    return fail(ErrorCode::InvalidClip, c.header, "stream header too short");
                 ByteReader r(bytes, c.data);
                 type = r.u32();
-                if (type == kAuds) return fail(ErrorCode::HasSound, c.header, "clip has sound");
+                if (type == kAuds)
+                    return fail(ErrorCode::HasSound, c.header, "clip has sound");
                 isVideo = type == kVids && videoStream < 0;
                 if (isVideo) {
                     videoStream = index;
@@ -201,14 +221,16 @@ struct Parser {
                     strhLength = r.u32();
                 }
             } else if (c.id == kStrf && isVideo && !format) {
-                if (!parseVideoFormat(c)) return false;
+                if (!parseVideoFormat(c))
+                    return false;
             }
         }
         return checkWalk(w, "a stream list");
     }
 
     bool parseVideoFormat(const Chunk& strf) {
-        if (strf.size < kBitmapInfoSize) return fail(ErrorCode::InvalidClip, strf.header, "video format too short");
+        if (strf.size < kBitmapInfoSize)
+            return fail(ErrorCode::InvalidClip, strf.header, "video format too short");
         ByteReader r(bytes, strf.data);
         const std::uint32_t biSize = r.u32();
         VideoFormat f;
@@ -221,7 +243,8 @@ struct Parser {
         r.skip(12);
         const std::uint32_t clrUsed = r.u32();
         if (biSize < kBitmapInfoSize || biSize > strf.size)
-            return fail(ErrorCode::InvalidClip, strf.header, "bad bitmap header size " + std::to_string(biSize));
+            return fail(ErrorCode::InvalidClip, strf.header,
+                        "bad bitmap header size " + std::to_string(biSize));
         if (f.bitCount <= 8) {
             std::size_t count = clrUsed != 0 ? clrUsed : (std::size_t{1} << f.bitCount);
             count = std::min<std::size_t>({count, 256, (strf.size - biSize) / 4});
@@ -243,14 +266,17 @@ struct Parser {
         const std::uint32_t riff = r.u32();
         const std::uint32_t riffSize = r.u32();
         const std::uint32_t form = r.u32();
-        if (r.failed() || riff != kRiff || form != kAvi) return fail(ErrorCode::NotAvi, 0, "not an AVI clip");
+        if (r.failed() || riff != kRiff || form != kAvi)
+            return fail(ErrorCode::NotAvi, 0, "not an AVI clip");
         // The clip ends where the RIFF header says, whatever follows it in the file.
         std::size_t end = bytes.size();
         if (riffSize < 4 || riffSize > bytes.size() - 8) {
-            if (riffSize < 4) return fail(ErrorCode::NotAvi, 4, "RIFF size too small");
+            if (riffSize < 4)
+                return fail(ErrorCode::NotAvi, 4, "RIFF size too small");
             if (mode == ReadMode::Strict)
                 return fail(ErrorCode::Truncated, bytes.size(),
-                            "file ends " + std::to_string(std::uint64_t{riffSize} + 8 - bytes.size()) +
+                            "file ends " +
+                                std::to_string(std::uint64_t{riffSize} + 8 - bytes.size()) +
                                 " bytes early");
             clip.warnings.push_back("file is shorter than its RIFF size");
         } else {
@@ -263,7 +289,8 @@ struct Parser {
             const std::uint32_t type = listType(bytes, c);
             if (type == kHdrl && !haveHeader) {
                 haveHeader = true;
-                if (!parseHeaderList(c)) return false;
+                if (!parseHeaderList(c))
+                    return false;
             } else if (type == kMovi && !movi) {
                 movi = c;
             }
@@ -279,9 +306,12 @@ struct Parser {
                     movi = Chunk{kList, *at, *at + 8, end - (*at + 8)};
             }
         }
-        if (!checkWalk(w, "the file")) return false;
-        if (!haveHeader || !haveAvih) return fail(ErrorCode::NoVideo, 12, "no AVI header");
-        if (!format) return fail(ErrorCode::NoVideo, 12, "no video stream");
+        if (!checkWalk(w, "the file"))
+            return false;
+        if (!haveHeader || !haveAvih)
+            return fail(ErrorCode::NoVideo, 12, "no AVI header");
+        if (!format)
+            return fail(ErrorCode::NoVideo, 12, "no video stream");
         return true;
     }
 
@@ -321,14 +351,17 @@ struct Parser {
     bool isVideoChunk(std::uint32_t id, const char (&type)[3]) const {
         const auto c0 = static_cast<char>(id & 0xFF);
         const auto c1 = static_cast<char>((id >> 8) & 0xFF);
-        if (c0 < '0' || c0 > '9' || c1 < '0' || c1 > '9') return false;
-        if ((c0 - '0') * 10 + (c1 - '0') != videoStream) return false;
+        if (c0 < '0' || c0 > '9' || c1 < '0' || c1 > '9')
+            return false;
+        if ((c0 - '0') * 10 + (c1 - '0') != videoStream)
+            return false;
         return static_cast<char>((id >> 16) & 0xFF) == type[0] &&
                static_cast<char>((id >> 24) & 0xFF) == type[1];
     }
 
     bool damaged(std::size_t offset, const std::string& what) {
-        if (mode == ReadMode::Strict) return fail(ErrorCode::Damaged, offset, what);
+        if (mode == ReadMode::Strict)
+            return fail(ErrorCode::Damaged, offset, what);
         clip.warnings.push_back(what + " at offset " + std::to_string(offset));
         return true;
     }
@@ -344,7 +377,8 @@ struct Parser {
                                                          : c.size >= rawFrameSize();
         }
         if (!good) {
-            if (!damaged(c.header, "malformed frame " + std::to_string(clip.frames.size()))) return false;
+            if (!damaged(c.header, "malformed frame " + std::to_string(clip.frames.size())))
+                return false;
             frame.broken = true;
             frame.size = 0;
         } else {
@@ -362,7 +396,8 @@ struct Parser {
         const std::size_t count = declared == 0 ? 256 : declared;
         if (r.failed() || count > (c.size - 4) / 4)
             return damaged(c.header, "malformed palette change");
-        if (clip.bitsPerPixel != 8) return true;
+        if (clip.bitsPerPixel != 8)
+            return true;
         PaletteChange change;
         change.beforeFrame = clip.frames.size();
         change.first = first;
@@ -383,12 +418,16 @@ struct Parser {
         Chunk c;
         while (w.next(c)) {
             if (listType(bytes, c) == kRec) {
-                if (depth >= kMaxRecDepth) return fail(ErrorCode::Damaged, c.header, "'rec ' lists nested too deep");
-                if (!parseMovi(c.data + 4, c.data + c.size, depth + 1)) return false;
+                if (depth >= kMaxRecDepth)
+                    return fail(ErrorCode::Damaged, c.header, "'rec ' lists nested too deep");
+                if (!parseMovi(c.data + 4, c.data + c.size, depth + 1))
+                    return false;
             } else if (isVideoChunk(c.id, "db") || isVideoChunk(c.id, "dc")) {
-                if (!addFrame(c)) return false;
+                if (!addFrame(c))
+                    return false;
             } else if (isVideoChunk(c.id, "pc")) {
-                if (!addPaletteChange(c)) return false;
+                if (!addPaletteChange(c))
+                    return false;
             }
         }
         return checkWalk(w, "the frame list");
@@ -398,16 +437,21 @@ struct Parser {
         std::uint32_t period = avihMicroseconds;
         if (period == 0 && strhRate != 0 && strhScale != 0) {
             const std::uint64_t us = std::uint64_t{1000000} * strhScale / strhRate;
-            if (us > 0 && us <= UINT32_MAX) period = static_cast<std::uint32_t>(us);
+            if (us > 0 && us <= UINT32_MAX)
+                period = static_cast<std::uint32_t>(us);
         }
         clip.frameMicroseconds = period != 0 ? period : kDefaultFrameMicroseconds;
     }
 
     bool run() {
-        if (!parseTop() || !checkFormat()) return false;
-        if (!movi || movi->size < 4) return fail(ErrorCode::EmptyClip, 0, "no frame list");
-        if (!parseMovi(movi->data + 4, movi->data + movi->size, 0)) return false;
-        if (clip.frames.empty()) return fail(ErrorCode::EmptyClip, movi->header, "no frames");
+        if (!parseTop() || !checkFormat())
+            return false;
+        if (!movi || movi->size < 4)
+            return fail(ErrorCode::EmptyClip, 0, "no frame list");
+        if (!parseMovi(movi->data + 4, movi->data + movi->size, 0))
+            return false;
+        if (clip.frames.empty())
+            return fail(ErrorCode::EmptyClip, movi->header, "no frames");
         // A change after the last frame would only apply after a wrap, which restores the
         // original palette anyway.
         std::erase_if(clip.paletteChanges,
@@ -428,7 +472,8 @@ Result<Clip> readClip(std::span<const std::uint8_t> bytes, ReadMode mode) {
     Parser p;
     p.bytes = bytes;
     p.mode = mode;
-    if (!p.run()) return *p.error;
+    if (!p.run())
+        return *p.error;
     return std::move(p.clip);
 }
 

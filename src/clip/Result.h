@@ -38,8 +38,8 @@ std::string describe(const Error& error);
 template <class T>
 class Result {
 public:
-    Result(T value) : m_state(std::move(value)) {}         // NOLINT(google-explicit-constructor)
-    Result(Error error) : m_state(std::move(error)) {}     // NOLINT(google-explicit-constructor)
+    Result(T value) : m_state(std::move(value)) {}      // NOLINT(google-explicit-constructor)
+    Result(Error error) : m_state(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }

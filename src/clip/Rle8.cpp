@@ -27,17 +27,20 @@ bool walkRle8(std::span<const std::uint8_t> d, Sink& sink) {
         } else if (b == 1) {
             return true;
         } else if (b == 2) {
-            if (d.size() - i < 2) return false;
+            if (d.size() - i < 2)
+                return false;
             x += d[i];
             row += d[i + 1];
             i += 2;
         } else {
-            if (d.size() - i < b) return false;
+            if (d.size() - i < b)
+                return false;
             sink.copy(x, row, d.subspan(i, b));
             x += b;
             i += b;
             // Odd absolute runs are padded so the next command starts on an even offset.
-            if ((b & 1) != 0 && i < d.size()) ++i;
+            if ((b & 1) != 0 && i < d.size())
+                ++i;
         }
     }
     return true;
@@ -56,17 +59,20 @@ struct CanvasSink {
     // Returns the first pixel of the clipped span and shortens n to fit the row, or null when
     // the span lies entirely outside the picture.
     std::uint8_t* target(std::uint64_t x, std::uint64_t row, std::size_t& n) const {
-        if (x >= width || row >= height) return nullptr;
+        if (x >= width || row >= height)
+            return nullptr;
         n = std::min<std::size_t>(n, static_cast<std::size_t>(width - x));
         const std::size_t canvasRow = static_cast<std::size_t>(height - 1 - row);
         return canvas + canvasRow * width + static_cast<std::size_t>(x);
     }
     void fill(std::uint64_t x, std::uint64_t row, std::size_t n, std::uint8_t value) {
-        if (std::uint8_t* p = target(x, row, n)) std::memset(p, value, n);
+        if (std::uint8_t* p = target(x, row, n))
+            std::memset(p, value, n);
     }
     void copy(std::uint64_t x, std::uint64_t row, std::span<const std::uint8_t> values) {
         std::size_t n = values.size();
-        if (std::uint8_t* p = target(x, row, n)) std::memcpy(p, values.data(), n);
+        if (std::uint8_t* p = target(x, row, n))
+            std::memcpy(p, values.data(), n);
     }
 };
 
@@ -104,7 +110,8 @@ public:
                 continue;
             }
             std::size_t j = i;
-            while (j < n && j - i < 255 && runLength(p, j, n) < 3) ++j;
+            while (j < n && j - i < 255 && runLength(p, j, n) < 3)
+                ++j;
             if (j - i < 3) {
                 while (i < j) {
                     const std::size_t r = std::min(runLength(p, i, n), j - i);
@@ -115,7 +122,8 @@ public:
             }
             put(0, static_cast<std::uint8_t>(j - i));
             out.insert(out.end(), p + i, p + j);
-            if (((j - i) & 1) != 0) out.push_back(0);
+            if (((j - i) & 1) != 0)
+                out.push_back(0);
             i = j;
         }
         m_x += n;
@@ -126,7 +134,8 @@ public:
 private:
     static std::size_t runLength(const std::uint8_t* p, std::size_t i, std::size_t n) {
         std::size_t k = 1;
-        while (i + k < n && k < 255 && p[i + k] == p[i]) ++k;
+        while (i + k < n && k < 255 && p[i + k] == p[i])
+            ++k;
         return k;
     }
     void put(std::uint8_t a, std::uint8_t b) {
@@ -164,8 +173,10 @@ std::vector<std::uint8_t> encodeRle8(std::span<const std::uint8_t> previous,
         auto changed = [&](std::size_t x) { return keyFrame || cur[x] != prev[x]; };
         std::size_t x = 0;
         while (x < width) {
-            while (x < width && !changed(x)) ++x;
-            if (x == width) break;
+            while (x < width && !changed(x))
+                ++x;
+            if (x == width)
+                break;
             // Bridge gaps of up to two unchanged pixels: rewriting them is no longer than the
             // four-byte delta that would skip them.
             std::size_t e = x;
@@ -175,7 +186,8 @@ std::vector<std::uint8_t> encodeRle8(std::span<const std::uint8_t> previous,
                     continue;
                 }
                 std::size_t g = e;
-                while (g < width && !changed(g) && g - e < 3) ++g;
+                while (g < width && !changed(g) && g - e < 3)
+                    ++g;
                 if (g < width && changed(g) && g - e <= 2) {
                     e = g;
                 } else {
@@ -188,7 +200,8 @@ std::vector<std::uint8_t> encodeRle8(std::span<const std::uint8_t> previous,
             x = e;
         }
     }
-    if (!wroteAny) return {};
+    if (!wroteAny)
+        return {};
     enc.end();
     return std::move(enc.out);
 }

@@ -17,11 +17,13 @@ public:
         u8(static_cast<std::uint8_t>(v >> 8));
     }
     void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) u8(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF));
+        for (int i = 0; i < 4; ++i)
+            u8(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF));
     }
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void id(const char* s) {
-        for (int i = 0; i < 4; ++i) u8(static_cast<std::uint8_t>(s[i]));
+        for (int i = 0; i < 4; ++i)
+            u8(static_cast<std::uint8_t>(s[i]));
     }
     void id(const std::array<char, 4>& s) { id(s.data()); }
     void zeros(std::size_t n) { bytes.insert(bytes.end(), n, 0); }
@@ -31,14 +33,18 @@ public:
         id(chunkIdText);
         const std::size_t at = bytes.size();
         u32(0);
-        if (type != nullptr) id(type);
+        if (type != nullptr)
+            id(type);
         return at;
     }
     // Patches the size of the chunk opened at `at` and adds the pad byte for odd sizes.
     void close(std::size_t at) {
         const auto size = static_cast<std::uint32_t>(bytes.size() - at - 4);
-        for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((size >> (8 * i)) & 0xFF);
-        if ((size & 1U) != 0) u8(0);
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>((size >> (8 * i)) & 0xFF);
+        if ((size & 1U) != 0)
+            u8(0);
     }
 };
 
@@ -71,7 +77,8 @@ void writeOtherStream(Out& out, const std::array<char, 4>& type) {
 }  // namespace
 
 std::array<char, 4> chunkId(int stream, const char (&type)[3]) {
-    return {static_cast<char>('0' + stream / 10 % 10), static_cast<char>('0' + stream % 10), type[0], type[1]};
+    return {static_cast<char>('0' + stream / 10 % 10), static_cast<char>('0' + stream % 10),
+            type[0], type[1]};
 }
 
 std::vector<std::uint8_t> encodePaletteChange(std::uint8_t first, std::span<const Rgb> entries) {
@@ -90,8 +97,10 @@ std::vector<std::uint8_t> encodePaletteChange(std::uint8_t first, std::span<cons
 
 std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
     std::uint32_t frames = 0;
-    for (const AviChunk& c : layout.movi) frames += isFrame(c) ? 1U : 0U;
-    const auto absHeight = static_cast<std::int32_t>(std::abs(static_cast<long long>(layout.height)));
+    for (const AviChunk& c : layout.movi)
+        frames += isFrame(c) ? 1U : 0U;
+    const auto absHeight =
+        static_cast<std::int32_t>(std::abs(static_cast<long long>(layout.height)));
 
     Out out;
     const std::size_t riff = out.open("RIFF", "AVI ");
@@ -110,7 +119,8 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
     out.zeros(16);
     out.close(avih);
 
-    for (const auto& type : layout.streamsBefore) writeOtherStream(out, type);
+    for (const auto& type : layout.streamsBefore)
+        writeOtherStream(out, type);
 
     const std::size_t strl = out.open("LIST", "strl");
     const std::size_t strh = out.open("strh");
@@ -163,7 +173,8 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
     for (const AviChunk& c : layout.movi) {
         const std::size_t rec = layout.recLists ? out.open("LIST", "rec ") : 0;
         std::uint32_t flags = 0;
-        if (c.id[2] == 'p' && c.id[3] == 'c') flags = 0x100;  // no time
+        if (c.id[2] == 'p' && c.id[3] == 'c')
+            flags = 0x100;  // no time
         if (isFrame(c) && first) {
             flags = 0x10;  // key frame
             first = false;
@@ -172,7 +183,8 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
         const std::size_t chunk = out.open(c.id.data());
         out.bytes.insert(out.bytes.end(), c.data.begin(), c.data.end());
         out.close(chunk);
-        if (layout.recLists) out.close(rec);
+        if (layout.recLists)
+            out.close(rec);
     }
     out.close(movi);
     if (layout.index) {
@@ -200,7 +212,8 @@ std::vector<std::uint8_t> writeRle8Clip(const Rle8Movie& movie) {
     const std::vector<std::uint8_t> none;
     for (std::size_t i = 0; i < movie.frames.size(); ++i) {
         const auto& previous = i == 0 ? none : movie.frames[i - 1];
-        layout.movi.push_back({chunkId(0, "dc"), encodeRle8(previous, movie.frames[i], movie.width, movie.height)});
+        layout.movi.push_back(
+            {chunkId(0, "dc"), encodeRle8(previous, movie.frames[i], movie.width, movie.height)});
     }
     return writeAvi(layout);
 }

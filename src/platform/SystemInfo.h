@@ -19,8 +19,8 @@ public:
     // the value is missing or its data is longer than `maxBytes`; otherwise fills the value's
     // type code (1 string, 4 32-bit number, ...) and its raw data as stored.
     virtual bool queryRegistryValue(std::uint32_t root, const QString& keyName,
-                                    const QString& valueName, std::uint32_t* type,
-                                    QByteArray* data, int maxBytes) = 0;
+                                    const QString& valueName, std::uint32_t* type, QByteArray* data,
+                                    int maxBytes) = 0;
     // Full path of the first installed system-information program, or empty when none is.
     virtual QString findProgram() = 0;
     // True when `path` names an existing normal file.

@@ -13,7 +13,8 @@ inline std::vector<Rgb> distinctPalette(std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         p[i] = Rgb{static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(i * 3 + 2),
                    static_cast<std::uint8_t>(255 - i)};
-    if (n > 0) p[0] = Rgb{255, 0, 255};
+    if (n > 0)
+        p[0] = Rgb{255, 0, 255};
     return p;
 }
 
@@ -44,7 +45,8 @@ inline AviLayout rleLayout(std::vector<std::vector<std::uint8_t>> frames) {
     l.width = 6;
     l.height = 3;
     l.palette = distinctPalette(16);
-    for (auto& f : frames) l.movi.push_back({chunkId(0, "dc"), std::move(f)});
+    for (auto& f : frames)
+        l.movi.push_back({chunkId(0, "dc"), std::move(f)});
     return l;
 }
 

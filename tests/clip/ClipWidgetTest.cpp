@@ -17,8 +17,8 @@ namespace {
 bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) ==
-               static_cast<qint64>(bytes.size());
+           f.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
 }
 
 class ClipWidgetTest : public ::testing::Test {
@@ -38,8 +38,10 @@ TEST_F(ClipWidgetTest, OpensWithoutRegardToCaseAndRefusesWhatItCannotPlay) {
     EXPECT_TRUE(w.openFile(m_dir.filePath("filecopy.AVI")));
     EXPECT_EQ(w.openedPath(), m_dir.filePath("Filecopy.avi"));
     EXPECT_EQ(w.sizeHint(), QSize(8, 4));
-    for (const QString& name : {QStringLiteral("missing.avi"), QStringLiteral("sound.avi"), QString()}) {
-        EXPECT_FALSE(w.openFile(name.isEmpty() ? name : m_dir.filePath(name))) << name.toStdString();
+    for (const QString& name :
+         {QStringLiteral("missing.avi"), QStringLiteral("sound.avi"), QString()}) {
+        EXPECT_FALSE(w.openFile(name.isEmpty() ? name : m_dir.filePath(name)))
+            << name.toStdString();
         EXPECT_FALSE(w.hasClip());  // the earlier clip is gone too
         EXPECT_FALSE(w.isPlaying());
     }
@@ -57,7 +59,8 @@ TEST_F(ClipWidgetTest, PlaysOnlyWhilePlayingAndKeepsThePictureWhenStopped) {
     EXPECT_TRUE(w.isPlaying());
     QElapsedTimer clock;
     clock.start();
-    while (w.currentFrame() == 0 && clock.elapsed() < 5000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    while (w.currentFrame() == 0 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     EXPECT_NE(w.currentFrame(), 0U);
     w.stop();
     EXPECT_FALSE(w.isPlaying());

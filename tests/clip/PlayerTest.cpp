@@ -32,8 +32,9 @@ TEST(Player, RawFramesInEveryRowOrderAndDepth) {
     AviLayout rgb = bottomUp;
     rgb.bitsPerPixel = 24;
     rgb.palette.clear();
-    rgb.movi = {{chunkId(0, "db"), {3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0,  // bottom row, B G R
-                                    255, 255, 255, 0, 0, 0, 30, 20, 10, 0, 0, 0}}};
+    rgb.movi = {
+        {chunkId(0, "db"), {3,   2,   1,   6, 5, 4, 9,  8,  7,  0, 0, 0,  // bottom row, B G R
+                            255, 255, 255, 0, 0, 0, 30, 20, 10, 0, 0, 0}}};
     const std::uint32_t clear = 0;
     EXPECT_EQ(playerFor(bottomUp).pixels(),
               (std::vector<std::uint32_t>{clear, argbOf(pal[1]), argbOf(pal[2]), argbOf(pal[4]),
@@ -51,16 +52,17 @@ TEST(Player, KeyIsTheTopLeftColourAndMatchesByColour) {
     std::vector<Rgb> pal = distinctPalette(16);
     pal[7] = Rgb{0, 128, 0};
     pal[9] = pal[7];  // same colour under another index
-    AviLayout l = rleLayout({{0x01, 7, 0x01, 9, 0x01, 3, 0x01, 20, 0x00, 0x00, 0x00, 0x00, 0x06, 7, 0x00, 0x01}});
+    AviLayout l = rleLayout(
+        {{0x01, 7, 0x01, 9, 0x01, 3, 0x01, 20, 0x00, 0x00, 0x00, 0x00, 0x06, 7, 0x00, 0x01}});
     l.palette = pal;
     Player p = playerFor(l);
     EXPECT_EQ(p.key(), (Rgb{0, 128, 0}));
     const auto& px = p.pixels();
     EXPECT_EQ(px[0], 0U);
-    EXPECT_EQ(px[12], 0U);                  // index 7
-    EXPECT_EQ(px[13], 0U);                  // index 9, same colour
+    EXPECT_EQ(px[12], 0U);  // index 7
+    EXPECT_EQ(px[13], 0U);  // index 9, same colour
     EXPECT_EQ(px[14], argbOf(pal[3]));
-    EXPECT_EQ(px[15], 0xFF000000U);         // index 20 is past the 16-entry palette: black
+    EXPECT_EQ(px[15], 0xFF000000U);  // index 20 is past the 16-entry palette: black
 }
 
 TEST(Player, PaletteChangesApplyLaterAndAreUndoneOnWrap) {
@@ -101,10 +103,10 @@ TEST(Player, LoopsByElapsedTimeAndDecodesSkippedFrames) {
     EXPECT_FALSE(p.advanceTo(5000));  // stopped: nothing moves
     p.play();
     EXPECT_EQ(p.frame(), 0U);
-    EXPECT_TRUE(p.advanceTo(3999));   // jumps over frames 1 and 2
+    EXPECT_TRUE(p.advanceTo(3999));  // jumps over frames 1 and 2
     EXPECT_EQ(p.frame(), 3U);
     EXPECT_EQ(bottomRow(), all);
-    EXPECT_TRUE(p.advanceTo(4000));   // wrap: back to frame 0's single pixel
+    EXPECT_TRUE(p.advanceTo(4000));  // wrap: back to frame 0's single pixel
     EXPECT_EQ(p.frame(), 0U);
     EXPECT_EQ(bottomRow(), (std::vector<std::uint32_t>{argbOf(pal[2]), 0, 0, 0}));
     EXPECT_TRUE(p.advanceTo(5000));

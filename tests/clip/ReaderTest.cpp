@@ -19,13 +19,15 @@ using test::smallMovie;
 // Offset of the first occurrence of a four-character tag.
 std::size_t find(const Bytes& b, const char* tag) {
     for (std::size_t i = 0; i + 4 <= b.size(); ++i)
-        if (std::memcmp(&b[i], tag, 4) == 0) return i;
+        if (std::memcmp(&b[i], tag, 4) == 0)
+            return i;
     ADD_FAILURE() << "no " << tag;
     return 0;
 }
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 TEST(Reader, ReadsWhatTheWriterWrote) {
@@ -53,17 +55,37 @@ struct Refusal {
 
 TEST(Reader, RefusesClipsItCannotPlay) {
     const std::vector<Refusal> cases = {
-        {"audio stream", [](AviLayout& l) { l.streamsBefore = {{'a', 'u', 'd', 's'}}; }, ErrorCode::HasSound},
-        {"H.264", [](AviLayout& l) { l.compression = 0x34363248; }, ErrorCode::UnsupportedCompression, "H264"},
-        {"RLE4", [](AviLayout& l) { l.compression = 2; }, ErrorCode::UnsupportedCompression, "0x00000002"},
+        {"audio stream",
+         [](AviLayout& l) {
+             l.streamsBefore = {{'a', 'u', 'd', 's'}};
+         },
+         ErrorCode::HasSound},
+        {"H.264", [](AviLayout& l) { l.compression = 0x34363248; },
+         ErrorCode::UnsupportedCompression, "H264"},
+        {"RLE4", [](AviLayout& l) { l.compression = 2; }, ErrorCode::UnsupportedCompression,
+         "0x00000002"},
         {"RLE8 24-bit", [](AviLayout& l) { l.bitsPerPixel = 24; }, ErrorCode::InvalidClip},
         {"RLE8 top-down", [](AviLayout& l) { l.height = -3; }, ErrorCode::InvalidClip},
-        {"raw 16-bit", [](AviLayout& l) { l.compression = 0; l.bitsPerPixel = 16; }, ErrorCode::UnsupportedFormat},
+        {"raw 16-bit",
+         [](AviLayout& l) {
+             l.compression = 0;
+             l.bitsPerPixel = 16;
+         },
+         ErrorCode::UnsupportedFormat},
         {"zero width", [](AviLayout& l) { l.width = 0; }, ErrorCode::BadSize},
         {"too tall", [](AviLayout& l) { l.height = 4097; }, ErrorCode::BadSize},
-        {"most negative height", [](AviLayout& l) { l.compression = 0; l.height = INT32_MIN; }, ErrorCode::BadSize},
+        {"most negative height",
+         [](AviLayout& l) {
+             l.compression = 0;
+             l.height = INT32_MIN;
+         },
+         ErrorCode::BadSize},
         {"no frames", [](AviLayout& l) { l.movi.clear(); }, ErrorCode::EmptyClip},
-        {"only other stream's frames", [](AviLayout& l) { l.movi = {{chunkId(1, "dc"), {0, 1}}}; }, ErrorCode::EmptyClip},
+        {"only other stream's frames",
+         [](AviLayout& l) {
+             l.movi = {{chunkId(1, "dc"), {0, 1}}};
+         },
+         ErrorCode::EmptyClip},
         {"no palette", [](AviLayout& l) { l.palette.clear(); }, ErrorCode::InvalidClip},
     };
     for (const Refusal& c : cases) {
@@ -87,8 +109,11 @@ TEST(Reader, RefusesFilesThatAreNoClips) {
     Bytes noVideo = good;
     std::memcpy(&noVideo[find(noVideo, "vids")], "txts", 4);
     const std::vector<std::pair<Bytes, ErrorCode>> cases = {
-        {{}, ErrorCode::NotAvi}, {Bytes(good.begin(), good.begin() + 11), ErrorCode::NotAvi},
-        {wave, ErrorCode::NotAvi}, {noHeader, ErrorCode::NoVideo}, {noVideo, ErrorCode::NoVideo}};
+        {{}, ErrorCode::NotAvi},
+        {Bytes(good.begin(), good.begin() + 11), ErrorCode::NotAvi},
+        {wave, ErrorCode::NotAvi},
+        {noHeader, ErrorCode::NoVideo},
+        {noVideo, ErrorCode::NoVideo}};
     for (const auto& [bytes, code] : cases) {
         Result<Clip> r = readClip(bytes, ReadMode::Lenient);
         ASSERT_FALSE(r.ok());
@@ -104,11 +129,13 @@ TEST(Reader, EveryTruncationFailsCleanly) {
         const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
         EXPECT_FALSE(readClip(cut, ReadMode::Strict).ok()) << n;
         Result<Clip> lenient = readClip(cut, ReadMode::Lenient);
-        if (!lenient.ok()) continue;
+        if (!lenient.ok())
+            continue;
         EXPECT_FALSE(lenient.value().warnings.empty()) << n;
         Player player(std::move(lenient.value()));
         player.play();
-        for (std::uint64_t t = 0; t < 10; ++t) player.advanceTo(t * 50000);
+        for (std::uint64_t t = 0; t < 10; ++t)
+            player.advanceTo(t * 50000);
         EXPECT_EQ(player.pixels().size(), 32U);
     }
 }
@@ -116,7 +143,8 @@ TEST(Reader, EveryTruncationFailsCleanly) {
 TEST(Reader, LenientModeKeepsTheCompleteFramesOfACutFile) {
     const Bytes full = writeRle8Clip(smallMovie());
     // Cut in the middle of the last frame chunk.
-    const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(find(full, "idx1") - 3));
+    const Bytes cut(full.begin(),
+                    full.begin() + static_cast<std::ptrdiff_t>(find(full, "idx1") - 3));
     Result<Clip> r = readClip(cut, ReadMode::Lenient);
     ASSERT_TRUE(r.ok()) << describe(r.error());
     EXPECT_EQ(r.value().frames.size(), 3U);
@@ -131,14 +159,21 @@ TEST(Reader, AbsurdSizesFailCleanly) {
         bool strictOk = false;
     };
     const std::vector<Patch> patches = {
-        {"RIFF", 4, 0xFFFFFFFF},        {"RIFF", 4, 0},          {"hdrl", -4, 0xFFFFFFF0},
-        {"strl", -4, 3},                {"strf", 4, 0xFFFFFFFF}, {"strf", 8, 0x7FFFFFFF},
-        {"strf", 12, 0x7FFFFFFF},       {"movi", -4, 0xFFFFFFFF}, {"00dc", 4, 0xFFFFFFF8},
+        {"RIFF", 4, 0xFFFFFFFF},
+        {"RIFF", 4, 0},
+        {"hdrl", -4, 0xFFFFFFF0},
+        {"strl", -4, 3},
+        {"strf", 4, 0xFFFFFFFF},
+        {"strf", 8, 0x7FFFFFFF},
+        {"strf", 12, 0x7FFFFFFF},
+        {"movi", -4, 0xFFFFFFFF},
+        {"00dc", 4, 0xFFFFFFF8},
         {"strf", 40, 0xFFFFFFFF, true},  // palette count: clipped to the entries present
     };
     for (const Patch& p : patches) {
         Bytes b = good;
-        put32(b, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(find(b, p.tag)) + p.delta), p.value);
+        put32(b, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(find(b, p.tag)) + p.delta),
+              p.value);
         EXPECT_EQ(readClip(b, ReadMode::Strict).ok(), p.strictOk) << p.tag << " " << p.delta;
         Result<Clip> r = readClip(b, ReadMode::Lenient);
         if (r.ok()) {
@@ -177,20 +212,23 @@ TEST(Reader, FramePeriodFallsBackFromMainHeaderToStreamRateToDefault) {
     struct Case {
         std::uint32_t avih, scale, rate, expected;
     };
-    for (const Case& c : {Case{66666, 1, 15, 66666}, Case{0, 1, 96, 10416}, Case{0, 100000, 1000000, 100000},
-                          Case{0, 0, 10, 100000}, Case{0, 1, 0, 100000}, Case{0, 1, 2000000, 100000}}) {
+    for (const Case& c :
+         {Case{66666, 1, 15, 66666}, Case{0, 1, 96, 10416}, Case{0, 100000, 1000000, 100000},
+          Case{0, 0, 10, 100000}, Case{0, 1, 0, 100000}, Case{0, 1, 2000000, 100000}}) {
         AviLayout l = rleLayout({{0x06, 0x01}});
         l.microSecPerFrame = c.avih;
         l.scale = c.scale;
         l.rate = c.rate;
         Result<Clip> r = readClip(writeAvi(l), ReadMode::Strict);
         ASSERT_TRUE(r.ok());
-        EXPECT_EQ(r.value().frameMicroseconds, c.expected) << c.avih << " " << c.scale << "/" << c.rate;
+        EXPECT_EQ(r.value().frameMicroseconds, c.expected)
+            << c.avih << " " << c.scale << "/" << c.rate;
     }
 }
 
 TEST(Reader, MalformedFrameIsAnErrorWhenStrictAndRepeatsThePictureWhenLenient) {
-    const AviLayout l = rleLayout({{0x06, 0x02, 0x00, 0x01}, {0x00, 0x05, 0x01}, {0x02, 0x03, 0x00, 0x01}});
+    const AviLayout l =
+        rleLayout({{0x06, 0x02, 0x00, 0x01}, {0x00, 0x05, 0x01}, {0x02, 0x03, 0x00, 0x01}});
     const Bytes b = writeAvi(l);
     Result<Clip> strict = readClip(b, ReadMode::Strict);
     ASSERT_FALSE(strict.ok());

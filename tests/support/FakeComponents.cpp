@@ -35,9 +35,13 @@ void FakeAgentCharacter::play(const QString& animation) {
     m_control.log.append(QStringLiteral("play:") + animation);
 }
 
-void FakeAgentCharacter::stop() { m_control.log.append(QStringLiteral("stop")); }
+void FakeAgentCharacter::stop() {
+    m_control.log.append(QStringLiteral("stop"));
+}
 
-void FakeAgentCharacter::stopAll() { m_control.log.append(QStringLiteral("stopAll")); }
+void FakeAgentCharacter::stopAll() {
+    m_control.log.append(QStringLiteral("stopAll"));
+}
 
 void FakeAgentCharacter::moveTo(std::int16_t toX, std::int16_t toY) {
     m_control.log.append(QStringLiteral("moveTo:%1,%2").arg(toX).arg(toY));

@@ -64,9 +64,9 @@ public:
     FakeAgentCharacter* current() const { return m_current.get(); }
 
     QStringList log;
-    QStringList loads;                        // every path passed to load, in order
-    QStringList failingPaths;                 // file names (not paths) whose load fails
-    QMap<QString, QStringList> namesByFile;   // file name -> animation names after load
+    QStringList loads;                       // every path passed to load, in order
+    QStringList failingPaths;                // file names (not paths) whose load fails
+    QMap<QString, QStringList> namesByFile;  // file name -> animation names after load
     QStringList defaultNames{QStringLiteral("Show"), QStringLiteral("Hide"),
                              QStringLiteral("Wave")};
     // When set, the program's own hide raises Hide with cause 3 during the call.

@@ -131,7 +131,7 @@ bool FakeSystemInfo::queryRegistryValue(std::uint32_t /*root*/, const QString& k
 }
 
 FakePlatform::FakePlatform(const QString& programFolder)
-    : services{messages, settings, events,     screen,   random, timers, processes,
+    : services{messages, settings, events,     screen,   random, timers,       processes,
                http,     drives,   systemInfo, feedback, exit,   programFolder} {}
 
 }  // namespace fakes

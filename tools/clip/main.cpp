@@ -22,9 +22,10 @@ namespace {
 constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
 int usage() {
-    std::fputs("usage: porukane-clip info FILE\n"
-               "       porukane-clip render FILE FRAME OUT.png\n",
-               stderr);
+    std::fputs(
+        "usage: porukane-clip info FILE\n"
+        "       porukane-clip render FILE FRAME OUT.png\n",
+        stderr);
     return 2;
 }
 
@@ -57,25 +58,27 @@ std::optional<clip::Player> load(const char* path, std::string& error) {
 int info(clip::Player& player) {
     const clip::Clip& c = player.clip();
     const clip::Rgb key = player.key();
-    std::printf("{\n"
-                "  \"width\": %u,\n"
-                "  \"height\": %u,\n"
-                "  \"frames\": %zu,\n"
-                "  \"frameMicroseconds\": %u,\n"
-                "  \"compression\": \"%s\",\n"
-                "  \"bitsPerPixel\": %u,\n"
-                "  \"paletteSize\": %zu,\n"
-                "  \"key\": [%u, %u, %u]\n"
-                "}\n",
-                c.width, c.height, c.frames.size(), c.frameMicroseconds,
-                c.compression == clip::Compression::Rle8 ? "rle8" : "raw", unsigned{c.bitsPerPixel},
-                c.palette.size(), unsigned{key.r}, unsigned{key.g}, unsigned{key.b});
+    std::printf(
+        "{\n"
+        "  \"width\": %u,\n"
+        "  \"height\": %u,\n"
+        "  \"frames\": %zu,\n"
+        "  \"frameMicroseconds\": %u,\n"
+        "  \"compression\": \"%s\",\n"
+        "  \"bitsPerPixel\": %u,\n"
+        "  \"paletteSize\": %zu,\n"
+        "  \"key\": [%u, %u, %u]\n"
+        "}\n",
+        c.width, c.height, c.frames.size(), c.frameMicroseconds,
+        c.compression == clip::Compression::Rle8 ? "rle8" : "raw", unsigned{c.bitsPerPixel},
+        c.palette.size(), unsigned{key.r}, unsigned{key.g}, unsigned{key.b});
     return 0;
 }
 
 int render(clip::Player& player, std::string_view frameText, const char* out) {
     std::size_t frame = 0;
-    const auto [end, ec] = std::from_chars(frameText.data(), frameText.data() + frameText.size(), frame);
+    const auto [end, ec] =
+        std::from_chars(frameText.data(), frameText.data() + frameText.size(), frame);
     if (ec != std::errc() || end != frameText.data() + frameText.size())
         return failure("bad frame number: " + std::string(frameText));
     if (frame >= player.frameCount())
@@ -86,7 +89,8 @@ int render(clip::Player& player, std::string_view frameText, const char* out) {
     const int w = static_cast<int>(player.width());
     const int h = static_cast<int>(player.height());
     // The player's pixels are alpha 0 or 255, so premultiplied and straight ARGB agree.
-    const QImage view(reinterpret_cast<const uchar*>(pixels.data()), w, h, w * 4, QImage::Format_ARGB32);
+    const QImage view(reinterpret_cast<const uchar*>(pixels.data()), w, h, w * 4,
+                      QImage::Format_ARGB32);
     if (!view.convertToFormat(QImage::Format_RGBA8888).save(QString::fromLocal8Bit(out), "PNG"))
         return failure(std::string("cannot write ") + out);
     return 0;
@@ -95,11 +99,14 @@ int render(clip::Player& player, std::string_view frameText, const char* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return usage();
+    if (argc < 3)
+        return usage();
     const std::string_view command = argv[1];
-    if (!((command == "info" && argc == 3) || (command == "render" && argc == 5))) return usage();
+    if (!((command == "info" && argc == 3) || (command == "render" && argc == 5)))
+        return usage();
     std::string error;
     std::optional<clip::Player> player = load(argv[2], error);
-    if (!player) return failure(error);
+    if (!player)
+        return failure(error);
     return command == "info" ? info(*player) : render(*player, argv[3], argv[4]);
 }

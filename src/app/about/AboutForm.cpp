@@ -63,9 +63,13 @@ void AboutForm::Form_Load() {
     lblTitle->setText(applicationTitle());
 }
 
-void AboutForm::cmdOK_Click() { accept(); }
+void AboutForm::cmdOK_Click() {
+    accept();
+}
 
-void AboutForm::cmdSysInfo_Click() { StartSysInfo(); }
+void AboutForm::cmdSysInfo_Click() {
+    StartSysInfo();
+}
 
 void AboutForm::StartSysInfo() {
     QString path;
@@ -84,8 +88,7 @@ void AboutForm::StartSysInfo() {
     } else {
         path = m_services.systemInfo.findProgram();
     }
-    if (!path.isEmpty() &&
-        m_services.processes.start(path, platform::WindowStyle::NormalFocus)) {
+    if (!path.isEmpty() && m_services.processes.start(path, platform::WindowStyle::NormalFocus)) {
         return;
     }
     m_services.messages.show(QString::fromUtf16(texts::kSysInfoUnavailable),

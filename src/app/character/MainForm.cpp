@@ -63,14 +63,12 @@ MainForm::MainForm(platform::Services& services, Module1& state, Waiter& waiter,
     }
     popupMenu = [](QMenu& menu, QPoint at) { menu.exec(at); };
 
-    m_agent.setClickHandler([this](const QString& id, std::int16_t button, std::int16_t shift,
-                                   std::int16_t x, std::int16_t y) {
-        キャラクター_Click(id, button, shift, x, y);
-    });
-    m_agent.setDblClickHandler([this](const QString& id, std::int16_t button,
-                                      std::int16_t shift, std::int16_t x, std::int16_t y) {
-        キャラクター_DblClick(id, button, shift, x, y);
-    });
+    m_agent.setClickHandler(
+        [this](const QString& id, std::int16_t button, std::int16_t shift, std::int16_t x,
+               std::int16_t y) { キャラクター_Click(id, button, shift, x, y); });
+    m_agent.setDblClickHandler(
+        [this](const QString& id, std::int16_t button, std::int16_t shift, std::int16_t x,
+               std::int16_t y) { キャラクター_DblClick(id, button, shift, x, y); });
     m_agent.setHideHandler(
         [this](const QString& id, std::int16_t cause) { キャラクター_Hide(id, cause); });
 }
@@ -96,14 +94,13 @@ void MainForm::LoadRandomCharacter() {
         }
         if (candidates.isEmpty()) {
             m_services.messages.show(QString::fromUtf16(texts::kNoLoadableCharacter),
-                                     platform::MessageIcon::Critical,
-                                     platform::MessageButtons::Ok);
+                                     platform::MessageIcon::Critical, platform::MessageButtons::Ok);
             m_ended = true;
             m_services.exit.endProgram(1);
             return;
         }
-        const QString file = candidates.at(drawIndex(m_services.random,
-                                                     static_cast<int>(candidates.size())));
+        const QString file =
+            candidates.at(drawIndex(m_services.random, static_cast<int>(candidates.size())));
         QString error;
         if (m_agent.load(kCharacterId, programFile(m_services, file), &error)) {
             break;
@@ -143,8 +140,10 @@ bool MainForm::placeOnVisibleScreen(AgentCharacter& character) {
     const QRect* nearest = nullptr;
     long long best = 0;
     for (const QRect& area : areas) {
-        const long long dx = std::max({area.left() - frame.right(), frame.left() - area.right(), 0});
-        const long long dy = std::max({area.top() - frame.bottom(), frame.top() - area.bottom(), 0});
+        const long long dx =
+            std::max({area.left() - frame.right(), frame.left() - area.right(), 0});
+        const long long dy =
+            std::max({area.top() - frame.bottom(), frame.top() - area.bottom(), 0});
         const long long distance = dx * dx + dy * dy;
         if (!nearest || distance < best) {
             nearest = &area;
@@ -203,16 +202,15 @@ void MainForm::バージョン情報_Click() {
 }
 
 void MainForm::キャラクター_Click(const QString& /*id*/, std::int16_t button,
-                                   std::int16_t /*shift*/, std::int16_t /*x*/,
-                                   std::int16_t /*y*/) {
+                                  std::int16_t /*shift*/, std::int16_t /*x*/, std::int16_t /*y*/) {
     if (button == 2 && popupMenu) {
         popupMenu(*m_menu, QCursor::pos());
     }
 }
 
 void MainForm::キャラクター_DblClick(const QString& /*id*/, std::int16_t button,
-                                      std::int16_t /*shift*/, std::int16_t /*x*/,
-                                      std::int16_t /*y*/) {
+                                     std::int16_t /*shift*/, std::int16_t /*x*/,
+                                     std::int16_t /*y*/) {
     if (button != 1) {
         return;
     }

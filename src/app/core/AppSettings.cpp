@@ -97,8 +97,8 @@ bool AppSettings::setupDone() {
 }
 
 void AppSettings::markSetupDone() {
-    m_store.write(QString::fromLatin1(kSettingsApp), QStringLiteral("ver99"),
-                  QStringLiteral("1_0"), QStringLiteral("True"));
+    m_store.write(QString::fromLatin1(kSettingsApp), QStringLiteral("ver99"), QStringLiteral("1_0"),
+                  QStringLiteral("True"));
 }
 
 double AppSettings::readPosition(const char* key, float defaultValue) {

@@ -18,14 +18,15 @@ QFont japaneseFont(double pointSize, bool bold, bool italic) {
     return font;
 }
 
-QString applicationTitle() { return QString::fromUtf16(texts::kApplicationTitle); }
+QString applicationTitle() {
+    return QString::fromUtf16(texts::kApplicationTitle);
+}
 
 QString versionText() {
-    return QString::fromUtf16(texts::kVersionPrefix) +
-           QStringLiteral("%1.%2.%3")
-               .arg(texts::kVersionMajor)
-               .arg(texts::kVersionMinor)
-               .arg(texts::kVersionRevision);
+    return QString::fromUtf16(texts::kVersionPrefix) + QStringLiteral("%1.%2.%3")
+                                                           .arg(texts::kVersionMajor)
+                                                           .arg(texts::kVersionMinor)
+                                                           .arg(texts::kVersionRevision);
 }
 
 }  // namespace app

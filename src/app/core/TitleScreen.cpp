@@ -76,7 +76,9 @@ void TitleScreen::Form_Load() {
     lblProductName->setText(applicationTitle());
 }
 
-void TitleScreen::Frame1_Click() { close(); }
+void TitleScreen::Frame1_Click() {
+    close();
+}
 
 void TitleScreen::keyPressEvent(QKeyEvent* event) {
     if (!event->text().isEmpty()) {

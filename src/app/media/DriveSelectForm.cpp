@@ -2,9 +2,9 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>

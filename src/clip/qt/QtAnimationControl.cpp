@@ -9,26 +9,36 @@ QtAnimationControl::QtAnimationControl(QWidget* parent) : m_widget(new ClipWidge
 }
 
 QtAnimationControl::~QtAnimationControl() {
-    if (m_widget && m_widget->parent() == nullptr) delete m_widget.data();
+    if (m_widget && m_widget->parent() == nullptr)
+        delete m_widget.data();
 }
 
-QWidget* QtAnimationControl::widget() { return m_widget; }
+QWidget* QtAnimationControl::widget() {
+    return m_widget;
+}
 
 void QtAnimationControl::setVisible(bool visible) {
-    if (m_widget) m_widget->setVisible(visible);
+    if (m_widget)
+        m_widget->setVisible(visible);
 }
 
 // The control's own Visible setting, independent of whether its form is on screen yet.
-bool QtAnimationControl::isVisible() const { return m_widget && !m_widget->isHidden(); }
+bool QtAnimationControl::isVisible() const {
+    return m_widget && !m_widget->isHidden();
+}
 
-bool QtAnimationControl::open(const QString& path) { return m_widget && m_widget->openFile(path); }
+bool QtAnimationControl::open(const QString& path) {
+    return m_widget && m_widget->openFile(path);
+}
 
 void QtAnimationControl::play() {
-    if (m_widget) m_widget->play();
+    if (m_widget)
+        m_widget->play();
 }
 
 void QtAnimationControl::stop() {
-    if (m_widget) m_widget->stop();
+    if (m_widget)
+        m_widget->stop();
 }
 
 std::unique_ptr<app::AnimationControl> QtAnimationControlFactory::create(QWidget* parent) {

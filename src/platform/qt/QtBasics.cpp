@@ -17,19 +17,27 @@
 
 namespace platform {
 
-void QtEventPump::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtEventPump::waitForEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 namespace {
-QScreen* primary() { return QGuiApplication::primaryScreen(); }
+QScreen* primary() {
+    return QGuiApplication::primaryScreen();
+}
 constexpr double kTwipsPerInch = 1440.0;
 }  // namespace
 
-int QtScreen::widthPixels() const { return primary() ? primary()->geometry().width() : 1024; }
-int QtScreen::heightPixels() const { return primary() ? primary()->geometry().height() : 768; }
+int QtScreen::widthPixels() const {
+    return primary() ? primary()->geometry().width() : 1024;
+}
+int QtScreen::heightPixels() const {
+    return primary() ? primary()->geometry().height() : 768;
+}
 
 double QtScreen::twipsPerPixelX() const {
     const double dpi = primary() ? primary()->logicalDotsPerInchX() : 96.0;
@@ -49,7 +57,9 @@ QList<QRect> QtScreen::availableAreas() const {
     return areas;
 }
 
-MersenneRandom::MersenneRandom() { randomize(); }
+MersenneRandom::MersenneRandom() {
+    randomize();
+}
 
 float MersenneRandom::rnd() {
     // 24 random bits give every single-precision value in [0, 1) on a 2^-24 grid and never 1.0,
@@ -81,15 +91,21 @@ void QtIntervalTimer::setInterval(int milliseconds) {
     m_timer.start(milliseconds);
 }
 
-int QtIntervalTimer::interval() const { return m_interval; }
+int QtIntervalTimer::interval() const {
+    return m_interval;
+}
 
-void QtIntervalTimer::setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+void QtIntervalTimer::setHandler(std::function<void()> handler) {
+    m_handler = std::move(handler);
+}
 
 std::unique_ptr<IntervalTimer> QtTimerFactory::createTimer() {
     return std::make_unique<QtIntervalTimer>();
 }
 
-void QtUiFeedback::beep() { QApplication::beep(); }
+void QtUiFeedback::beep() {
+    QApplication::beep();
+}
 
 void QtUiFeedback::setBusyCursor(bool busy) {
     if (busy == m_busy) {
@@ -111,8 +127,8 @@ void ProcessExit::endProgram(int exitCode) {
 QString DesktopSystemInfo::findProgram() {
     // In the order users of the common desktops expect to find them.
     static const char* const kCandidates[] = {
-        "hardinfo2", "hardinfo", "gnome-system-monitor", "kinfocenter",
-        "xfce4-taskmanager", "lxtask", "mate-system-monitor",
+        "hardinfo2",         "hardinfo", "gnome-system-monitor", "kinfocenter",
+        "xfce4-taskmanager", "lxtask",   "mate-system-monitor",
     };
     for (const char* name : kCandidates) {
         const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));

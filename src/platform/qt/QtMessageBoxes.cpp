@@ -5,7 +5,9 @@
 
 namespace platform {
 
-QString applicationTitle() { return QStringLiteral("ﾎﾟﾙｶﾈ ９９"); }
+QString applicationTitle() {
+    return QStringLiteral("ﾎﾟﾙｶﾈ ９９");
+}
 
 MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, MessageButtons buttons,
                                    const QString& caption) {
@@ -18,10 +20,18 @@ MessageAnswer QtMessageBoxes::show(const QString& text, MessageIcon icon, Messag
     box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (icon) {
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (buttons == MessageButtons::YesNo) {

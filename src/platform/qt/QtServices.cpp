@@ -30,6 +30,8 @@ QtServices::QtServices(HttpTransfer& http, ProcessStarter& processes, DriveList&
 
 QtServices::~QtServices() = default;
 
-QString programFolderPath() { return QCoreApplication::applicationDirPath(); }
+QString programFolderPath() {
+    return QCoreApplication::applicationDirPath();
+}
 
 }  // namespace platform

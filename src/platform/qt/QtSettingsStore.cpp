@@ -15,8 +15,7 @@ std::unique_ptr<QSettings> open(const QString& application) {
         QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + application,
         QSettings::NativeFormat);
 #else
-    return std::make_unique<QSettings>(QtSettingsStore::iniPath(application),
-                                       QSettings::IniFormat);
+    return std::make_unique<QSettings>(QtSettingsStore::iniPath(application), QSettings::IniFormat);
 #endif
 }
 
@@ -40,8 +39,8 @@ QString QtSettingsStore::read(const QString& application, const QString& section
     return value.toString();
 }
 
-void QtSettingsStore::write(const QString& application, const QString& section,
-                            const QString& key, const QString& value) {
+void QtSettingsStore::write(const QString& application, const QString& section, const QString& key,
+                            const QString& value) {
     auto settings = open(application);
     settings->setValue(section + QLatin1Char('/') + key, value);
     // The program may end the process right after a write; the value must be on disk by then.

@@ -9,10 +9,11 @@
 namespace {
 
 const QString kPathKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH");
-const QString kFolderKey =
-    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO");
+const QString kFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO");
 
-QByteArray sz(const char* text) { return QByteArray(text) + '\0'; }
+QByteArray sz(const char* text) {
+    return QByteArray(text) + '\0';
+}
 
 TEST(About, ShowsCaptionTitleVersionAndMaker) {
     fakes::FakePlatform fake;
@@ -48,19 +49,42 @@ struct SysInfoCase {
 
 TEST(About, FindsTheSystemInformationProgramOrSaysItCannot) {
     const SysInfoCase cases[] = {
-        {"path value", true, {{kPathKey, {1, sz("C:\\MSINFO\\MSINFO32.EXE")}}},
-         {QStringLiteral("C:\\MSINFO\\MSINFO32.EXE")}, {}, QStringLiteral("C:\\MSINFO\\MSINFO32.EXE"),
+        {"path value",
+         true,
+         {{kPathKey, {1, sz("C:\\MSINFO\\MSINFO32.EXE")}}},
+         {QStringLiteral("C:\\MSINFO\\MSINFO32.EXE")},
+         {},
+         QStringLiteral("C:\\MSINFO\\MSINFO32.EXE"),
          false},
         {"path to a vanished file", true, {{kPathKey, {1, sz("C:\\gone.exe")}}}, {}, {}, {}, false},
-        {"folder value", true, {{kFolderKey, {1, sz("C:\\TOOLS")}}},
-         {QStringLiteral("C:\\TOOLS\\MSINFO32.EXE")}, {}, QStringLiteral("C:\\TOOLS\\MSINFO32.EXE"),
+        {"folder value",
+         true,
+         {{kFolderKey, {1, sz("C:\\TOOLS")}}},
+         {QStringLiteral("C:\\TOOLS\\MSINFO32.EXE")},
+         {},
+         QStringLiteral("C:\\TOOLS\\MSINFO32.EXE"),
          true},
-        {"folder without the program", true, {{kFolderKey, {1, sz("C:\\TOOLS")}}}, {}, {}, {},
+        {"folder without the program",
+         true,
+         {{kFolderKey, {1, sz("C:\\TOOLS")}}},
+         {},
+         {},
+         {},
          true},
-        {"expandable string", true, {{kPathKey, {2, sz("%SystemRoot%\\x.exe")}}}, {}, {}, {},
+        {"expandable string",
+         true,
+         {{kPathKey, {2, sz("%SystemRoot%\\x.exe")}}},
+         {},
+         {},
+         {},
          false},
-        {"desktop tool", false, {}, {}, QStringLiteral("/usr/bin/hardinfo"),
-         QStringLiteral("/usr/bin/hardinfo"), false},
+        {"desktop tool",
+         false,
+         {},
+         {},
+         QStringLiteral("/usr/bin/hardinfo"),
+         QStringLiteral("/usr/bin/hardinfo"),
+         false},
         {"nothing installed", false, {}, {}, {}, {}, false},
     };
     for (const SysInfoCase& c : cases) {
@@ -69,13 +93,15 @@ TEST(About, FindsTheSystemInformationProgramOrSaysItCannot) {
         fake.systemInfo.values = c.values;
         fake.systemInfo.files = c.files;
         fake.systemInfo.program = c.program;
-        fake.processes.succeeds = [&](const QString& path) { return c.files.contains(path) ||
-                                                                    path == c.program; };
+        fake.processes.succeeds = [&](const QString& path) {
+            return c.files.contains(path) || path == c.program;
+        };
         app::AboutForm form(fake.services);
         form.cmdSysInfo->click();
         if (c.started.isEmpty()) {
             ASSERT_EQ(fake.messages.boxes.size(), 1u) << c.what;
-            EXPECT_EQ(fake.messages.boxes[0].text, QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
+            EXPECT_EQ(fake.messages.boxes[0].text,
+                      QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
             EXPECT_EQ(fake.messages.boxes[0].icon, platform::MessageIcon::None);
         } else {
             EXPECT_TRUE(fake.messages.boxes.empty()) << c.what;
@@ -93,12 +119,12 @@ TEST(About, GetKeyValueFormatsNumbersAndLeavesOtherTypesAlone) {
     fake.systemInfo.values[QStringLiteral("K|b")] = {3, QByteArray("\x01\x02", 2)};
     app::AboutForm form(fake.services);
     QString text = QStringLiteral("before");
-    EXPECT_TRUE(form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"),
-                                 QStringLiteral("n"), text));
+    EXPECT_TRUE(
+        form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"), QStringLiteral("n"), text));
     EXPECT_EQ(text, QStringLiteral("&h12A"));
     text = QStringLiteral("before");
-    EXPECT_TRUE(form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"),
-                                 QStringLiteral("b"), text));
+    EXPECT_TRUE(
+        form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"), QStringLiteral("b"), text));
     EXPECT_EQ(text, QStringLiteral("before"));
     EXPECT_FALSE(form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"),
                                   QStringLiteral("missing"), text));

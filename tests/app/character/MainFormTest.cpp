@@ -98,9 +98,9 @@ TEST(Lifecycle, OnlyARightClickOpensTheMenu) {
         captions << action->text();
         EXPECT_EQ(action->objectName(), action->text());
     }
-    EXPECT_EQ(captions, QStringList({QStringLiteral("キャラクター交代"), QStringLiteral("アニメーション"),
-                                     QStringLiteral("移動"), QStringLiteral("おわり"),
-                                     QStringLiteral("バージョン情報")}));
+    EXPECT_EQ(captions, QStringList({QStringLiteral("キャラクター交代"),
+                                     QStringLiteral("アニメーション"), QStringLiteral("移動"),
+                                     QStringLiteral("おわり"), QStringLiteral("バージョン情報")}));
 }
 
 TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
@@ -147,11 +147,10 @@ TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
     c.agent.current()->x = 300;
     c.agent.current()->y = 200;
     c.form.キャラクター交代_Click();
-    EXPECT_EQ(c.agent.log,
-              QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
-                           QStringLiteral("hide"), QStringLiteral("unload:d"),
-                           QStringLiteral("load:1.bin"), QStringLiteral("left:300"),
-                           QStringLiteral("top:200"), QStringLiteral("show")}));
+    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
+                                        QStringLiteral("hide"), QStringLiteral("unload:d"),
+                                        QStringLiteral("load:1.bin"), QStringLiteral("left:300"),
+                                        QStringLiteral("top:200"), QStringLiteral("show")}));
     EXPECT_FALSE(c.fake.exit.ended);  // the hide during the change is the program's own
     EXPECT_EQ(c.state.hidingByProgram, 0);
 }
@@ -224,12 +223,12 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
     Companion c;
     c.load();
     c.state.animNames = {QStringLiteral("Wave")};
-    c.fake.random.draws = {0.0f,  // pick Wave
-                           0.0f,  // roam: Int(0 × 70) = 0
-                           0.9f, 0.9f,  // a = 1, b = 1
-                           0.5f, 0.5f,  // x, y
-                           0.05f,       // change: Int(0.05 × 50) = 2
-                           0.0f};       // the new character's file
+    c.fake.random.draws = {0.0f,         // pick Wave
+                           0.0f,         // roam: Int(0 × 70) = 0
+                           0.9f,  0.9f,  // a = 1, b = 1
+                           0.5f,  0.5f,  // x, y
+                           0.05f,        // change: Int(0.05 × 50) = 2
+                           0.0f};        // the new character's file
     c.form.アニメーションタイマー_Timer();
     // Target: x = Int(0.5 × 12288) + 1536 = 7680 twips = 512 px; y = 4608 + 1152 = 5760 = 384.
     const int move = static_cast<int>(c.agent.log.indexOf(QStringLiteral("moveTo:512,384")));
@@ -290,7 +289,7 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     c.fake.events.onPump = [&](int) {
         if (!nested && c.fake.timers.now >= 2000) {
             nested = true;
-            c.agent.current()->x = 700;  // the glide arrives during the wait
+            c.agent.current()->x = 700;                // the glide arrives during the wait
             c.fake.random.draws = {0.5f, 0.0f, 0.0f};  // a menu animation, interval 1 s
             c.form.アニメーション_Click();
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <QSize>
+#include <QString>
 #include <QStringList>
 
 #include <cstdint>
@@ -11,8 +11,8 @@ namespace app {
 
 // Why a character was hidden, as the Hide event reports it.
 enum class HideCause : std::int16_t {
-    UserHid = 1,        // the user hid it (window closed from outside, tray menu)
-    ProgramHid = 3,     // the program's own Hide request
+    UserHid = 1,     // the user hid it (window closed from outside, tray menu)
+    ProgramHid = 3,  // the program's own Hide request
     OtherClientHid = 5,
 };
 
