@@ -1,10 +1,12 @@
 # Warning flags and the std-only guard shared by every target.
 
+# Every target of the project links this one interface target for its warning flags.
+add_library(porukane_warning_flags INTERFACE)
+target_compile_options(porukane_warning_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+    $<$<BOOL:${PORUKANE_WERROR}>:-Werror>)
+
 function(porukane_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
-    if(PORUKANE_WERROR)
-        target_compile_options(${target} PRIVATE -Werror)
-    endif()
+    target_link_libraries(${target} PRIVATE porukane_warning_flags)
 endfunction()
 
 # Libraries that must stay free of Qt: stricter warnings, and a build-time check that no
@@ -22,15 +24,6 @@ function(porukane_std_only target dir)
         file(STRINGS "${_f}" _qt REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
         if(_qt)
             message(FATAL_ERROR "${_f} is part of a std-only library but includes a Qt header: ${_qt}")
-        endif()
-    endforeach()
-endfunction()
-
-# Adds every existing subdirectory from the list, so folders can be filled one at a time.
-function(porukane_add_existing)
-    foreach(_d IN LISTS ARGN)
-        if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${_d}/CMakeLists.txt")
-            add_subdirectory(${_d})
         endif()
     endforeach()
 endfunction()

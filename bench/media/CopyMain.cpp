@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/media/search/DirectoryWalk.h"
+#include "files/DirectoryWalk.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         const std::string source = argv[i];
         const std::size_t slash = source.rfind('/');
         const std::string name = slash == std::string::npos ? source : source.substr(slash + 1);
-        const media::CopyResult result = media::copyFile(source, target + name);
+        const files::CopyResult result = files::copyFile(source, target + name);
         if (!result.ok) {
             std::fprintf(stderr, "%s: %s\n", source.c_str(), result.detail.c_str());
             ++failures;

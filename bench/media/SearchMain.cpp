@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/media/search/DirectoryWalk.h"
+#include "files/DirectoryWalk.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> found;
     // The companion pumps its events here; an empty callback keeps that cost in the timing.
     const std::function<void()> pump = [] {};
-    media::findMatches(argv[1], argv[2], true, pump, found);
+    files::findMatches(argv[1], argv[2], true, pump, found);
     for (const std::string& path : found) {
         std::fwrite(path.data(), 1, path.size(), stdout);
         std::fputc('\n', stdout);

@@ -11,8 +11,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/core/components/AgentControl.h"
-#include "app/core/components/AnimationControl.h"
+#include "components/AgentControl.h"
+#include "components/AnimationControl.h"
 
 namespace fakes {
 

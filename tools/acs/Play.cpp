@@ -8,7 +8,7 @@
 
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
-#include "agent/desktop/Session.h"
+#include "platform/os/DisplaySession.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -79,11 +79,11 @@ int runPlay(int argc, char** argv) {
     if (file.isEmpty())
         return usage();
 
-    desktop::preferXWayland();
+    platform::preferXWayland();
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (const QString why = desktop::unsupportedSessionReason(); !why.isEmpty()) {
+    if (const QString why = platform::unsupportedSessionReason(); !why.isEmpty()) {
         std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "agent/desktop/PlayerQt.h"
-#include "app/core/components/AgentControl.h"
+#include "components/AgentControl.h"
 
 #include <QObject>
 

@@ -101,7 +101,7 @@ void DesktopCharacter::createTrayIcon() {
     const acs::LocalizedInfo* info = m_character->preferredLocalizedInfo();
     m_tray->setToolTip(info ? QString::fromStdString(info->name) : QString());
     m_trayMenu = new QMenu;
-    QAction* hideAction = m_trayMenu->addAction(QString::fromUtf8(texts::kHideMenuItem));
+    QAction* hideAction = m_trayMenu->addAction(QString::fromUtf16(texts::kHideMenuItem));
     connect(hideAction, &QAction::triggered, this, [this] { hideByUser(); });
     m_tray->setContextMenu(m_trayMenu);
     m_tray->show();

@@ -5,7 +5,7 @@
 #include "agent/desktop/CharacterWindow.h"
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/PlayerQt.h"
-#include "app/core/components/AgentControl.h"
+#include "components/AgentControl.h"
 
 #include <QElapsedTimer>
 #include <QMenu>

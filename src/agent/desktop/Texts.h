@@ -1,10 +1,10 @@
 #pragma once
 
-// Every text of the character window that the user sees.
+// User-visible texts of the character window, exactly as the user sees them.
 
 namespace desktop::texts {
 
 // The tray icon's context-menu item that hides the character.
-inline constexpr char kHideMenuItem[] = "隠す";
+inline constexpr char16_t kHideMenuItem[] = u"隠す";
 
 }  // namespace desktop::texts

@@ -6,6 +6,7 @@
 #include "app/about/Texts.h"
 #include "app/core/Fonts.h"
 #include "app/core/ProgramIcon.h"
+#include "app/core/ProgramIdentity.h"
 
 namespace app {
 
@@ -25,14 +26,14 @@ AboutForm::AboutForm(platform::Services& services, QWidget* parent)
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setFont(japaneseFont(9));
-    Label1 = new QLabel(QString::fromUtf16(texts::kAboutMaker), this);
+    Label1 = new QLabel(QString::fromUtf16(texts::about::kAboutMaker), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(japaneseFont(9));
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(true);
-    cmdSysInfo = new QPushButton(QString::fromUtf16(texts::kSysInfoButton), this);
+    cmdSysInfo = new QPushButton(QString::fromUtf16(texts::about::kSysInfoButton), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setAutoDefault(false);
 
@@ -58,7 +59,7 @@ AboutForm::AboutForm(platform::Services& services, QWidget* parent)
 }
 
 void AboutForm::Form_Load() {
-    setWindowTitle(applicationTitle() + QString::fromUtf16(texts::kAboutCaptionSuffix));
+    setWindowTitle(applicationTitle() + QString::fromUtf16(texts::about::kAboutCaptionSuffix));
     lblVersion->setText(versionText());
     lblTitle->setText(applicationTitle());
 }
@@ -91,7 +92,7 @@ void AboutForm::StartSysInfo() {
     if (!path.isEmpty() && m_services.processes.start(path, platform::WindowStyle::NormalFocus)) {
         return;
     }
-    m_services.messages.show(QString::fromUtf16(texts::kSysInfoUnavailable),
+    m_services.messages.show(QString::fromUtf16(texts::about::kSysInfoUnavailable),
                              platform::MessageIcon::None, platform::MessageButtons::Ok);
 }
 

@@ -10,6 +10,7 @@
 #include "app/character/AnimationNames.h"
 #include "app/character/Texts.h"
 #include "app/core/AppSettings.h"
+#include "app/core/ProgramFolder.h"
 
 namespace app {
 namespace {
@@ -30,7 +31,7 @@ bool isShowOrHide(const QString& converted) {
 
 }  // namespace
 
-MainForm::MainForm(platform::Services& services, Module1& state, Waiter& waiter,
+MainForm::MainForm(platform::Services& services, SharedState& state, Waiter& waiter,
                    AgentControl& agent, std::function<void()> showAbout)
     : m_services(services),
       m_state(state),
@@ -44,16 +45,16 @@ MainForm::MainForm(platform::Services& services, Module1& state, Waiter& waiter,
     m_animationTimer->setHandler([this] { アニメーションタイマー_Timer(); });
 
     m_menu->setObjectName(QStringLiteral("メニュー"));
-    m_menu->setTitle(QString::fromUtf16(texts::kMenu));
+    m_menu->setTitle(QString::fromUtf16(texts::character::kMenu));
     const struct {
         const char16_t* caption;
         void (MainForm::*handler)();
     } items[] = {
-        {texts::kChangeCharacter, &MainForm::キャラクター交代_Click},
-        {texts::kAnimation, &MainForm::アニメーション_Click},
-        {texts::kMove, &MainForm::移動_Click},
-        {texts::kQuit, &MainForm::おわり_Click},
-        {texts::kVersionInfo, &MainForm::バージョン情報_Click},
+        {texts::character::kChangeCharacter, &MainForm::キャラクター交代_Click},
+        {texts::character::kAnimation, &MainForm::アニメーション_Click},
+        {texts::character::kMove, &MainForm::移動_Click},
+        {texts::character::kQuit, &MainForm::おわり_Click},
+        {texts::character::kVersionInfo, &MainForm::バージョン情報_Click},
     };
     for (const auto& item : items) {
         QAction* action = m_menu->addAction(QString::fromUtf16(item.caption));
@@ -93,7 +94,7 @@ void MainForm::LoadRandomCharacter() {
             }
         }
         if (candidates.isEmpty()) {
-            m_services.messages.show(QString::fromUtf16(texts::kNoLoadableCharacter),
+            m_services.messages.show(QString::fromUtf16(texts::character::kNoLoadableCharacter),
                                      platform::MessageIcon::Critical, platform::MessageButtons::Ok);
             m_ended = true;
             m_services.exit.endProgram(1);

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/core/Module1.h"
-#include "app/core/components/AgentControl.h"
+#include "app/core/Waiter.h"
+#include "components/AgentControl.h"
 
 namespace app {
 
@@ -20,7 +20,7 @@ class MainForm final : public QObject {
 public:
     // `showAbout` opens the About box modally and returns when it closes. `popupMenu` shows
     // the menu at a global position and returns when it closes (tests replace it).
-    MainForm(platform::Services& services, Module1& state, Waiter& waiter, AgentControl& agent,
+    MainForm(platform::Services& services, SharedState& state, Waiter& waiter, AgentControl& agent,
              std::function<void()> showAbout);
     ~MainForm() override;
 
@@ -60,7 +60,7 @@ private:
     bool placeOnVisibleScreen(AgentCharacter& character);
 
     platform::Services& m_services;
-    Module1& m_state;
+    SharedState& m_state;
     Waiter& m_waiter;
     AgentControl& m_agent;
     std::function<void()> m_showAbout;

@@ -1,8 +1,9 @@
 #pragma once
 
-// User-visible texts of the desktop character.
+// User-visible texts of the desktop character, exactly as the user sees them. "\r" is a line
+// break.
 
-namespace app::texts {
+namespace app::texts::character {
 
 inline constexpr char16_t kMenu[] = u"メニュー";
 inline constexpr char16_t kChangeCharacter[] = u"キャラクター交代";
@@ -14,4 +15,4 @@ inline constexpr char16_t kNoLoadableCharacter[] =
     u"キャラクターファイルを読み込めませんでした。\r"
     u"ファイルが壊れているか、キャラクターファイルではありません。";
 
-}  // namespace app::texts
+}  // namespace app::texts::character

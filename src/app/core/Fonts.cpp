@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-#include "app/core/Texts.h"
-
 namespace app {
 
 QFont japaneseFont(double pointSize, bool bold, bool italic) {
@@ -16,17 +14,6 @@ QFont japaneseFont(double pointSize, bool bold, bool italic) {
     font.setBold(bold);
     font.setItalic(italic);
     return font;
-}
-
-QString applicationTitle() {
-    return QString::fromUtf16(texts::kApplicationTitle);
-}
-
-QString versionText() {
-    return QString::fromUtf16(texts::kVersionPrefix) + QStringLiteral("%1.%2.%3")
-                                                           .arg(texts::kVersionMajor)
-                                                           .arg(texts::kVersionMinor)
-                                                           .arg(texts::kVersionRevision);
 }
 
 }  // namespace app

@@ -8,8 +8,4 @@ namespace app {
 // Windows font is missing.
 QFont japaneseFont(double pointSize, bool bold = false, bool italic = false);
 
-// The version text "ﾊﾞｰｼﾞｮﾝ 1.0.0".
-QString versionText();
-QString applicationTitle();
-
 }  // namespace app

@@ -1,20 +1,11 @@
 #pragma once
 
-// User-visible texts of the application core, exactly as the user sees them.
+// User-visible texts every form shares, exactly as the user sees them.
 
-namespace app::texts {
+namespace app::texts::core {
 
 inline constexpr char16_t kApplicationTitle[] = u"ﾎﾟﾙｶﾈ ９９";
+// Followed by the version number, e.g. "ﾊﾞｰｼﾞｮﾝ 1.0.0".
 inline constexpr char16_t kVersionPrefix[] = u"ﾊﾞｰｼﾞｮﾝ ";
-inline constexpr char16_t kPlatforms[] = u"Windows95/98/NT4";
-inline constexpr char16_t kMaker[] = u"Lorvane";
-inline constexpr char16_t kNotInstalled[] = u"キャラクターがインストールされていません";
-inline constexpr char16_t kNoXServer[] =
-    u"このデスクトップではキャラクターを表示できません。\r"
-    u"X11 または XWayland が使えるセッションで起動してください。";
 
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 0;
-
-}  // namespace app::texts
+}  // namespace app::texts::core

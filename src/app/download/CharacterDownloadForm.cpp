@@ -3,13 +3,14 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include "app/core/ProgramFolder.h"
 #include "app/download/Texts.h"
 
 namespace app {
 
 namespace text = texts::download;
 
-CharacterDownloadForm::CharacterDownloadForm(platform::Services& services, Module1& state,
+CharacterDownloadForm::CharacterDownloadForm(platform::Services& services, SharedState& state,
                                              AnimationControlFactory& clips,
                                              DownloadServers servers)
     : DownloadForm(services, state, clips, QString::fromUtf16(text::kCharacterCaption)),
@@ -63,7 +64,7 @@ void CharacterDownloadForm::dl_Click() {
     unload();
 }
 
-void ShowCharacterDownload(platform::Services& services, Module1& state,
+void ShowCharacterDownload(platform::Services& services, SharedState& state,
                            AnimationControlFactory& clips) {
     CharacterDownloadForm form(services, state, clips,
                                DownloadServers::fromSettings(services.settings));

@@ -15,7 +15,7 @@ namespace app {
 // minimised and without focus, without waiting for it. Shown modally by the setup wizard.
 class CharacterDownloadForm final : public DownloadForm {
 public:
-    CharacterDownloadForm(platform::Services& services, Module1& state,
+    CharacterDownloadForm(platform::Services& services, SharedState& state,
                           AnimationControlFactory& clips, DownloadServers servers);
 
     // The whole download sequence. On the No answer the program ends (with a test's fake exit
@@ -35,7 +35,7 @@ private:
 };
 
 // Opens the form modally with the servers from the settings and returns when it has closed.
-void ShowCharacterDownload(platform::Services& services, Module1& state,
+void ShowCharacterDownload(platform::Services& services, SharedState& state,
                            AnimationControlFactory& clips);
 
 }  // namespace app

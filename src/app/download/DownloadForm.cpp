@@ -8,13 +8,15 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
+#include "app/core/ProgramFolder.h"
+#include "app/download/Installers.h"
 #include "app/download/Texts.h"
 
 namespace app {
 
 namespace text = texts::download;
 
-DownloadForm::DownloadForm(platform::Services& services, Module1& state,
+DownloadForm::DownloadForm(platform::Services& services, SharedState& state,
                            AnimationControlFactory& clips, const QString& objectName)
     : m_services(services), m_state(state) {
     setObjectName(objectName);

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/core/Module1.h"
-#include "app/core/components/AnimationControl.h"
+#include "app/core/SharedState.h"
+#include "components/AnimationControl.h"
 #include "platform/Services.h"
 
 class QLabel;
@@ -22,7 +22,7 @@ namespace app {
 // stopped half-way.
 class DownloadForm : public QDialog {
 public:
-    DownloadForm(platform::Services& services, Module1& state, AnimationControlFactory& clips,
+    DownloadForm(platform::Services& services, SharedState& state, AnimationControlFactory& clips,
                  const QString& objectName);
     ~DownloadForm() override;
 
@@ -51,7 +51,7 @@ protected:
     void unload();
 
     platform::Services& m_services;
-    Module1& m_state;
+    SharedState& m_state;
     QPushButton* dl;
     QPushButton* キャンセル;
     QLabel* sl;

@@ -3,13 +3,14 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/core/ProgramFolder.h"
 #include "app/download/Texts.h"
 
 namespace app {
 
 namespace text = texts::download;
 
-DriverDownloadForm::DriverDownloadForm(platform::Services& services, Module1& state,
+DriverDownloadForm::DriverDownloadForm(platform::Services& services, SharedState& state,
                                        AnimationControlFactory& clips, DownloadServers servers)
     : DownloadForm(services, state, clips, QString::fromUtf16(text::kDriverCaption)),
       m_servers(std::move(servers)) {

@@ -11,8 +11,8 @@ namespace app {
 // the program opens it.
 class DriverDownloadForm final : public DownloadForm {
 public:
-    DriverDownloadForm(platform::Services& services, Module1& state, AnimationControlFactory& clips,
-                       DownloadServers servers);
+    DriverDownloadForm(platform::Services& services, SharedState& state,
+                       AnimationControlFactory& clips, DownloadServers servers);
 
     void dl_Click();
 

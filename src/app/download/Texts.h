@@ -1,7 +1,7 @@
 #pragma once
 
-// User-visible texts of the download forms, exactly as the user sees them. A line break inside
-// a message is one carriage return.
+// User-visible texts of the download forms, exactly as the user sees them. "\r" is a line
+// break.
 
 namespace app::texts::download {
 

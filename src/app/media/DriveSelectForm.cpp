@@ -12,19 +12,21 @@
 
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "app/core/AppSettings.h"
-#include "app/core/Module1.h"
+#include "app/core/ProgramFolder.h"
+#include "app/media/CharacterImport.h"
 #include "app/media/FileSearch.h"
 #include "app/media/Texts.h"
-#include "app/media/search/DirectoryWalk.h"
+#include "files/DirectoryWalk.h"
 
 namespace app {
 
 namespace {
 
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString text(const char16_t* utf16) {
+    return QString::fromUtf16(utf16);
 }
 
 // ＭＳ Ｐゴシック exists only on Japanese Windows; elsewhere the proportional Gothic faces
@@ -39,10 +41,6 @@ QFont gothic(double points) {
     return font;
 }
 
-QString binName(int number) {
-    return QString::number(number) + QStringLiteral(".bin");
-}
-
 }  // namespace
 
 DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlFactory& clips,
@@ -50,8 +48,8 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint),
       m_services(services) {
-    setObjectName(text(texts::kDriveFormCaption));
-    setWindowTitle(text(texts::kDriveFormCaption));
+    setObjectName(text(texts::media::kDriveFormCaption));
+    setWindowTitle(text(texts::media::kDriveFormCaption));
 
     // Tab order follows creation order: drive list, prompt, button, clip, status.
     選択ドライブ = new QComboBox(this);
@@ -64,7 +62,7 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
         選択ドライブ->setItemData(選択ドライブ->count() - 1, drive.root, Qt::ToolTipRole);
     }
 
-    Label1 = new QLabel(text(texts::kDrivePrompt), this);
+    Label1 = new QLabel(text(texts::media::kDrivePrompt), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twipsRect(600, 240, 4815, 375));
     // The prompt was laid out for a narrower Windows font; step the size down until the whole
@@ -76,7 +74,7 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
         Label1->setFont(font);
     }
 
-    ok = new QPushButton(text(texts::kOkCaption), this);
+    ok = new QPushButton(text(texts::media::kOkCaption), this);
     ok->setObjectName(QStringLiteral("ok"));
     ok->setGeometry(twipsRect(2160, 1440, 1335, 495));
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -99,7 +97,7 @@ DriveSelectForm::DriveSelectForm(platform::Services& services, AnimationControlF
     avi->widget()->setGeometry(twipsRect(240, 1920, 5175, 735));
     avi->setVisible(false);
 
-    sl = new QLabel(text(texts::kSearching), this);
+    sl = new QLabel(text(texts::media::kSearching), this);
     sl->setObjectName(QStringLiteral("sl"));
     sl->setFont(gothic(14.25));
     sl->setAlignment(Qt::AlignCenter);
@@ -122,7 +120,7 @@ void DriveSelectForm::ok_Click() {
     }
     using platform::MessageButtons;
     using platform::MessageIcon;
-    m_services.messages.show(text(texts::kSearchStart), MessageIcon::Information,
+    m_services.messages.show(text(texts::media::kSearchStart), MessageIcon::Information,
                              MessageButtons::Ok);
     m_state = State::Searching;
     m_services.feedback.setBusyCursor(true);
@@ -139,22 +137,20 @@ void DriveSelectForm::ok_Click() {
         const platform::Drive& drive = m_drives.at(index);
         start = drive.root.isEmpty() ? drive.designation + QDir::separator() : drive.root;
     }
-    FindFiles(start, QStringLiteral("*.acs"), true, m_services.events);
+    // A folder named like a character file cannot be copied as one.
+    std::vector<std::string> sources;
+    for (std::string& path : FindFiles(start, QStringLiteral("*.acs"), true, m_services.events)) {
+        if (files::isRegularFile(path)) {
+            sources.push_back(std::move(path));
+        }
+    }
     avi->stop();
     m_services.feedback.setBusyCursor(false);
 
-    // A folder named like a character file cannot be copied as one.
-    std::vector<std::string> files;
-    for (const std::string& path : foundFiles) {
-        if (media::isRegularFile(path)) {
-            files.push_back(path);
-        }
-    }
-
-    if (files.empty()) {
+    if (sources.empty()) {
         m_state = State::NothingFound;
         const auto answer = m_services.messages.show(
-            text(texts::kNothingFound), MessageIcon::Information, MessageButtons::YesNo);
+            text(texts::media::kNothingFound), MessageIcon::Information, MessageButtons::YesNo);
         if (answer == platform::MessageAnswer::Yes) {
             unload();
         } else {
@@ -164,102 +160,41 @@ void DriveSelectForm::ok_Click() {
     }
 
     m_state = State::Found;
-    const auto count = static_cast<int>(qMin<std::size_t>(files.size(), 0x7fffffff));
+    const auto count = static_cast<int>(qMin<std::size_t>(sources.size(), 0x7fffffff));
     m_services.messages.show(
-        text(texts::kFoundHead) + formatNumber(count) + text(texts::kFoundTail),
+        text(texts::media::kFoundHead) + formatNumber(count) + text(texts::media::kFoundTail),
         MessageIcon::Information, MessageButtons::Ok);
-    if (copyAll(files)) {
+    if (copyAll(sources)) {
         unload();
     } else {
         backToSelecting();
     }
 }
 
-bool DriveSelectForm::copyAll(const std::vector<std::string>& files) {
+bool DriveSelectForm::copyAll(const std::vector<std::string>& sources) {
     m_state = State::Copying;
-    sl->setText(text(texts::kCopying));
+    sl->setText(text(texts::media::kCopying));
     m_services.feedback.setBusyCursor(true);
     playClip("Filecopy.avi");
 
-    const QString staging = programFile(m_services, QString::fromLatin1(kStagingFolder));
-    QDir(staging).removeRecursively();  // leftovers of a run that was cut short
-    if (!QDir().mkpath(staging)) {
-        reportCopyFailure(QDir::toNativeSeparators(staging));
+    const CharacterImport::Outcome outcome =
+        CharacterImport(m_services.programFolder).run(sources, [this](int i, int count) {
+            sl->setText(text(texts::media::kCopyingPrefix) + formatNumber(i) + QStringLiteral("/") +
+                        formatNumber(count));
+            m_services.events.processEvents();
+        });
+    if (!outcome.ok) {
+        reportCopyFailure(outcome.failedItem);
         return false;
     }
-    const auto count = static_cast<int>(files.size());
-    for (int i = 1; i <= count; ++i) {
-        sl->setText(text(texts::kCopyingPrefix) + formatNumber(i) + QStringLiteral("/") +
-                    formatNumber(count));
-        m_services.events.processEvents();
-        const std::string& source = files[static_cast<std::size_t>(i - 1)];
-        // Synced, because the old files are removed on the strength of these copies.
-        const media::CopyResult copied =
-            media::copyFile(source, rawPath(staging + QLatin1Char('/') + binName(i)), true);
-        if (!copied.ok) {
-            qWarning("copy of %s failed: %s", source.c_str(), copied.detail.c_str());
-            QDir(staging).removeRecursively();
-            reportCopyFailure(displayPath(source));
-            return false;
-        }
-    }
-    if (!replaceCharacterFiles(staging, count)) {
-        QDir(staging).removeRecursively();
-        reportCopyFailure(QString());
-        return false;
-    }
-    QDir(staging).removeRecursively();
     m_services.feedback.setBusyCursor(false);
-    return true;
-}
-
-bool DriveSelectForm::replaceCharacterFiles(const QString& staging, int count) {
-    const QDir program(m_services.programFolder);
-    const QString retired = staging + QStringLiteral("/old");
-    if (!QDir().mkpath(retired)) {
-        return false;
-    }
-    // temp.bin guarantees the wildcard removal always has a file to act on; it goes with the
-    // old character files.
-    QFile temp(programFile(m_services, QStringLiteral("temp.bin")));
-    if (temp.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        temp.close();
-    }
-    // Old files are moved aside rather than deleted, so any failure below can put them back.
-    const QStringList old =
-        program.entryList({QStringLiteral("*.bin")}, QDir::Files | QDir::Hidden | QDir::System);
-    QStringList movedOld;
-    int movedNew = 0;
-    auto rollBack = [&] {
-        for (int i = 1; i <= movedNew; ++i) {
-            QFile::remove(program.filePath(binName(i)));
-        }
-        for (const QString& name : movedOld) {
-            QFile::rename(retired + QLatin1Char('/') + name, program.filePath(name));
-        }
-        QFile::remove(programFile(m_services, QStringLiteral("temp.bin")));
-    };
-    for (const QString& name : old) {
-        if (!QFile::rename(program.filePath(name), retired + QLatin1Char('/') + name)) {
-            rollBack();
-            return false;
-        }
-        movedOld.append(name);
-    }
-    for (int i = 1; i <= count; ++i) {
-        if (!QFile::rename(staging + QLatin1Char('/') + binName(i), program.filePath(binName(i)))) {
-            rollBack();
-            return false;
-        }
-        movedNew = i;
-    }
     return true;
 }
 
 void DriveSelectForm::reportCopyFailure(const QString& detail) {
     avi->stop();
     m_services.feedback.setBusyCursor(false);
-    QString message = text(texts::kCopyFailed);
+    QString message = text(texts::media::kCopyFailed);
     if (!detail.isEmpty()) {
         message += QLatin1Char('\r') + detail;
     }
@@ -270,7 +205,7 @@ void DriveSelectForm::reportCopyFailure(const QString& detail) {
 void DriveSelectForm::backToSelecting() {
     ok->show();
     sl->hide();
-    sl->setText(text(texts::kSearching));
+    sl->setText(text(texts::media::kSearching));
     avi->setVisible(false);
     setClientHeight(kRestHeightTwips);
     選択ドライブ->setEnabled(true);

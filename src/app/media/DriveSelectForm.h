@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/components/AnimationControl.h"
+#include "components/AnimationControl.h"
 #include "platform/Services.h"
 
 class QComboBox;
@@ -21,9 +21,8 @@ namespace app {
 // 1.bin, 2.bin, ... in the order found. The setup wizard shows it with exec(); the form closes
 // itself when the user accepts that nothing was found or when the copy has finished.
 //
-// The replacement is staged: files are copied into a folder inside the program folder first,
-// and the old character files are removed only once every copy has succeeded. A failed copy
-// leaves the old files untouched, says so, and returns to drive selection.
+// The replacement is a CharacterImport: a failed copy leaves the old files untouched, the form
+// says so and returns to drive selection.
 class DriveSelectForm : public QDialog {
 public:
     enum class State { Selecting, Searching, NothingFound, Found, Copying, Closed };
@@ -45,8 +44,6 @@ public:
     static constexpr int kRestHeightTwips = 2085;
     static constexpr int kBusyHeightTwips = 2925;
     static constexpr int kWidthTwips = 5730;
-    // The folder inside the program folder that holds copies until they replace the old files.
-    static constexpr const char* kStagingFolder = "import.tmp";
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,10 +56,9 @@ private:
     void playClip(const char* name);
     void backToSelecting();
     void unload();
-    // Copies `files` in and swaps them for the old character files. Returns false, after
+    // Copies `sources` in and swaps them for the old character files. Returns false, after
     // telling the user, when anything failed; the old files are then still in place.
-    bool copyAll(const std::vector<std::string>& files);
-    bool replaceCharacterFiles(const QString& staging, int count);
+    bool copyAll(const std::vector<std::string>& sources);
     void reportCopyFailure(const QString& detail);
 
     platform::Services& m_services;

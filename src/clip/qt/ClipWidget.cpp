@@ -1,6 +1,7 @@
 #include "clip/qt/ClipWidget.h"
 
 #include "clip/Reader.h"
+#include "platform/os/NativePaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,11 +36,9 @@ QString resolveClipPath(const QString& path) {
     if (path.isEmpty())
         return {};
     QFileInfo info(path);
-#ifndef Q_OS_WIN
     // The program names its clips with Windows separators ("<folder>\Filecopy.avi").
-    if (!info.exists() && path.contains(QLatin1Char('\\')))
-        info = QFileInfo(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
-#endif
+    if (!info.exists())
+        info = QFileInfo(platform::withNativeSeparators(path));
     if (info.isFile())
         return info.filePath();
     const QDir dir = info.dir();

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "app/core/components/AnimationControl.h"
+#include "clip/qt/ClipWidget.h"
+#include "components/AnimationControl.h"
 
 #include <QPointer>
 
 namespace clip {
-
-class ClipWidget;
 
 // The progress-clip control of the wizard forms, backed by ClipWidget. The widget belongs to
 // the parent form (Qt ownership); the control only refers to it and deletes it itself only

@@ -132,9 +132,3 @@ TEST(About, GetKeyValueFormatsNumbersAndLeavesOtherTypesAlone) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -15,7 +15,7 @@ struct Companion {
     QTemporaryDir dir;
     fakes::FakePlatform fake{dir.path()};
     fakes::FakeAgentControl agent;
-    app::Module1 state;
+    app::SharedState state;
     app::Waiter waiter{fake.services, state};
     int aboutShown = 0;
     int menusShown = 0;
@@ -306,9 +306,3 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

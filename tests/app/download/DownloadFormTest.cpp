@@ -60,7 +60,7 @@ struct Fixture {
 
     QTemporaryDir dir;
     fakes::FakePlatform fake{dir.path()};
-    app::Module1 state;
+    app::SharedState state;
     fakes::FakeAnimationFactory clips;
     app::DownloadServers servers{u("http://chars.test"), u("http://driver.test")};
 };
@@ -266,9 +266,3 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
-#include "app/core/wizard/SetupWizard.h"
+#include "app/wizard/SetupWizard.h"
 
 namespace {
 

@@ -1,0 +1,145 @@
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "FakeComponents.h"
+#include "FakePlatform.h"
+#include "app/character/MainForm.h"
+#include "app/startup/Startup.h"
+#include "app/startup/TitleScreen.h"
+
+namespace {
+
+void touch(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(app::catalogueCharacterFiles(dir.path()).isEmpty());
+    touch(dir.filePath(QStringLiteral("1.bin")));
+    EXPECT_EQ(app::catalogueCharacterFiles(dir.path()), QStringList{QStringLiteral("1.bin")});
+    for (int i = 2; i <= 150; ++i) {
+        touch(dir.filePath(QStringLiteral("%1.bin").arg(i)));
+    }
+    touch(dir.filePath(QStringLiteral("UPPER.BIN")));
+    touch(dir.filePath(QStringLiteral(".hidden.bin")));
+    touch(dir.filePath(QStringLiteral("notes.txt")));
+    QDir(dir.path()).mkdir(QStringLiteral("folder.bin"));
+    const QStringList names = app::catalogueCharacterFiles(dir.path());
+    EXPECT_EQ(names.size(), 151);  // more than 99 is fine
+    EXPECT_TRUE(names.contains(QStringLiteral("UPPER.BIN")));
+    EXPECT_FALSE(names.contains(QStringLiteral(".hidden.bin")));
+    EXPECT_FALSE(names.contains(QStringLiteral("folder.bin")));
+}
+
+struct StartupRun {
+    QTemporaryDir dir;
+    fakes::FakePlatform fake{dir.path()};
+    app::SharedState state;
+    app::Waiter waiter{fake.services, state};
+    std::unique_ptr<platform::IntervalTimer> animationTimer = fake.timers.createTimer();
+    int wizardRuns = 0;
+    int loads = 0;
+    long long titleClosedAt = -1;
+
+    bool run() {
+        app::StartupHooks hooks;
+        hooks.createTitleScreen = [] { return std::make_unique<QWidget>(); };
+        hooks.runSetupWizard = [this] {
+            ++wizardRuns;
+            EXPECT_GE(fake.timers.now, 2000);  // only after the two-second title
+        };
+        hooks.loadRandomCharacter = [this] { ++loads; };
+        return app::MainForm_Load(fake.services, state, waiter, *animationTimer, hooks);
+    }
+};
+
+TEST(Startup, EmptyFolderShowsNotInstalledAndEnds) {
+    StartupRun run;
+    EXPECT_FALSE(run.run());
+    EXPECT_EQ(run.wizardRuns, 1);
+    ASSERT_EQ(run.fake.messages.boxes.size(), 1u);
+    const auto& box = run.fake.messages.boxes[0];
+    EXPECT_EQ(box.text, QStringLiteral("キャラクターがインストールされていません"));
+    EXPECT_EQ(box.icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
+    EXPECT_TRUE(box.caption.isEmpty());  // the application title
+    EXPECT_TRUE(run.fake.exit.ended);
+    EXPECT_EQ(run.loads, 0);
+    EXPECT_TRUE(run.fake.settings.writes.isEmpty());  // nothing saved
+}
+
+TEST(Startup, FirstRunPlacesTheCharacterAtTheScreenCentre) {
+    StartupRun run;
+    run.fake.screen.width = 1365;
+    touch(run.dir.filePath(QStringLiteral("1.bin")));
+    EXPECT_TRUE(run.run());
+    EXPECT_EQ(run.state.charFiles, QStringList{QStringLiteral("1.bin")});
+    EXPECT_DOUBLE_EQ(run.state.charX, 682.5);
+    EXPECT_DOUBLE_EQ(run.state.charY, 384);
+    EXPECT_EQ(run.loads, 1);
+    EXPECT_EQ(run.fake.random.seeds, 1);
+    EXPECT_EQ(run.animationTimer->interval(), 0);
+}
+
+TEST(Startup, SkipsTheWizardOnceSetupIsDoneAndReadsTheRememberedPosition) {
+    StartupRun run;
+    run.fake.settings.values[QStringLiteral("Agent/ver99/1_0")] = QStringLiteral("True");
+    run.fake.settings.values[QStringLiteral("Agent/pos/x")] = QStringLiteral(" 683.5");
+    run.fake.settings.values[QStringLiteral("Agent/pos/y")] = QStringLiteral("junk");
+    touch(run.dir.filePath(QStringLiteral("7.bin")));
+    EXPECT_TRUE(run.run());
+    EXPECT_EQ(run.wizardRuns, 0);
+    EXPECT_DOUBLE_EQ(run.state.charX, 683.5);
+    EXPECT_DOUBLE_EQ(run.state.charY, 0);
+}
+
+TEST(Startup, TheRealStepsCentreTheTitleScreenAndLoadThroughTheMainForm) {
+    QTemporaryDir dir;
+    fakes::FakePlatform fake(dir.path());
+    fakes::FakeAgentControl agent;
+    fakes::FakeAnimationFactory clips;
+    app::SharedState state;
+    app::Waiter waiter(fake.services, state);
+    app::MainForm mainForm(fake.services, state, waiter, agent, [] {});
+    const app::StartupHooks hooks = app::companionStartup(fake.services, state, mainForm, clips);
+    const std::unique_ptr<QWidget> title = hooks.createTitleScreen();
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->objectName(), QStringLiteral("タイトル画面"));
+    ASSERT_TRUE(hooks.runSetupWizard && hooks.loadRandomCharacter);
+}
+
+TEST(TitleScreen, ShowsTitleVersionPlatformsAndMaker) {
+    app::TitleScreen title;
+    EXPECT_EQ(title.objectName(), QStringLiteral("タイトル画面"));
+    EXPECT_EQ(title.lblProductName->text(), QStringLiteral("ﾎﾟﾙｶﾈ ９９"));
+    EXPECT_EQ(title.lblVersion->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.0"));
+    EXPECT_EQ(title.lblPlatform->text(), QStringLiteral("Windows95/98/NT4"));
+    EXPECT_EQ(title.lblCompanyProduct->text(), QStringLiteral("Lorvane"));
+    EXPECT_DOUBLE_EQ(title.lblProductName->font().pointSizeF(), 20.25);
+    EXPECT_TRUE(title.lblCompanyProduct->font().italic());
+}
+
+TEST(TitleScreen, ClosesOnAKeyOrAFrameClickButNotOnALabel) {
+    app::TitleScreen title;
+    title.show();
+    QTest::mouseClick(title.lblProductName, Qt::LeftButton);
+    QTest::mouseClick(title.imgLogo, Qt::LeftButton);
+    EXPECT_TRUE(title.isVisible());
+    QTest::keyClick(&title, Qt::Key_Shift);  // produces no character
+    EXPECT_TRUE(title.isVisible());
+    QTest::mouseClick(title.Frame1, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(title.isVisible());
+
+    title.show();
+    QTest::keyClick(&title, Qt::Key_A);
+    EXPECT_FALSE(title.isVisible());
+}
+
+}  // namespace

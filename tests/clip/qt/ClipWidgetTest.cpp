@@ -1,0 +1,99 @@
+#include "clip/qt/ClipWidget.h"
+#include "clip/qt/QtAnimationControl.h"
+
+#include "ClipFixtures.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPalette>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace clip {
+namespace {
+
+bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+class ClipWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(writeFile(m_dir.filePath("Filecopy.avi"), writeRle8Clip(test::smallMovie())));
+        AviLayout sound = test::rleLayout({{0x06, 0x01}});
+        sound.streamsBefore = {{'a', 'u', 'd', 's'}};
+        ASSERT_TRUE(writeFile(m_dir.filePath("sound.avi"), writeAvi(sound)));
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ClipWidgetTest, OpensWithoutRegardToCaseAndRefusesWhatItCannotPlay) {
+    ClipWidget w;
+    EXPECT_TRUE(w.openFile(m_dir.filePath("filecopy.AVI")));
+    EXPECT_EQ(w.openedPath(), m_dir.filePath("Filecopy.avi"));
+    EXPECT_EQ(w.sizeHint(), QSize(8, 4));
+    for (const QString& name :
+         {QStringLiteral("missing.avi"), QStringLiteral("sound.avi"), QString()}) {
+        EXPECT_FALSE(w.openFile(name.isEmpty() ? name : m_dir.filePath(name)))
+            << name.toStdString();
+        EXPECT_FALSE(w.hasClip());  // the earlier clip is gone too
+        EXPECT_FALSE(w.isPlaying());
+    }
+    // The program writes its paths with backslashes.
+    EXPECT_TRUE(w.openFile(m_dir.path() + QStringLiteral("\\FILECOPY.avi")));
+}
+
+TEST_F(ClipWidgetTest, PlaysOnlyWhilePlayingAndKeepsThePictureWhenStopped) {
+    ClipWidget w;
+    w.play();  // no clip: nothing happens
+    EXPECT_FALSE(w.isPlaying());
+    ASSERT_TRUE(w.openFile(m_dir.filePath("Filecopy.avi")));
+    EXPECT_FALSE(w.isPlaying());
+    w.play();
+    EXPECT_TRUE(w.isPlaying());
+    QElapsedTimer clock;
+    clock.start();
+    while (w.currentFrame() == 0 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    EXPECT_NE(w.currentFrame(), 0U);
+    w.stop();
+    EXPECT_FALSE(w.isPlaying());
+}
+
+// The key colour (magenta, the top-left pixel) shows the form behind; other colours are drawn.
+TEST_F(ClipWidgetTest, KeyColourLetsTheFormShowThrough) {
+    QWidget form;
+    form.resize(20, 10);
+    QPalette pal = form.palette();
+    pal.setColor(QPalette::Window, QColor(10, 200, 30));
+    form.setPalette(pal);
+    form.setAutoFillBackground(true);
+    QtAnimationControlFactory factory;
+    std::unique_ptr<app::AnimationControl> control = factory.create(&form);
+    EXPECT_EQ(control->widget()->parent(), &form);
+    EXPECT_EQ(control->widget()->objectName(), QStringLiteral("avi"));
+    control->widget()->setGeometry(0, 0, 20, 10);
+    ASSERT_TRUE(control->open(m_dir.filePath("Filecopy.avi")));
+    control->setVisible(false);
+    EXPECT_FALSE(control->isVisible());
+    control->setVisible(true);
+    EXPECT_TRUE(control->isVisible());
+    const QImage shot = form.grab().toImage();
+    // The 8 x 4 clip is centred, its top-left pixel at (6, 3).
+    const Rgb walker = test::distinctPalette(16)[3];
+    const Rgb bottomLeft = test::distinctPalette(16)[5];
+    EXPECT_EQ(shot.pixelColor(6, 3).rgb(), QColor(10, 200, 30).rgb());
+    EXPECT_EQ(shot.pixelColor(7, 3).rgb(), QColor(walker.r, walker.g, walker.b).rgb());
+    EXPECT_EQ(shot.pixelColor(6, 6).rgb(), QColor(bottomLeft.r, bottomLeft.g, bottomLeft.b).rgb());
+    control->play();
+    control->stop();
+}
+
+}  // namespace
+}  // namespace clip
