@@ -5,6 +5,7 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "QtWarnings.h"
 #include "app/character/AnimationNames.h"
 #include "app/character/MainForm.h"
 
@@ -61,6 +62,7 @@ TEST(Lifecycle, LoadsADrawnFileAtTheRememberedPositionAndArmsSevenSeconds) {
 TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     Companion c({QStringLiteral("1.bin"), QStringLiteral("2.bin")});
     c.agent.failingPaths = {QStringLiteral("1.bin")};
+    testsupport::ExpectQtWarning loadFailed(QStringLiteral("cannot load character file"));
     c.script({0.0f, 0.0f});
     c.form.LoadRandomCharacter();
     EXPECT_EQ(c.agent.loads.size(), 2);
