@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
     trayer
-    python3 procps
+    python3 procps unicode-data
 )
 
 missing=()

@@ -1,4 +1,3 @@
-#include "agent/playback/NameFold.h"
 #include "agent/playback/Player.h"
 
 #include <gtest/gtest.h>
@@ -94,20 +93,6 @@ struct Harness {
         }
     }
 };
-
-TEST(NameFold, FoldsCaseAndFullWidthAsciiOnly) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"RestPose", "restpose"},
-        {"\xEF\xBC\xB2\xEF\xBD\x85st(\xEF\xBC\x91)", "rest(1)"},  // full-width R, e, 1
-        {"Idle1_4 (2)", "idle1_4 (2)"},
-        {"\xEF\xBC\x81\xEF\xBD\x9E", "!~"},                        // both ends of the range
-        {"\xE3\x81\x82\xEF\xBD\xB1", "\xE3\x81\x82\xEF\xBD\xB1"},  // kana stays as it is
-        {"A\xEF\xBC", "a\xEF\xBC"},                                // cut-off sequence copied
-    };
-    for (const auto& [in, out] : cases) {
-        EXPECT_EQ(foldName(in), out) << in;
-    }
-}
 
 TEST(Player, FramesFollowTheirDurationsAndZeroFramesOnlySound) {
     Harness h;
