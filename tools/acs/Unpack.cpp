@@ -139,10 +139,17 @@ std::string joined(const std::vector<std::string>& items, const std::string& sep
     return out;
 }
 
-// JSON objects keep their keys sorted when build reads them; lists keep the stored order.
-bool sortedUnique(const std::vector<std::string>& keys) {
-    for (std::size_t i = 1; i < keys.size(); ++i) {
-        if (!(QString::fromStdString(keys[i - 1]) < QString::fromStdString(keys[i]))) {
+// Build reads an object's keys back sorted, so an object serves only when the stored order is
+// that order (ASCII keys, so that the order is plain byte order, and no key twice); otherwise
+// the list form keeps the order.
+bool objectKeepsOrder(const std::vector<std::string>& keys) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        for (const char ch : keys[i]) {
+            if (static_cast<unsigned char>(ch) >= 0x80) {
+                return false;
+            }
+        }
+        if (i > 0 && !(keys[i - 1] < keys[i])) {
             return false;
         }
     }
@@ -157,7 +164,7 @@ std::string namesJson(const acs::CharacterInfo& info) {
         items.push_back("\"name\": " + jsonString(l.name) + ", \"description\": " +
                         jsonString(l.description) + ", \"extra\": " + jsonString(l.extra) + "}");
     }
-    if (sortedUnique(keys)) {
+    if (objectKeepsOrder(keys)) {
         for (std::size_t i = 0; i < items.size(); ++i) {
             items[i] = jsonString(keys[i]) + ": {" + items[i];
         }
@@ -181,7 +188,7 @@ std::string statesJson(const acs::CharacterInfo& info) {
         lists.push_back("[" + joined(entries, ", ") + "]");
     }
     std::vector<std::string> items;
-    const bool asObject = sortedUnique(keys);
+    const bool asObject = objectKeepsOrder(keys);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         items.push_back(asObject ? jsonString(keys[i]) + ": " + lists[i]
                                  : "{\"name\": " + jsonString(keys[i]) +

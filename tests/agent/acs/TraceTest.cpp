@@ -190,6 +190,10 @@ TEST_F(Trace, StopLetsATransitionFinishAndPaysNothingAfterIt) {
     EXPECT_EQ(trace({"Ret", "Short", "--stop-at", "120"}).mid(2),
               (QStringList{step(100, "Back", 0, 50, -1, "return"), flag(120, "stop"),
                            step(150, "Back", 1, 50, -1, "return"), flag(200, "idle")}));
+    // So does an exit walk owed to the next request; that request never starts.
+    EXPECT_EQ(trace({"Walk", "Ret", "--stop-at", "350"}).mid(6),
+              (QStringList{flag(350, "stop"), step(400, "Walk", 0, 100, -1, "exit"),
+                           step(500, "Walk", 3, 0, -1, "exit"), flag(500, "idle")}));
 }
 
 TEST_F(Trace, NothingPlayingMeansNoStopLine) {

@@ -269,6 +269,20 @@ TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
     player.advance(20'000);
     const int idle = player.picture().animation;
     EXPECT_TRUE(idle == 1 || idle == 3) << idle;
+
+    // porukane-acs trace plays the same names to their end.
+    QStringList args = {QStringLiteral("trace"), c.dir.filePath(QStringLiteral("1.bin"))};
+    for (const QString& entry : played) {
+        args.append(entry.mid(5));
+    }
+    QProcess trace;
+    trace.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
+    trace.waitForFinished(60000);
+    const QString out = QString::fromUtf8(trace.readAllStandardOutput());
+    EXPECT_EQ(trace.exitCode(), 0);
+    for (const QString& name : names) {
+        EXPECT_TRUE(out.contains(QStringLiteral(R"("done":"%1")").arg(name))) << out.toStdString();
+    }
 }
 
 TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
