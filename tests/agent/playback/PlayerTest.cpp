@@ -188,6 +188,32 @@ TEST(Player, ReturnAnimationsAndNeverEndingLoopsBeforeTheNextRequest) {
     EXPECT_EQ(h.run(1000), "cut4 cut5 Loop0 Loop2 B0 done6");
 }
 
+TEST(Player, TheVisitHookSeesEveryFrameAtItsOwnTimeInOneLongAdvance) {
+    Harness h;
+    add(h.script, "A", {frame(100, 1), blank(0, -2), frame(50, 0)}, Transition::Return, 1);
+    add(h.script, "R", {frame(30, 1), frame(20, 0)}, Transition::ExitBranches);
+    add(h.script, "B", {frame(10)});
+    h.options.idle = true;
+    h.options.idleFirstMs = 1000;
+    h.options.idleIntervalMinMs = h.options.idleIntervalMaxMs = 100'000;
+    h.script.states["IdlingLevel1"] = {2};
+    std::string visits;
+    h->setFrameVisitHook([&](const FrameVisit& v) {
+        static const char* const kKinds[] = {"", "return ", "exit ", "idle "};  // VisitKind order
+        visits += std::to_string(v.atMs) + ":" + kKinds[static_cast<int>(v.kind)] +
+                  h.script.animations[static_cast<std::size_t>(v.animation)].name +
+                  std::to_string(v.frame) + " ";
+    });
+    h->show();
+    h->play("A");
+    h->play("B");
+    h->advance(5000);  // one call: every visit still carries its own time
+    EXPECT_EQ(visits,
+              "0:A0 100:A1 100:A2 150:return R0 180:return R1 200:exit R0 230:B0 "
+              "1240:idle B0 ");
+    EXPECT_EQ(h->nowMs(), 5000);
+}
+
 // Show and Hide with real state animations.
 struct StateHarness : Harness {
     StateHarness() {
