@@ -18,6 +18,8 @@ int usage() {
                  "       porukane-acs unpack FILE DIR\n"
                  "       porukane-acs trace FILE ANIMATION... [--draws N,N,...] [--stop-at MS] "
                  "[--until MS]\n"
+                 "       porukane-acs sound FILE INDEX OUT.wav\n"
+                 "       porukane-acs sound FILE --all DIR\n"
                  "       porukane-acs play ...\n");
     return 2;
 }
@@ -43,6 +45,9 @@ int main(int argc, char** argv) {
     }
     if (command == "trace") {
         return acstool::runTrace(argc - 2, argv + 2);
+    }
+    if (command == "sound" && argc == 5) {
+        return acstool::runSound(argv[2], argv[3], argv[4]);
     }
     if (command == "play") {
         return runPlay(argc, argv);
