@@ -102,7 +102,8 @@ void expectRoundTrip(const QString& file, const std::string& label) {
 
 // The fixture with everything a manifest must carry beyond `info`: voice, balloon, tray icon,
 // mouth overlays with stored region data, image regions that are not the computed ones,
-// names stored in mixed case, a record name that differs, and orders that are not sorted.
+// names stored in mixed case, a record name that differs, orders that are not sorted and an
+// image without pixels.
 acs::CharacterData everythingCharacter() {
     acs::CharacterData c = acs::test::smallCharacter();
     c.info.states[0].name = "Showing";
@@ -116,6 +117,9 @@ acs::CharacterData everythingCharacter() {
     c.animations[1].frames[0].overlays[0].region = acs::buildRegion(c.images[2], 0);
     c.images[0].region = acs::buildRegion(c.images[2], 0);  // someone else's region
     c.images[2].leading = 7;
+    acs::ImageData empty;  // an image without pixels
+    empty.width = 3;
+    c.images.push_back(empty);
     return c;
 }
 
