@@ -116,8 +116,7 @@ public:
     float rnd() override;
     void randomize() override { ++seeds; }
 
-    std::deque<float> draws;  // consumed in order
-    float fallback = 0.0f;    // when the script has run out
+    std::deque<float> draws;  // consumed in order; a draw past the end fails the test
     int used = 0;
     int seeds = 0;
 };
