@@ -6,6 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+
+void PrintTo(const QString& text, std::ostream* out) {
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    *out << '"' << shown.toStdString() << '"';
+}
 
 namespace fakes {
 

@@ -11,10 +11,14 @@
 
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <vector>
 
 #include "platform/Services.h"
+
+// Test failures show texts as UTF-8 (line breaks as \r and \n), not as UTF-16 code units.
+void PrintTo(const QString& text, std::ostream* out);
 
 namespace fakes {
 
