@@ -268,10 +268,10 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     // An error page saved as an installer, a missing file, a script without the execute bit.
     // Each script leaves a marker at an absolute path when it runs.
     const auto script = [&](const char* name, const char* marker) {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        writeFile(path, "#!/bin/sh\ntouch '" + dir.filePath(QString::fromLatin1(marker)).toUtf8() +
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        writeFile(file, "#!/bin/sh\ntouch '" + dir.filePath(QString::fromLatin1(marker)).toUtf8() +
                             "'\n");
-        return path;
+        return file;
     };
     writeFile(dir.filePath(QStringLiteral("2.exe")), "<html>not found</html>");
     script("script", "ran");
