@@ -145,14 +145,23 @@ if command -v trayer >/dev/null; then
     pids+=($play)
     wait_line "^shown at" "the character shown the second time"
     # The tray icon is the program's window named after the program (the character window
-    # carries the character's name): "WxH+x+y  +absX+absY".
+    # carries the character's name), once trayer has taken it into its panel; Qt shows it at
+    # the screen's corner before that. xwininfo lines: "NAME: (CLASS)  WxH+x+y  +absX+absY".
     tray_icon() {
         playing
-        icon=$(xwininfo -root -tree | sed -n \
-            's/.*"porukane-acs": ("porukane-acs" "porukane-acs")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p')
-        [ -n "$icon" ]
+        local tree panel pw ph px py iw ih ix iy
+        tree=$(xwininfo -root -tree)
+        panel=$(sed -n 's/.*"panel": ("panel" "trayer")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p' <<<"$tree" | head -1)
+        [ -n "$panel" ] || return 1
+        read -r pw ph px py <<<"$panel"
+        while read -r iw ih ix iy; do
+            icon="$iw $ih $ix $iy"
+            [ $((ix + iw / 2)) -ge "$px" ] && [ $((ix + iw / 2)) -lt $((px + pw)) ] &&
+                [ $((iy + ih / 2)) -ge "$py" ] && [ $((iy + ih / 2)) -lt $((py + ph)) ] && return 0
+        done < <(sed -n 's/.*"porukane-acs": ("porukane-acs" "porukane-acs")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p' <<<"$tree")
+        return 1
     }
-    wait_until 20 "a tray icon in the notification area" tray_icon
+    wait_until 20 "a tray icon inside trayer's panel" tray_icon
     read -r iw ih ix iy <<<"$icon"
     import -window root tray.png
     # Its menu is one more visible window of the program.
