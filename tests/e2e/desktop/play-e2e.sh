@@ -52,6 +52,11 @@ lines() { wc -l <play.log; }
 playing() { kill -0 "$play" 2>/dev/null || fail "the program ended early"; }
 ended() { ! kill -0 "$play" 2>/dev/null; }
 geometry() { xdotool getwindowgeometry "$win" | tr -s ' \n' ' '; }
+# window_box ID -> "W H X Y" of a window on the screen
+window_box() {
+    xdotool getwindowgeometry "$1" 2>/dev/null |
+        awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
+}
 
 # no_new_lines_but MARK PATTERN WHAT: a middle click on the body is the sentinel that shows
 # the program has handled everything before it. Once it is reported, the lines printed since
@@ -144,32 +149,38 @@ if command -v trayer >/dev/null; then
     play=$!
     pids+=($play)
     wait_line "^shown at" "the character shown the second time"
-    # The tray icon is the program's window named after the program (the character window
-    # carries the character's name), once trayer has taken it into its panel; Qt shows it at
-    # the screen's corner before that. xwininfo lines: "NAME: (CLASS)  WxH+x+y  +absX+absY".
+    # The tray icon: a visible window of the program named after the program (the character
+    # window carries the character's name), once trayer has taken it into its panel; Qt shows
+    # it at the screen's corner before that.
     tray_icon() {
         playing
-        local tree panel pw ph px py iw ih ix iy
-        tree=$(xwininfo -root -tree)
-        panel=$(sed -n 's/.*"panel": ("panel" "trayer")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p' <<<"$tree" | head -1)
+        local panel id pw ph px py iw ih ix iy
+        panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
         [ -n "$panel" ] || return 1
-        read -r pw ph px py <<<"$panel"
-        while read -r iw ih ix iy; do
+        read -r pw ph px py < <(window_box "$panel")
+        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = porukane-acs ] || continue
+            read -r iw ih ix iy < <(window_box "$id")
             icon="$iw $ih $ix $iy"
             [ $((ix + iw / 2)) -ge "$px" ] && [ $((ix + iw / 2)) -lt $((px + pw)) ] &&
                 [ $((iy + ih / 2)) -ge "$py" ] && [ $((iy + ih / 2)) -lt $((py + ph)) ] && return 0
-        done < <(sed -n 's/.*"porukane-acs": ("porukane-acs" "porukane-acs")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p' <<<"$tree")
+        done
         return 1
     }
-    wait_until 20 "a tray icon inside trayer's panel" tray_icon
+    wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
     read -r iw ih ix iy <<<"$icon"
     import -window root tray.png
     # Its menu is one more visible window of the program.
     menus() { xdotool search --onlyvisible --pid "$play" 2>/dev/null | wc -l; }
     before=$(menus)
     menu_open() { playing; [ "$(menus)" -gt "$before" ]; }
-    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-    wait_until 20 "the tray icon's menu after a right click" menu_open
+    # An icon just taken into the panel may miss the first click: click again while no
+    # menu has come.
+    for _ in 1 2 3 4; do
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+        poll 5 menu_open && break
+    done
+    menu_open || fail "no menu after four right clicks on the tray icon at $ix,$iy"
     xdotool key Down Return  # the menu's only item, 隠す
     wait_line "^hide cause=1$" "Hide with cause 1 from the tray menu"
     wait_until 20 "the program to end after the tray hide" ended
