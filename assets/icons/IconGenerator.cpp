@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
         return fail("cannot read the character file");
     }
     const QByteArray data = file.readAll();
-    acs::LoadResult loaded = acs::loadCharacter(
-        std::vector<std::uint8_t>(data.begin(), data.end()), acs::Mode::Strict);
+    acs::LoadResult loaded =
+        acs::loadCharacter(std::vector<std::uint8_t>(data.begin(), data.end()), acs::Mode::Strict);
     if (!loaded.ok()) {
         return fail("the character file is not valid");
     }

@@ -106,10 +106,9 @@ int main(int argc, char** argv) {
     };
     trayHooks.runSetupWizard = hooks.runSetupWizard;
     trayHooks.setMuted = [&agent](bool muted) { agent.setMuted(muted); };
-    app::CompanionTray tray(
-        services, state, mainForm,
-        platform::Autostart(platform::Autostart::defaultConfigHome(),
-                            QCoreApplication::applicationFilePath()),
-        trayHooks, app::programIcon());
+    app::CompanionTray tray(services, state, mainForm,
+                            platform::Autostart(platform::Autostart::defaultConfigHome(),
+                                                QCoreApplication::applicationFilePath()),
+                            trayHooks, app::programIcon());
     return QApplication::exec();
 }

@@ -77,23 +77,27 @@ bool Autostart::setEnabled(bool on) {
 }
 
 QString Autostart::entryText(const QString& program) {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=Porukane 99\n"
-                          "Name[ja]=") +
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=Porukane 99\n"
+               "Name[ja]=") +
            QString::fromUtf8("ﾎﾟﾙｶﾈ ９９") +
-           QStringLiteral("\n"
-                          "Comment=A character that lives on the desktop\n"
-                          "Comment[ja]=") +
+           QStringLiteral(
+               "\n"
+               "Comment=A character that lives on the desktop\n"
+               "Comment[ja]=") +
            QString::fromUtf8("デスクトップに住むキャラクター") +
-           QStringLiteral("\n"
-                          "Exec=") +
+           QStringLiteral(
+               "\n"
+               "Exec=") +
            execArgument(program) +
-           QStringLiteral("\n"
-                          "Icon=org.porukane.Porukane\n"
-                          "Terminal=false\n"
-                          "StartupNotify=false\n"
-                          "X-GNOME-Autostart-enabled=true\n");
+           QStringLiteral(
+               "\n"
+               "Icon=org.porukane.Porukane\n"
+               "Terminal=false\n"
+               "StartupNotify=false\n"
+               "X-GNOME-Autostart-enabled=true\n");
 }
 
 QString Autostart::defaultConfigHome() {

@@ -31,8 +31,8 @@ bool copyMissing(const QString& from, const QString& to, QString* error) {
         }
         return false;
     }
-    QFile::setPermissions(partial, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                       QFile::ReadOther);
+    QFile::setPermissions(
+        partial, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     if (!QFile::rename(partial, to)) {
         QFile::remove(partial);
         if (error && error->isEmpty()) {
@@ -48,8 +48,7 @@ bool copyMissing(const QString& from, const QString& to, QString* error) {
 ProgramFolder resolveProgramFolder(const QString& executableFolder, const QString& dataHome) {
     const QFileInfo folder(executableFolder);
     if (folder.isDir() && folder.isWritable() &&
-        QFileInfo(QDir(executableFolder).filePath(QString::fromLatin1(kPortableMarker)))
-            .isFile()) {
+        QFileInfo(QDir(executableFolder).filePath(QString::fromLatin1(kPortableMarker))).isFile()) {
         return {clean(executableFolder), true};
     }
     return {clean(QDir(dataHome).filePath(QStringLiteral("porukane"))), false};
@@ -59,8 +58,7 @@ QString sharedDataFolder(const QString& executableFolder) {
     return clean(QDir(executableFolder).filePath(QStringLiteral("../share/porukane")));
 }
 
-QStringList seedProgramFolder(const QString& folder, const QString& sharedFolder,
-                              QString* error) {
+QStringList seedProgramFolder(const QString& folder, const QString& sharedFolder, QString* error) {
     QStringList copied;
     if (!QDir().mkpath(folder)) {
         if (error) {
@@ -79,7 +77,8 @@ QStringList seedProgramFolder(const QString& folder, const QString& sharedFolder
     }
     for (const char* clip : kClips) {
         const QString name = QString::fromLatin1(clip);
-        if (QFileInfo::exists(target.filePath(name)) || !QFileInfo(source.filePath(name)).isFile()) {
+        if (QFileInfo::exists(target.filePath(name)) ||
+            !QFileInfo(source.filePath(name)).isFile()) {
             continue;
         }
         if (copyMissing(source.filePath(name), target.filePath(name), error)) {

@@ -12,7 +12,7 @@ namespace platform {
 // (its folder read-only, or without the clip) uses `<data home>/porukane` instead, seeded
 // from the shared data folder the installation brought along.
 struct ProgramFolder {
-    QString path;        // without a trailing separator
+    QString path;  // without a trailing separator
     bool portable = false;
 };
 

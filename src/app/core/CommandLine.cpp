@@ -32,7 +32,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         const QStringList unknown = parser.unknownOptionNames();
         result.error = unknown.isEmpty()
                            ? parser.errorText()
-                           : QString::fromUtf8("知らないオプションです: %1（porukane --help で一覧を表示します）")
+                           : QString::fromUtf8(
+                                 "知らないオプションです: %1（porukane --help で一覧を表示します）")
                                  .arg((unknown.first().size() == 1 ? QStringLiteral("-")
                                                                    : QStringLiteral("--")) +
                                       unknown.first());
@@ -40,8 +41,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.action = CommandLine::Action::Error;
-        result.error = QString::fromUtf8("余分な引数があります: %1")
-                           .arg(parser.positionalArguments().first());
+        result.error =
+            QString::fromUtf8("余分な引数があります: %1").arg(parser.positionalArguments().first());
         return result;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -77,8 +78,10 @@ QString helpText(const QString& programFolder) {
                "                   開きます。.acs ファイルなら、次の番号のキャラクターとして\n"
                "                   取り込みます。\n"
                "\n"
-               "プログラムフォルダー (キャラクター *.bin、動画、ダウンロードしたファイルの置き場所):\n"
-               "  実行ファイルのフォルダーに書き込めて Findcomp.avi があれば、そのフォルダーです。\n"
+               "プログラムフォルダー (キャラクター "
+               "*.bin、動画、ダウンロードしたファイルの置き場所):\n"
+               "  実行ファイルのフォルダーに書き込めて Findcomp.avi "
+               "があれば、そのフォルダーです。\n"
                "  そうでなければ $XDG_DATA_HOME/porukane/ (~/.local/share/porukane/) を使い、\n"
                "  初回の起動でキャラクターと動画をインストール先からコピーします。\n"
                "  使用中のフォルダー: %1\n"

@@ -79,10 +79,10 @@ void importFromCommandLine(platform::Services& services, AnimationControlFactory
     QString error;
     if (info.isDir()) {
         FolderFirstDriveList drives(services.drives, path);
-        platform::Services withFolder{services.messages,   services.settings, services.events,
-                                      services.screen,     services.random,   services.timers,
-                                      services.processes,  services.http,     drives,
-                                      services.systemInfo, services.feedback, services.exit,
+        platform::Services withFolder{services.messages,     services.settings, services.events,
+                                      services.screen,       services.random,   services.timers,
+                                      services.processes,    services.http,     drives,
+                                      services.systemInfo,   services.feedback, services.exit,
                                       services.programFolder};
         DriveSelectForm form(withFolder, clips);
         form.exec();

@@ -1,6 +1,5 @@
 #include "platform/qt/QtServices.h"
 
-
 #include "platform/ProgramFolder.h"
 #include "platform/qt/QtBasics.h"
 #include "platform/qt/QtMessageBoxes.h"

@@ -153,10 +153,10 @@ TEST(Autostart, WritesAndRemovesTheEntry) {
     ASSERT_TRUE(autostart.setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(autostart.entryPath()));
 
-    EXPECT_TRUE(platform::Autostart::entryText("/usr/bin/porukane").contains(
-        "\nExec=/usr/bin/porukane\n"));
-    EXPECT_TRUE(platform::Autostart::entryText("/a/100%$x").contains(
-        "\nExec=\"/a/100%%\\\\$x\"\n"));
+    EXPECT_TRUE(
+        platform::Autostart::entryText("/usr/bin/porukane").contains("\nExec=/usr/bin/porukane\n"));
+    EXPECT_TRUE(
+        platform::Autostart::entryText("/a/100%$x").contains("\nExec=\"/a/100%%\\\\$x\"\n"));
 }
 
 TEST(CharacterImport, NextNumberAndNoOverwrite) {
@@ -214,8 +214,8 @@ struct TrayCompanion {
         hooks.runSetupWizard = [this] { wizard.append(QStringLiteral("setup")); };
         tray = std::make_unique<app::CompanionTray>(
             fake.services, state, form,
-            platform::Autostart(dir.filePath("config"), QStringLiteral("/usr/bin/porukane")),
-            hooks, QIcon());
+            platform::Autostart(dir.filePath("config"), QStringLiteral("/usr/bin/porukane")), hooks,
+            QIcon());
         agent.log.clear();
     }
     int timer() { return form.アニメーションタイマー().interval(); }
