@@ -143,9 +143,9 @@ void CompanionTray::runThenReload(const std::function<void()>& wizard) {
     // new ones in place of the character on screen.
     m_state.charFiles = catalogueCharacterFiles(m_services.programFolder);
     m_hidden = false;
-    m_mainForm.setPaused(false);
     m_mainForm.キャラクター交代_Click();
     if (!m_mainForm.ended()) {
+        m_mainForm.setPaused(false);
         refresh();
     }
 }
