@@ -90,7 +90,7 @@ QString helpText(const QString& programFolder) {
         .arg(programFolder);
 }
 
-QString versionText() {
+QString versionLine() {
     return QStringLiteral("porukane " PORUKANE_VERSION);
 }
 
@@ -106,7 +106,7 @@ int runWithoutDisplay(const CommandLine& commandLine, int& argc, char** argv) {
             print(stderr, QStringLiteral("porukane: ") + commandLine.error + QLatin1Char('\n'));
             return 2;
         case CommandLine::Action::Version:
-            print(stdout, versionText() + QLatin1Char('\n'));
+            print(stdout, versionLine() + QLatin1Char('\n'));
             return 0;
         case CommandLine::Action::Help:
         case CommandLine::Action::Where:

@@ -11,7 +11,7 @@ struct CommandLine {
     enum class Action {
         Run,      // start the companion
         Help,     // print helpText() and end
-        Version,  // print versionText() and end
+        Version,  // print versionLine() and end
         Where,    // print the program folder and end
         Error,    // print `error` (one line) and end with status 2
     };
@@ -27,8 +27,8 @@ CommandLine parseCommandLine(const QStringList& arguments);
 // The --help text, in Japanese with the option names in ASCII; `programFolder` is the folder
 // in use, named at the end.
 QString helpText(const QString& programFolder);
-// "porukane <version>".
-QString versionText();
+// "porukane <version>", for --version.
+QString versionLine();
 
 // Carries out the actions that end before the companion starts (help, version, where, an
 // error), with at most a QCoreApplication, so they work without a display. Returns the exit
