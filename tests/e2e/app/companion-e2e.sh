@@ -207,12 +207,12 @@ tray)
     for _ in $(seq 50); do [ -f "$entry" ] || break; sleep 0.1; done
     [ ! -f "$entry" ] || fail "the autostart entry was not removed"
 
-    before=$(xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null | wc -l)
+    boxes() { (xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null || true) | wc -l; }
+    before=$(boxes)
     tray_item 5
     box=""
     for _ in $(seq 100); do
-        after=$(xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null | wc -l)
-        [ "$after" -gt "$before" ] && { box=yes; break; }
+        [ "$(boxes)" -gt "$before" ] && { box=yes; break; }
         sleep 0.1
     done
     [ -n "$box" ] || fail "はじめの設定をやり直す showed no wizard"
