@@ -54,18 +54,34 @@ CompanionTray::CompanionTray(platform::Services& services, Module1& state, MainF
     }
     refresh();
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_icon = new QSystemTrayIcon(icon);
-        m_icon->setToolTip(text(texts::kTrayToolTip));
-        m_icon->setContextMenu(m_menu.get());
-        connect(m_icon, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger) {
-                        toggleShown();
-                    }
-                });
-        m_icon->show();
+    m_trayImage = icon;
+    if (!createIcon()) {
+        // Started at login, the program may come up before the panel: look again for a while.
+        m_trayPoll.setInterval(2000);
+        connect(&m_trayPoll, &QTimer::timeout, this, [this] {
+            if (createIcon() || ++m_trayPolls >= 60) {
+                m_trayPoll.stop();
+            }
+        });
+        m_trayPoll.start();
     }
+}
+
+bool CompanionTray::createIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return false;
+    }
+    m_icon = new QSystemTrayIcon(m_trayImage);
+    m_icon->setToolTip(text(texts::kTrayToolTip));
+    m_icon->setContextMenu(m_menu.get());
+    connect(m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    toggleShown();
+                }
+            });
+    m_icon->show();
+    return true;
 }
 
 CompanionTray::~CompanionTray() {

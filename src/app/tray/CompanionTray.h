@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -25,7 +26,8 @@ struct TrayHooks {
 // The program's tray icon and its menu: show/hide, mute, start at login, add characters, redo
 // the setup, quit. A left click on the icon shows or hides the character. Where the desktop
 // has no notification area there is no icon; the menu still exists, so everything stays
-// reachable for tests and nothing else changes.
+// reachable for tests and nothing else changes. A notification area that appears within two
+// minutes of the start (a panel starting after the program at login) still gets the icon.
 class CompanionTray final : public QObject {
 public:
     CompanionTray(platform::Services& services, Module1& state, MainForm& mainForm,
@@ -50,6 +52,7 @@ public:
     QSystemTrayIcon* icon() const { return m_icon; }
 
 private:
+    bool createIcon();
     void runThenReload(const std::function<void()>& wizard);
     void refresh();
 
@@ -60,6 +63,9 @@ private:
     TrayHooks m_hooks;
     std::unique_ptr<QMenu> m_menu;
     QPointer<QSystemTrayIcon> m_icon;
+    QIcon m_trayImage;
+    QTimer m_trayPoll;
+    int m_trayPolls = 0;
     QAction* m_showHide = nullptr;
     QAction* m_mute = nullptr;
     QAction* m_login = nullptr;
