@@ -12,6 +12,7 @@ packages=(
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
     trayer
     desktop-file-utils appstream man-db groff-base lintian dpkg-dev file
+    sox
     python3 procps
 )
 
