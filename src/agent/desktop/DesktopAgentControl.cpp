@@ -33,6 +33,14 @@ DesktopAgentControl::DesktopAgentControl(Config config, QObject* parent)
 
 DesktopAgentControl::~DesktopAgentControl() = default;
 
+void DesktopAgentControl::setMuted(bool muted) {
+    m_muted = muted;
+    if (muted) {
+        for (auto& [id, character] : m_characters)
+            character->silence();
+    }
+}
+
 bool DesktopAgentControl::load(const QString& id, const QString& path, QString* error) {
     auto failed = [error](const QString& why) {
         if (error != nullptr)

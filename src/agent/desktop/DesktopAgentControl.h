@@ -46,6 +46,10 @@ public:
     void setDblClickHandler(MouseHandler handler) override { m_onDblClick = std::move(handler); }
     void setHideHandler(HideHandler handler) override { m_onHide = std::move(handler); }
 
+    // Mute: no character starts a sound while muted; muting also silences what plays now.
+    void setMuted(bool muted);
+    bool muted() const { return m_muted; }
+
     // The same character with the desktop-only operations (window, idle switch).
     DesktopCharacter* desktopCharacter(const QString& id) const;
 
@@ -60,6 +64,7 @@ private:
     Config m_config;
     std::map<QString, std::unique_ptr<DesktopCharacter>> m_characters;
     quint64 m_nextSerial = 1;
+    bool m_muted = false;
     MouseHandler m_onClick;
     MouseHandler m_onDblClick;
     HideHandler m_onHide;

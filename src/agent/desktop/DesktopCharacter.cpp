@@ -250,8 +250,13 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
     }
 }
 
+void DesktopCharacter::silence() {
+    if (m_sounds)
+        m_sounds->stopAll();
+}
+
 void DesktopCharacter::startSound(int index) {
-    if (!m_sounds || index < 0)
+    if (!m_sounds || index < 0 || m_control.muted())
         return;
     auto found = m_decoded.find(index);
     if (found == m_decoded.end()) {

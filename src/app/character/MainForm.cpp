@@ -267,8 +267,20 @@ void MainForm::playRandomAnimation() {
     }
 }
 
+void MainForm::setPaused(bool paused) {
+    m_paused = paused;
+    if (paused) {
+        m_animationTimer->setInterval(0);
+    } else if (!m_ended) {
+        armRandomInterval();
+    }
+}
+
 void MainForm::アニメーションタイマー_Timer() {
     m_animationTimer->setInterval(0);
+    if (m_paused) {
+        return;
+    }
     playRandomAnimation();
     m_services.events.processEvents();
     if (m_ended) {

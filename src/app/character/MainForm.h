@@ -42,6 +42,11 @@ public:
     void アニメーションタイマー_Timer();
     void アニメーション_Click();
 
+    // Pausing stops the scheduler (no animation, roaming or change) until it is resumed;
+    // resuming arms the next pick. Used while the character is hidden from the tray.
+    void setPaused(bool paused);
+    bool paused() const { return m_paused; }
+
     // Roaming.
     void MoveToRandomPlace();
     void 移動_Click();
@@ -68,6 +73,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QSet<QString> m_unloadable;  // files that failed to load this run
     bool m_ended = false;
+    bool m_paused = false;
 };
 
 }  // namespace app
