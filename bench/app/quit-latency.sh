@@ -23,7 +23,7 @@ cp "$program_dir/porukane" "$program_dir/1.bin" program/
 ini=config/porukane/Agent.ini
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-printf '%-6s %12s %12s %s\n' round window_ms process_ms position_saved_first
+printf '%-6s %12s %12s %s\n' round window_ms process_ms saved_when_window_went
 for round in $(seq "$rounds"); do
     printf '[ver99]\n1_0=True\n[pos]\nx=" 300"\ny=" 200"\n' >"$ini"
     program/porukane >app.log 2>&1 &
@@ -38,9 +38,14 @@ for round in $(seq "$rounds"); do
     done
     [ -n "$win" ] || fail "no character window"
     # Drag by (40, 30) so that quitting has a new position to save.
-    xdotool mousemove 364 264 mousedown 1 mousemove 384 279 mousemove 404 294 mouseup 1
-    sleep 0.5
-    xdotool mousemove 404 294 click 3
+    xdotool mousemove 364 264 mousedown 1
+    for step in 1 2 3 4; do xdotool mousemove $((364 + step * 10)) $((264 + step * 8)); sleep 0.05; done
+    xdotool mouseup 1
+    for _ in $(seq 50); do
+        xdotool getwindowgeometry "$win" | grep -q 'Position: 340,232' && break
+        sleep 0.1
+    done
+    xdotool mousemove 404 296 click 3
     sleep 0.5
     start=$(now_ms)
     xdotool key Down Down Down Down Return
@@ -48,7 +53,7 @@ for round in $(seq "$rounds"); do
     while kill -0 "$app" 2>/dev/null || [ -z "$window_ms" ]; do
         if [ -z "$window_ms" ] && ! xwininfo -id "$win" 2>/dev/null | grep -q IsViewable; then
             window_ms=$(($(now_ms) - start))
-            grep -q '^x=" 340"$' "$ini" && saved_first=yes
+            grep -q '^x=" 340"$' "$ini" && grep -q '^y=" 232"$' "$ini" && saved_first=yes
         fi
         kill -0 "$app" 2>/dev/null || break
         sleep 0.005

@@ -128,21 +128,20 @@ import)
     pids+=($app)
     splash=$(window "$title")
     handled=$splash
-    wait_until 10 gone "$splash" || fail "the title screen stayed"
+    wait_until 30 gone "$splash" || fail "the title screen stayed"
     press "$title" Return   # what the program is
     press "$title" Return   # what has to be done first
     press "$title" n        # no download
     press "$title" Return   # yes, Office 2000 is installed
     press 'ドライブ選択' End Tab space  # the downloaded characters come last; press ok
     press "$title" Return   # the search starts
-    # One file to copy; the two others named with why.
-    box=$(window "$title")
-    press "$title" Return   # copy it
+    press "$title" Return   # one file to copy, the two others named with why
     press "$title" Return   # yes, setup is complete
     wait_until 30 character_window >/dev/null || fail "no character window"
     [ "$(ls program/*.bin)" = "program/1.bin" ] || fail "character files: $(ls program)"
     cmp -s "$program_dir/1.bin" program/1.bin || fail "1.bin is not the good character"
     [ ! -e "program/import.tmp" ] || fail "the staging folder was left"
+    [ "$(grep -c '^not copied: ' app.log)" = 2 ] || fail "the two broken files were not left out"
     ;;
 drag)
     printf '[ver99]\n1_0=True\n[pos]\nx=" 200"\ny=" 150"\n' >"$ini"
