@@ -94,7 +94,7 @@ case "$scenario" in
 titlekey)
     printf '[ver99]\n1_0=True\n' >"$ini"
     # Another program has the keyboard when the companion starts.
-    xmessage -name other 'another program' >/dev/null 2>&1 &
+    xmessage -name other 'another program' >xmessage.log 2>&1 &
     pids+=($!)
     other=""
     wait_until 10 sh -c 'xdotool search --onlyvisible --class xmessage >/dev/null 2>&1' ||
