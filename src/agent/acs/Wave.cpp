@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace acs {
 
@@ -13,10 +15,12 @@ constexpr std::uint32_t kRiff = 0x46464952;  // "RIFF"
 constexpr std::uint32_t kWave = 0x45564157;  // "WAVE"
 constexpr std::uint32_t kFmt = 0x20746D66;   // "fmt "
 constexpr std::uint32_t kData = 0x61746164;  // "data"
+constexpr std::uint32_t kFact = 0x74636166;  // "fact"
 constexpr int kAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                             768, 614, 512, 409, 307, 230, 230, 230};
 
 struct Format {
+    std::uint64_t at = 12;  // offset of the format chunk's fields
     std::uint16_t tag = 0;
     std::uint16_t channels = 0;
     std::uint32_t rate = 0;
@@ -35,12 +39,14 @@ struct AdpcmChannel {
 
     std::int16_t next(unsigned nibble) {
         const std::int64_t s = nibble >= 8 ? std::int64_t(nibble) - 16 : std::int64_t(nibble);
-        const std::int64_t predicted = (sample1 * coef1 + sample2 * coef2) / 256;
+        // Arithmetic shifts: the prediction and the new step are rounded down (towards minus
+        // infinity), not towards zero.
+        const std::int64_t predicted = (sample1 * coef1 + sample2 * coef2) >> 8;
         const std::int16_t x = clamp16(predicted + s * delta);
         sample2 = sample1;
         sample1 = x;
         // Corrupt streams could grow delta without end; keep it in a range that cannot overflow.
-        delta = std::clamp<std::int64_t>(kAdapt[nibble] * delta / 256, 16, 0x7FFFFFFF);
+        delta = std::clamp<std::int64_t>((kAdapt[nibble] * delta) >> 8, 16, 0x7FFFFFFF);
         return x;
     }
 };
@@ -48,8 +54,14 @@ struct AdpcmChannel {
 Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint64_t dataAt,
                   std::vector<std::int16_t>& out) {
     const std::size_t ch = f.channels;
-    if (f.blockAlign < 7 * ch || f.bits != 4) {
-        return {ErrorCode::BadSound, dataAt, "ADPCM block layout is not valid"};
+    if (f.bits != 4) {
+        return {ErrorCode::BadSound, f.at + 14,
+                "ADPCM with " + std::to_string(f.bits) + " bits per sample is not supported"};
+    }
+    if (f.blockAlign < 7 * ch) {
+        return {ErrorCode::BadSound, f.at + 12,
+                "ADPCM block size " + std::to_string(f.blockAlign) +
+                    " cannot hold the block header of " + std::to_string(7 * ch) + " bytes"};
     }
     std::size_t perBlock = (std::size_t{f.blockAlign} - 7 * ch) * 8 / (4 * ch) + 2;
     if (f.samplesPerBlock > 0) {
@@ -57,10 +69,13 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     }
     out.reserve(data.size() / f.blockAlign * perBlock * ch + perBlock * ch);
     for (std::size_t start = 0; start < data.size(); start += f.blockAlign) {
+        // The last block may be short: it is decoded as far as its bytes go.
         const auto block =
             data.subspan(start, std::min<std::size_t>(f.blockAlign, data.size() - start));
         if (block.size() < 7 * ch) {
-            break;  // a partial header at the very end carries no samples
+            return {ErrorCode::BadSound, dataAt + start,
+                    "the last ADPCM block ends inside its header (" + std::to_string(block.size()) +
+                        " of " + std::to_string(7 * ch) + " bytes)"};
         }
         AdpcmChannel state[2];
         const auto i16 = [&](std::size_t at) {
@@ -70,7 +85,8 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
             const std::size_t predictor = block[c];
             if (predictor >= f.coefficients.size()) {
                 return {ErrorCode::BadSound, dataAt + start + c,
-                        "ADPCM predictor " + std::to_string(predictor) + " has no coefficients"};
+                        "ADPCM predictor " + std::to_string(predictor) + " is beyond the " +
+                            std::to_string(f.coefficients.size()) + " coefficient pairs"};
             }
             state[c].coef1 = f.coefficients[predictor].first;
             state[c].coef2 = f.coefficients[predictor].second;
@@ -99,6 +115,12 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     return {};
 }
 
+void put(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+}
+
 }  // namespace
 
 WaveResult decodeWave(std::span<const std::uint8_t> riff) {
@@ -114,14 +136,16 @@ WaveResult decodeWave(std::span<const std::uint8_t> riff) {
     bool haveFormat = false;
     std::span<const std::uint8_t> data;
     std::uint64_t dataAt = 0;
+    std::optional<std::uint32_t> factFrames;
     while (r.ok() && r.remaining() >= 8) {
         const std::uint32_t id = r.u32();
         const std::uint64_t size = r.u32();
         const std::uint64_t start = r.pos();
         // Some writers give the data chunk a size past the end; take what is there.
         const std::uint64_t have = std::min(size, r.remaining());
-        if (id == kFmt) {
+        if (id == kFmt && !haveFormat) {
             ByteReader fr(riff, start, start + have);
+            f.at = start;
             f.tag = fr.u16();
             f.channels = fr.u16();
             f.rate = fr.u32();
@@ -145,6 +169,9 @@ WaveResult decodeWave(std::span<const std::uint8_t> riff) {
                 return result;
             }
             haveFormat = true;
+        } else if (id == kFact && have >= 4 && !factFrames) {
+            ByteReader fr(riff, start, start + 4);
+            factFrames = fr.u32();
         } else if (id == kData && data.empty()) {
             data = riff.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(have));
             dataAt = start;
@@ -156,7 +183,7 @@ WaveResult decodeWave(std::span<const std::uint8_t> riff) {
         return result;
     }
     if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
-        result.error = {ErrorCode::BadSound, 12,
+        result.error = {ErrorCode::BadSound, f.at + 2,
                         std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
                             " Hz are not supported"};
         return result;
@@ -176,15 +203,46 @@ WaveResult decodeWave(std::span<const std::uint8_t> riff) {
         }
     } else if (f.tag == 2) {
         result.error = decodeAdpcm(f, data, dataAt, out);
+        // The fact chunk counts the samples per channel the encoder put in; the last block is
+        // usually padded past them. A count beyond the data only means the data was cut.
+        if (factFrames && *factFrames < out.size() / f.channels) {
+            out.resize(std::size_t{*factFrames} * f.channels);
+        }
     } else {
-        result.error = {ErrorCode::BadSound, 20,
+        result.error = {ErrorCode::BadSound, f.at,
                         "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
                             " bits per sample is not supported"};
     }
+    // A stereo sound cut in the middle of a frame loses the lone left sample.
+    out.resize(out.size() / f.channels * f.channels);
     if (result.error) {
         out.clear();
     }
     return result;
+}
+
+std::vector<std::uint8_t> encodeWave(const PcmSound& sound) {
+    const std::size_t frames = sound.channels == 0 ? 0 : sound.samples.size() / sound.channels;
+    const auto dataSize = static_cast<std::uint32_t>(frames * sound.channels * 2);
+    std::vector<std::uint8_t> out;
+    out.reserve(44 + dataSize);
+    put(out, kRiff, 4);
+    put(out, 36 + dataSize, 4);
+    put(out, kWave, 4);
+    put(out, kFmt, 4);
+    put(out, 16, 4);
+    put(out, 1, 2);  // PCM
+    put(out, sound.channels, 2);
+    put(out, sound.sampleRate, 4);
+    put(out, sound.sampleRate * sound.channels * 2, 4);  // bytes per second
+    put(out, sound.channels * 2u, 2);                    // block align
+    put(out, 16, 2);                                     // bits per sample
+    put(out, kData, 4);
+    put(out, dataSize, 4);
+    for (std::size_t i = 0; i < frames * sound.channels; ++i) {
+        put(out, static_cast<std::uint16_t>(sound.samples[i]), 2);
+    }
+    return out;
 }
 
 }  // namespace acs
