@@ -29,6 +29,11 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 source "$here/../xsession.sh"
 fail() {
     echo "FAIL: $*"
+    echo "--- visible windows"
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        echo "$id $(xdotool getwindowname "$id" 2>/dev/null) $(xwininfo -id "$id" 2>/dev/null |
+            awk '/geometry/ {print $2}')"
+    done
     echo "--- program output"; cat app.log 2>/dev/null || true
     exit 1
 }
@@ -70,6 +75,22 @@ window() {  # NAME -> id, waiting up to 30 s
     done
     fail "no window '$1'"
 }
+# The title screen: the 480x260 window named like the program, up to 30 s. Prints nothing when
+# a box of the program came first (the title screen had come and gone unseen).
+splash_window() {
+    local id
+    for _ in $(seq 300); do
+        running || fail "the program ended early"
+        for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
+            if xwininfo -id "$id" 2>/dev/null | grep -q -- '-geometry 480x260'; then
+                echo "$id"
+            fi
+            return 0
+        done
+        sleep 0.1
+    done
+    fail "no window '$title'"
+}
 handled=""
 press() {  # NAME KEYS...: activates the next window named NAME and types KEYS
     local name=$1 id
@@ -104,7 +125,8 @@ titlekey)
     program/porukane >app.log 2>&1 &
     app=$!
     pids+=($app)
-    splash=$(window "$title")
+    splash=$(splash_window)
+    [ -n "$splash" ] || fail "the title screen was not seen"
     # The key goes to the focused window, whichever that is; only the title screen's own
     # request for activation can have made it the title screen.
     wait_until 5 sh -c "[ \"\$(xdotool getactivewindow 2>/dev/null)\" = $splash ]" ||
@@ -126,9 +148,8 @@ import)
     program/porukane >app.log 2>&1 &
     app=$!
     pids+=($app)
-    splash=$(window "$title")
-    handled=$splash
-    wait_until 30 gone "$splash" || fail "the title screen stayed"
+    splash=$(splash_window)
+    [ -z "$splash" ] || wait_until 30 gone "$splash" || fail "the title screen stayed"
     press "$title" Return   # what the program is
     press "$title" Return   # what has to be done first
     press "$title" n        # no download
