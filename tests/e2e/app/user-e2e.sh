@@ -118,9 +118,9 @@ titlekey)
     xmessage -name other 'another program' >xmessage.log 2>&1 &
     pids+=($!)
     other=""
-    wait_until 10 sh -c 'xdotool search --onlyvisible --class xmessage >/dev/null 2>&1' ||
+    wait_until 30 sh -c "xdotool search --onlyvisible --classname '^other\$' >/dev/null 2>&1" ||
         { echo "SKIP: xmessage did not start"; exit 77; }
-    other=$(xdotool search --onlyvisible --class xmessage | head -n 1)
+    other=$(xdotool search --onlyvisible --classname '^other$' | head -n 1)
     xdotool windowactivate --sync "$other" >/dev/null 2>&1 || true
     program/porukane >app.log 2>&1 &
     app=$!
