@@ -41,8 +41,9 @@ for round in $(seq "$rounds"); do
     xdotool mousemove 364 264 mousedown 1
     for step in 1 2 3 4; do xdotool mousemove $((364 + step * 10)) $((264 + step * 8)); sleep 0.05; done
     xdotool mouseup 1
+    dragged=no
     for _ in $(seq 50); do
-        xdotool getwindowgeometry "$win" | grep -q 'Position: 340,232' && break
+        xdotool getwindowgeometry "$win" | grep -q 'Position: 340,232' && { dragged=yes; break; }
         sleep 0.1
     done
     xdotool mousemove 404 296 click 3
@@ -60,5 +61,6 @@ for round in $(seq "$rounds"); do
     done
     process_ms=$(($(now_ms) - start))
     wait "$app" 2>/dev/null || true
+    [ "$dragged" = yes ] || saved_first="(drag missed)"
     printf '%-6s %12s %12s %s\n' "$round" "${window_ms:-?}" "$process_ms" "$saved_first"
 done
