@@ -44,6 +44,7 @@ TEST(DraggedPosition, IsWhereTheCharacterComesBackAfterQuitting) {
     app::Waiter waiter{fake.services, state};
     app::MainForm form{fake.services, state, waiter, agent, [] {}};
 
+    fake.random.draws = {0.0f};  // the only file
     form.LoadRandomCharacter();
     desktop::DesktopCharacter* character = agent.desktopCharacter(QStringLiteral("d"));
     ASSERT_NE(character, nullptr);
