@@ -287,7 +287,8 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
 // must be undone.
 TEST_F(DriveSelectFormTest, AFailedSwapPutsTheOldCharacterFilesBack) {
     write(m_program, {{"1.bin", "old1"}, {"2.bin/keep.txt", "folder"}, {"7.bin", "old7"}});
-    write(m_drive, {{"a.acs", "first"}, {"b.acs", "second"}, {"c.acs", "third"}});
+    write(m_drive,
+          {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}, {"c.acs", tagged("third")}});
     m_form->ok_Click();
 
     const auto& box = m_platform->messages.boxes.back();
