@@ -172,7 +172,7 @@ drag)
     pids+=($app)
     wait_until 30 character_window >/dev/null || fail "the character did not appear"
     win=$(character_window)
-    wait_until 5 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
+    wait_until 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
         fail "character not at 200,150"
     # Left button down on the body, a drag in steps, button up.
     xdotool mousemove 264 214 mousedown 1
@@ -181,12 +181,12 @@ drag)
         sleep 0.05
     done
     xdotool mouseup 1
-    wait_until 5 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 500,350'" ||
+    wait_until 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 500,350'" ||
         fail "the drag did not move the character: $(xdotool getwindowgeometry "$win")"
     # おわり from the menu: a right click, the fourth item.
     before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
     xdotool mousemove 564 414 click 3
-    wait_until 5 sh -c "[ \$(xdotool search --onlyvisible --pid $app 2>/dev/null | wc -l) -gt $before ]" ||
+    wait_until 15 sh -c "[ \$(xdotool search --onlyvisible --pid $app 2>/dev/null | wc -l) -gt $before ]" ||
         fail "right click opened no menu"
     xdotool key Down Down Down Down Return
     wait_until 10 ended || fail "still running after おわり"
