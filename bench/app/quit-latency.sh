@@ -16,13 +16,11 @@ cd "$work"
 export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export HOME=$work LC_ALL=C.UTF-8
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-fail() { echo "FAIL: $*"; exit 1; }
 source "$here/../../tests/e2e/xsession.sh"
 start_x_session 1024x768
 cp "$program_dir/porukane" "$program_dir/1.bin" program/
 ini=config/porukane/Agent.ini
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 printf '%-6s %12s %12s %s\n' round window_ms process_ms saved_when_window_went
 for round in $(seq "$rounds"); do
     printf '[ver99]\n1_0=True\n[pos]\nx=" 300"\ny=" 200"\n' >"$ini"

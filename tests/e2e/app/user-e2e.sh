@@ -26,17 +26,8 @@ export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=
 export HOME=$work LC_ALL=C.UTF-8
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
+session_name="user-$scenario" session_logs=(app.log xmessage.log)
 source "$here/../xsession.sh"
-fail() {
-    echo "FAIL: $*"
-    echo "--- visible windows"
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-        echo "$id $(xdotool getwindowname "$id" 2>/dev/null) $(xwininfo -id "$id" 2>/dev/null |
-            awk '/geometry/ {print $2}')"
-    done
-    echo "--- program output"; cat app.log 2>/dev/null || true
-    exit 1
-}
 start_x_session 1024x768
 
 cp "$program_dir/porukane" program/
@@ -44,16 +35,6 @@ cp "$program_dir"/*.avi program/ 2>/dev/null || true
 ini=config/porukane/Agent.ini
 title='ﾎﾟﾙｶﾈ ９９'
 
-# Waits until CONDITION (a shell command) holds, checking every 0.1 s for up to SECONDS.
-wait_until() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 running() { kill -0 "$app" 2>/dev/null; }
 ended() { ! kill -0 "$app" 2>/dev/null; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
@@ -98,7 +79,7 @@ press() {  # NAME KEYS...: activates the next window named NAME and types KEYS
     id=$(window "$name")
     handled="$handled $id"
     xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
-    wait_until 5 sh -c "[ \"\$(xdotool getactivewindow 2>/dev/null)\" = $id ]" || true
+    poll 5 is_active "$id" || true
     xdotool key --clearmodifiers "$@"
 }
 # The character window: a visible window of the program of the character's size.
@@ -118,7 +99,7 @@ titlekey)
     xmessage -name other 'another program' >xmessage.log 2>&1 &
     pids+=($!)
     other=""
-    wait_until 30 sh -c "xdotool search --onlyvisible --classname '^other\$' >/dev/null 2>&1" ||
+    poll 30 sh -c "xdotool search --onlyvisible --classname '^other\$' >/dev/null 2>&1" ||
         { echo "SKIP: xmessage did not start"; exit 77; }
     other=$(xdotool search --onlyvisible --classname '^other$' | head -n 1)
     xdotool windowactivate --sync "$other" >/dev/null 2>&1 || true
@@ -129,11 +110,11 @@ titlekey)
     [ -n "$splash" ] || fail "the title screen was not seen"
     # The key goes to the focused window, whichever that is; only the title screen's own
     # request for activation can have made it the title screen.
-    wait_until 5 sh -c "[ \"\$(xdotool getactivewindow 2>/dev/null)\" = $splash ]" ||
+    poll 5 is_active "$splash" ||
         fail "the title screen did not get the keyboard (active: $(xdotool getactivewindow 2>/dev/null || echo none))"
     xdotool key a
     # Closed by the key, long before its two seconds are up.
-    wait_until 1 gone "$splash" || fail "the title screen stayed after the key press"
+    poll 1 gone "$splash" || fail "the title screen stayed after the key press"
     ;;
 import)
     printf '[download]\ncharacters=http://127.0.0.1:9\n' >"$ini"
@@ -149,7 +130,7 @@ import)
     app=$!
     pids+=($app)
     splash=$(splash_window)
-    [ -z "$splash" ] || wait_until 30 gone "$splash" || fail "the title screen stayed"
+    [ -z "$splash" ] || poll 30 gone "$splash" || fail "the title screen stayed"
     press "$title" Return   # what the program is
     press "$title" Return   # what has to be done first
     press "$title" n        # no download
@@ -158,7 +139,7 @@ import)
     press "$title" Return   # the search starts
     press "$title" Return   # one file to copy, the two others named with why
     press "$title" Return   # yes, setup is complete
-    wait_until 30 character_window >/dev/null || fail "no character window"
+    poll 30 character_window >/dev/null || fail "no character window"
     [ "$(ls program/*.bin)" = "program/1.bin" ] || fail "character files: $(ls program)"
     cmp -s "$program_dir/1.bin" program/1.bin || fail "1.bin is not the good character"
     [ ! -e "program/import.tmp" ] || fail "the staging folder was left"
@@ -170,9 +151,9 @@ drag)
     program/porukane >app.log 2>&1 &
     app=$!
     pids+=($app)
-    wait_until 30 character_window >/dev/null || fail "the character did not appear"
+    poll 30 character_window >/dev/null || fail "the character did not appear"
     win=$(character_window)
-    wait_until 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
+    poll 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
         fail "character not at 200,150"
     # Left button down on the body, a drag in steps, button up.
     xdotool mousemove 264 214 mousedown 1
@@ -181,15 +162,15 @@ drag)
         sleep 0.05
     done
     xdotool mouseup 1
-    wait_until 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 500,350'" ||
+    poll 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 500,350'" ||
         fail "the drag did not move the character: $(xdotool getwindowgeometry "$win")"
     # おわり from the menu: a right click, the fourth item.
     before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
     xdotool mousemove 564 414 click 3
-    wait_until 15 sh -c "[ \$(xdotool search --onlyvisible --pid $app 2>/dev/null | wc -l) -gt $before ]" ||
+    poll 15 sh -c "[ \$(xdotool search --onlyvisible --pid $app 2>/dev/null | wc -l) -gt $before ]" ||
         fail "right click opened no menu"
     xdotool key Down Down Down Down Return
-    wait_until 10 ended || fail "still running after おわり"
+    poll 10 ended || fail "still running after おわり"
     grep -q '^x=" 500"$' "$ini" || fail "x not saved as ' 500': $(cat "$ini")"
     grep -q '^y=" 350"$' "$ini" || fail "y not saved as ' 350': $(cat "$ini")"
     ;;
