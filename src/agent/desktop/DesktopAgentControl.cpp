@@ -115,6 +115,10 @@ void DesktopAgentControl::post(const QString& id, quint64 serial, EventKind kind
                         if (m_onDblClick)
                             m_onDblClick(id, a, shift, x, y);
                         break;
+                    case EventKind::DragComplete:
+                        if (m_onDragComplete)
+                            m_onDragComplete(id, a, shift, x, y);
+                        break;
                     case EventKind::Hide:
                         if (m_onHide)
                             m_onHide(id, a);

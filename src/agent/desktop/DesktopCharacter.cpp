@@ -54,6 +54,10 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
         m_player.takeEvents();  // the window is already there
         schedule();
     });
+    connect(m_window, &CharacterWindow::dragFinished, this, [this](QPoint topLeft) {
+        m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::DragComplete, kButtonLeft, 0,
+                       toInt16(topLeft.x()), toInt16(topLeft.y()));
+    });
     connect(m_window, &CharacterWindow::closeRequested, this, [this] { hideNow(); });
 
     if (config.sound)

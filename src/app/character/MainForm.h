@@ -35,6 +35,8 @@ public:
     void キャラクター_DblClick(const QString& id, std::int16_t button, std::int16_t shift,
                                std::int16_t x, std::int16_t y);
     void キャラクター_Hide(const QString& id, std::int16_t cause);
+    void キャラクター_DragComplete(const QString& id, std::int16_t button, std::int16_t shift,
+                                   std::int16_t x, std::int16_t y);
 
     // Animation scheduler. PickRandomAnimation returns an empty name when the character has
     // nothing but "show" and "hide" to offer.
@@ -63,6 +65,8 @@ private:
     // Stops what the character does and plays a randomly picked animation, if it has one.
     void playRandomAnimation();
     bool placeOnVisibleScreen(AgentCharacter& character);
+    // The cannot-load box: its text, then each file that failed with the reason.
+    QString unloadableReport() const;
 
     platform::Services& m_services;
     Module1& m_state;
