@@ -151,7 +151,8 @@ tray)
         panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
         [ -n "$panel" ] || return 1
         read -r pw ph px py < <(window_box "$panel")
-        for id in $(xdotool search --onlyvisible --name '^porukane$' 2>/dev/null); do
+        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = porukane ] || continue
             read -r iw ih ix iy < <(window_box "$id")
             cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
             [ "$cx" -ge "$px" ] && [ "$cx" -lt $((px + pw)) ] &&
@@ -175,14 +176,25 @@ tray)
     # 4 キャラクターを追加…, 5 はじめの設定をやり直す, 6 おわり)
     tray_item() {
         local before
-        before=$(count_windows)
-        xdotool mousemove "$cx" "$cy" click 3
-        wait_until 20 "the tray menu after a right click on the icon" more_windows_than "$before"
+        before=$(xdotool search --onlyvisible --class porukane 2>/dev/null | sort)
+        # the menu: a visible window of the program that was not there before the click
+        menu_shown() {
+            running
+            menu=$(comm -13 <(echo "$before") \
+                <(xdotool search --onlyvisible --class porukane 2>/dev/null | sort) | head -1)
+            [ -n "$menu" ]
+        }
+        # A click that comes while the icon is still busy with the last menu may be lost: click
+        # again while no menu has come.
+        for _ in 1 2 3 4; do
+            xdotool mousemove "$cx" "$cy" click 3
+            poll 5 menu_shown && break
+        done
+        menu_shown || fail "no menu after four right clicks on the tray icon at $cx,$cy"
         for _ in $(seq "$1"); do xdotool key Down; done
         xdotool key Return
         [ "${2:-}" = opens-window ] && return 0
-        menu_closed() { running; [ "$(count_windows)" -le "$before" ]; }
-        wait_until 20 "the tray menu to close after item $1" menu_closed
+        wait_until 20 "the tray menu to close after item $1" eval '! viewable "$menu"'
     }
     tray_item 1
     wait_until 20 "表示 to show the character" shown
