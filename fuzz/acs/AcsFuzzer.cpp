@@ -66,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const acs::CharacterData model = strict.character->toData();
             const acs::WriteResult written = acs::writeCharacter(model);
             if (!written.ok()) {
-                broken("a strictly valid character cannot be written:", written.error.message());
+                broken("a strictly valid character cannot be written:", written.error().message());
             }
-            const acs::LoadResult again = acs::loadCharacter(written.bytes, acs::Mode::Strict);
+            const acs::LoadResult again = acs::loadCharacter(written.value(), acs::Mode::Strict);
             if (!again.ok() || !(again.character->toData() == model)) {
                 broken("write/read round trip changed the character", "");
             }

@@ -1,9 +1,9 @@
 #include "agent/acs/Character.h"
 
-#include "agent/acs/ByteReader.h"
 #include "agent/acs/CharacterPrivate.h"
 #include "agent/acs/Compositor.h"
 #include "agent/acs/Decompressor.h"
+#include "agent/acs/Fields.h"
 
 #include <algorithm>
 
@@ -38,7 +38,7 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
         return img;
     }
     Error err;
-    const bool inFile = locatorFits(info.pixelOffset, info.pixelSize, file.size());
+    const bool inFile = bytes::locatorFits(info.pixelOffset, info.pixelSize, file.size());
     if (info.broken || !inFile) {
         img.pixels.assign(expected, fill);
     } else {
@@ -57,7 +57,7 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
         }
     }
     if (withRegion && !info.broken && info.regionSize > 0 &&
-        locatorFits(info.regionOffset, info.regionStoredSize, file.size())) {
+        bytes::locatorFits(info.regionOffset, info.regionStoredSize, file.size())) {
         const auto block =
             file.subspan(static_cast<std::size_t>(info.regionOffset), info.regionStoredSize);
         if (info.regionCompressed) {
@@ -171,7 +171,7 @@ std::span<const std::uint8_t> Character::soundBytes(std::size_t index) const {
         return {};
     }
     const SoundInfo& s = d->sounds[index];
-    if (!locatorFits(s.offset, s.size, d->bytes->size())) {
+    if (!bytes::locatorFits(s.offset, s.size, d->bytes->size())) {
         return {};
     }
     return std::span<const std::uint8_t>(*d->bytes).subspan(static_cast<std::size_t>(s.offset),

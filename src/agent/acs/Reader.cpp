@@ -1,9 +1,9 @@
 // loadCharacter: parse every block by its locator, then validate every cross-reference once.
 
-#include "agent/acs/ByteReader.h"
 #include "agent/acs/Character.h"
 #include "agent/acs/CharacterPrivate.h"
 #include "agent/acs/Decompressor.h"
+#include "agent/acs/Fields.h"
 
 #include <cstdio>
 #include <cstring>
@@ -66,8 +66,8 @@ private:
         warn(offset, detail);
         return true;
     }
-    bool readLocator(ByteReader& r, Locator& loc, const char* what);
-    bool readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const char* what);
+    bool readLocator(bytes::Reader& r, Locator& loc, const char* what);
+    bool readEntryLocator(bytes::Reader& r, Locator& loc, bool& usable, const char* what);
 
     bool parseCharacterInfo(const Locator& loc);
     bool parseAnimations(const Locator& loc);
@@ -89,12 +89,12 @@ private:
 
 // A directory entry's locator. In lenient mode one that points outside the file spoils only
 // its own entry: `usable` turns false and the directory is read on.
-bool Loader::readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const char* what) {
+bool Loader::readEntryLocator(bytes::Reader& r, Locator& loc, bool& usable, const char* what) {
     const std::uint64_t at = r.pos();
     loc.offset = r.u32();
     loc.size = r.u32();
     usable = true;
-    if (!r.ok() || locatorFits(loc.offset, loc.size, m_file.size())) {
+    if (!r.ok() || bytes::locatorFits(loc.offset, loc.size, m_file.size())) {
         return r.ok();
     }
     const std::string detail = std::string(what) + " locator " + hex(loc.offset) + "+" +
@@ -109,14 +109,14 @@ bool Loader::readEntryLocator(ByteReader& r, Locator& loc, bool& usable, const c
     return true;
 }
 
-bool Loader::readLocator(ByteReader& r, Locator& loc, const char* what) {
+bool Loader::readLocator(bytes::Reader& r, Locator& loc, const char* what) {
     const std::uint64_t at = r.pos();
     loc.offset = r.u32();
     loc.size = r.u32();
     if (!r.ok()) {
         return false;
     }
-    if (!locatorFits(loc.offset, loc.size, m_file.size())) {
+    if (!bytes::locatorFits(loc.offset, loc.size, m_file.size())) {
         r.failAt(ErrorCode::BadLocator, at,
                  std::string(what) + " locator " + hex(loc.offset) + "+" + hex(loc.size) +
                      " lies outside the file of " + hex(m_file.size()) + " bytes");
@@ -139,7 +139,7 @@ LoadResult Loader::run() {
         fatal(ErrorCode::NotCharacter, 0,
               "not a character file: " + std::to_string(size) + " bytes, shorter than a header");
     } else {
-        ByteReader r(m_file, 0, kHeaderSize);
+        bytes::Reader r(m_file, 0, kHeaderSize);
         if (r.u32() != kSignature) {
             fatal(ErrorCode::NotCharacter, 0, "not a character file: unknown signature");
         } else {
@@ -165,14 +165,14 @@ LoadResult Loader::run() {
 }
 
 bool Loader::parseCharacterInfo(const Locator& loc) {
-    ByteReader r(m_file, loc.offset, loc.end());
+    bytes::Reader r(m_file, loc.offset, loc.end());
     CharacterInfo& info = m_d->info;
     info.minorVersion = r.u16();
     info.majorVersion = r.u16();
     Locator localized;
     localized.offset = r.u32();
     localized.size = r.u32();
-    info.guid = r.guid();
+    info.guid = readGuid(r);
     info.width = r.u16();
     info.height = r.u16();
     info.transparentIndex = r.u8();
@@ -190,17 +190,17 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
     }
     if (info.flags & kFlagVoice) {
         VoiceInfo v;
-        v.engine = r.guid();
-        v.mode = r.guid();
+        v.engine = readGuid(r);
+        v.mode = readGuid(r);
         v.speed = r.u32();
         v.pitch = r.u16();
         v.hasExtra = r.u8() != 0;
         if (v.hasExtra) {
             v.langId = r.u16();
-            v.dialect = r.string(m_strict);
+            v.dialect = readString(r, m_strict);
             v.gender = r.u16();
             v.age = r.u16();
-            v.style = r.string(m_strict);
+            v.style = readString(r, m_strict);
         }
         info.voice = std::move(v);
     }
@@ -208,10 +208,10 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
         BalloonInfo b;
         b.lines = r.u8();
         b.charsPerLine = r.u8();
-        b.text = r.rgbx();
-        b.background = r.rgbx();
-        b.border = r.rgbx();
-        b.fontFace = r.string(m_strict);
+        b.text = readRgbx(r);
+        b.background = readRgbx(r);
+        b.border = readRgbx(r);
+        b.fontFace = readString(r, m_strict);
         b.fontHeight = r.i32();
         b.fontWeight = r.i32();
         b.italic = r.u8();
@@ -227,7 +227,7 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
     if (r.checkCount(paletteCount, 4, 256, "palette entries")) {
         info.palette.reserve(paletteCount);
         for (std::uint32_t i = 0; i < paletteCount; ++i) {
-            info.palette.push_back(r.bgrx());
+            info.palette.push_back(readBgrx(r));
         }
     }
     const std::uint64_t trayAt = r.pos();
@@ -247,14 +247,14 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
     if (r.checkCount(stateCount, 6, 0xFFFF, "states")) {
         info.states.resize(stateCount);
         for (State& s : info.states) {
-            s.name = r.string(m_strict);
+            s.name = readString(r, m_strict);
             const std::uint16_t n = r.u16();
             if (!r.checkCount(n, 4, 0xFFFF, "state animations")) {
                 break;
             }
             s.animations.reserve(n);
             for (std::uint16_t i = 0; i < n && r.ok(); ++i) {
-                s.animations.push_back(r.string(m_strict));
+                s.animations.push_back(readString(r, m_strict));
             }
         }
     }
@@ -269,20 +269,20 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
     }
     // The localized list must stay inside its own locator and end exactly where the character
     // info block ends.
-    if (!locatorFits(localized.offset, localized.size, m_file.size())) {
+    if (!bytes::locatorFits(localized.offset, localized.size, m_file.size())) {
         return problem(ErrorCode::BadLocator, loc.offset + 4,
                        "localized-info locator lies outside the file");
     }
-    ByteReader l(m_file, localized.offset, localized.end());
+    bytes::Reader l(m_file, localized.offset, localized.end());
     const std::uint16_t count = l.u16();
     if (l.checkCount(count, 14, 0xFFFF, "localized-info entries")) {
         info.localized.reserve(count);
         for (std::uint16_t i = 0; i < count && l.ok(); ++i) {
             LocalizedInfo e;
             e.langId = l.u16();
-            e.name = l.string(m_strict);
-            e.description = l.string(m_strict);
-            e.extra = l.string(m_strict);
+            e.name = readString(l, m_strict);
+            e.description = readString(l, m_strict);
+            e.extra = readString(l, m_strict);
             if (l.ok()) {
                 info.localized.push_back(std::move(e));
             }
@@ -304,7 +304,7 @@ bool Loader::parseCharacterInfo(const Locator& loc) {
 }
 
 bool Loader::parseAnimations(const Locator& loc) {
-    ByteReader r(m_file, loc.offset, loc.end());
+    bytes::Reader r(m_file, loc.offset, loc.end());
     const std::uint32_t count = r.u32();
     if (!r.checkCount(count, 12, kMaxAnimations, "animation directory entries")) {
         return fatal(r.error());
@@ -312,7 +312,7 @@ bool Loader::parseAnimations(const Locator& loc) {
     std::vector<std::pair<std::string, Locator>> entries;
     entries.reserve(count);
     for (std::uint32_t i = 0; i < count && r.ok(); ++i) {
-        std::string name = r.string(m_strict);
+        std::string name = readString(r, m_strict);
         Locator where;
         bool usable = false;
         if (readEntryLocator(r, where, usable, "animation") && usable) {
@@ -344,10 +344,10 @@ bool Loader::parseAnimations(const Locator& loc) {
 }
 
 bool Loader::parseAnimationRecord(const Locator& loc, Animation& anim, Error& err) {
-    ByteReader r(m_file, loc.offset, loc.end());
-    anim.recordName = r.string(m_strict);
+    bytes::Reader r(m_file, loc.offset, loc.end());
+    anim.recordName = readString(r, m_strict);
     anim.transition = r.u8();
-    anim.returnAnimation = r.string(m_strict);
+    anim.returnAnimation = readString(r, m_strict);
     const std::uint16_t frameCount = r.u16();
     if (r.checkCount(frameCount, 10, 0xFFFF, "frames")) {
         anim.frames.resize(frameCount);
@@ -418,7 +418,7 @@ bool Loader::parseAnimationRecord(const Locator& loc, Animation& anim, Error& er
 }
 
 bool Loader::parseImages(const Locator& loc) {
-    ByteReader r(m_file, loc.offset, loc.end());
+    bytes::Reader r(m_file, loc.offset, loc.end());
     const std::uint32_t count = r.u32();
     if (!r.checkCount(count, 12, kMaxImages, "image directory entries")) {
         return fatal(r.error());
@@ -466,7 +466,7 @@ bool Loader::parseImages(const Locator& loc) {
 }
 
 bool Loader::parseImageRecord(const Locator& loc, ImageInfo& img, Error& err) {
-    ByteReader r(m_file, loc.offset, loc.end());
+    bytes::Reader r(m_file, loc.offset, loc.end());
     img.leading = r.u8();
     img.width = r.u16();
     img.height = r.u16();
@@ -544,7 +544,7 @@ bool Loader::checkImageData(const ImageInfo& img, Error& err) {
     } else {
         out.assign(block.begin(), block.end());
     }
-    ByteReader rgn(out, 0, out.size());
+    bytes::Reader rgn(out, 0, out.size());
     const std::uint32_t headerSize = rgn.u32();
     const std::uint32_t type = rgn.u32();
     const std::uint64_t rects = rgn.u32();
@@ -556,7 +556,7 @@ bool Loader::checkImageData(const ImageInfo& img, Error& err) {
 }
 
 bool Loader::parseSounds(const Locator& loc) {
-    ByteReader r(m_file, loc.offset, loc.end());
+    bytes::Reader r(m_file, loc.offset, loc.end());
     const std::uint32_t count = r.u32();
     if (!r.checkCount(count, 12, kMaxSounds, "audio directory entries")) {
         return fatal(r.error());
@@ -582,7 +582,7 @@ bool Loader::parseSounds(const Locator& loc) {
     }
     for (std::size_t i = 0; i < m_d->sounds.size(); ++i) {
         SoundInfo& s = m_d->sounds[i];
-        ByteReader w(m_file, s.offset, s.offset + s.size);
+        bytes::Reader w(m_file, s.offset, s.offset + s.size);
         const std::uint32_t riff = w.u32();
         const std::uint64_t riffSize = w.u32();
         const std::uint32_t wave = w.u32();

@@ -1,6 +1,7 @@
 #include "agent/acs/Wave.h"
 
-#include "agent/acs/ByteReader.h"
+#include "bytes/Reader.h"
+#include "bytes/Riff.h"
 
 #include <algorithm>
 #include <limits>
@@ -9,10 +10,6 @@ namespace acs {
 
 namespace {
 
-constexpr std::uint32_t kRiff = 0x46464952;  // "RIFF"
-constexpr std::uint32_t kWave = 0x45564157;  // "WAVE"
-constexpr std::uint32_t kFmt = 0x20746D66;   // "fmt "
-constexpr std::uint32_t kData = 0x61746164;  // "data"
 constexpr int kAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                             768, 614, 512, 409, 307, 230, 230, 230};
 
@@ -99,92 +96,96 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     return {};
 }
 
-}  // namespace
-
-WaveResult decodeWave(std::span<const std::uint8_t> riff) {
-    WaveResult result;
-    ByteReader r(riff, 0, riff.size());
-    const std::uint32_t riffId = r.u32();
-    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
-    if (riffId != kRiff || r.u32() != kWave) {
-        result.error = {ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
-        return result;
-    }
-    Format f;
-    bool haveFormat = false;
-    std::span<const std::uint8_t> data;
-    std::uint64_t dataAt = 0;
-    while (r.ok() && r.remaining() >= 8) {
-        const std::uint32_t id = r.u32();
-        const std::uint64_t size = r.u32();
-        const std::uint64_t start = r.pos();
-        // Some writers give the data chunk a size past the end; take what is there.
-        const std::uint64_t have = std::min(size, r.remaining());
-        if (id == kFmt) {
-            ByteReader fr(riff, start, start + have);
-            f.tag = fr.u16();
-            f.channels = fr.u16();
-            f.rate = fr.u32();
-            (void)fr.u32();  // bytes per second
-            f.blockAlign = fr.u16();
-            f.bits = fr.u16();
-            if (f.tag == 2) {
-                (void)fr.u16();  // cbSize
-                f.samplesPerBlock = fr.u16();
-                const std::uint16_t count = fr.u16();
-                if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
-                    for (std::uint16_t i = 0; i < count; ++i) {
-                        const int c1 = fr.i16();
-                        const int c2 = fr.i16();
-                        f.coefficients.emplace_back(c1, c2);
-                    }
-                }
+// The fmt chunk: PCM fields, and for ADPCM the samples per block and coefficient pairs.
+Error readFormat(std::span<const std::uint8_t> riff, const bytes::Chunk& c, Format& f) {
+    bytes::Reader fr(riff, c.data, c.data + c.size);
+    f.tag = fr.u16();
+    f.channels = fr.u16();
+    f.rate = fr.u32();
+    (void)fr.u32();  // bytes per second
+    f.blockAlign = fr.u16();
+    f.bits = fr.u16();
+    if (f.tag == 2) {
+        (void)fr.u16();  // cbSize
+        f.samplesPerBlock = fr.u16();
+        const std::uint16_t count = fr.u16();
+        if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
+            for (std::uint16_t i = 0; i < count; ++i) {
+                const int c1 = fr.i16();
+                const int c2 = fr.i16();
+                f.coefficients.emplace_back(c1, c2);
             }
-            if (!fr.ok()) {
-                result.error = fr.error();
-                return result;
-            }
-            haveFormat = true;
-        } else if (id == kData && data.empty()) {
-            data = riff.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(have));
-            dataAt = start;
         }
-        r.skip(std::min(have + (size & 1u), r.remaining()));
     }
-    if (!haveFormat) {
-        result.error = {ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
-        return result;
-    }
-    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
-        result.error = {ErrorCode::BadSound, 12,
-                        std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
-                            " Hz are not supported"};
-        return result;
-    }
-    result.sound.channels = f.channels;
-    result.sound.sampleRate = f.rate;
-    auto& out = result.sound.samples;
+    return fr.error();
+}
+
+Error decodeSamples(const Format& f, std::span<const std::uint8_t> data, std::uint64_t dataAt,
+                    std::vector<std::int16_t>& out) {
     if (f.tag == 1 && f.bits == 8) {
         out.reserve(data.size());
         for (const std::uint8_t b : data) {
             out.push_back(static_cast<std::int16_t>((int{b} - 128) * 256));
         }
-    } else if (f.tag == 1 && f.bits == 16) {
+        return {};
+    }
+    if (f.tag == 1 && f.bits == 16) {
         out.reserve(data.size() / 2);
         for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
             out.push_back(static_cast<std::int16_t>(data[i] | (data[i + 1] << 8)));
         }
-    } else if (f.tag == 2) {
-        result.error = decodeAdpcm(f, data, dataAt, out);
-    } else {
-        result.error = {ErrorCode::BadSound, 20,
-                        "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
-                            " bits per sample is not supported"};
+        return {};
     }
-    if (result.error) {
-        out.clear();
+    if (f.tag == 2) {
+        return decodeAdpcm(f, data, dataAt, out);
     }
-    return result;
+    return {ErrorCode::BadSound, 20,
+            "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
+                " bits per sample is not supported"};
+}
+
+}  // namespace
+
+WaveResult decodeWave(std::span<const std::uint8_t> riff) {
+    bytes::Reader r(riff);
+    const std::uint32_t riffId = r.u32();
+    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
+    if (riffId != bytes::riff::kRiff || r.u32() != bytes::riff::kWave) {
+        return Error{ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
+    }
+    Format f;
+    bool haveFormat = false;
+    std::span<const std::uint8_t> data;
+    std::uint64_t dataAt = 0;
+    // Some writers give the data chunk a size past the end; take what is there.
+    bytes::ChunkWalker walker(riff, 12, riff.size(), bytes::ChunkWalker::Overrun::Clip);
+    bytes::Chunk c;
+    while (walker.next(c)) {
+        if (c.id == bytes::riff::kFmt) {
+            if (Error error = readFormat(riff, c, f)) {
+                return error;
+            }
+            haveFormat = true;
+        } else if (c.id == bytes::riff::kData && data.empty()) {
+            data = riff.subspan(c.data, c.size);
+            dataAt = c.data;
+        }
+    }
+    if (!haveFormat) {
+        return Error{ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
+    }
+    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
+        return Error{ErrorCode::BadSound, 12,
+                     std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
+                         " Hz are not supported"};
+    }
+    PcmSound sound;
+    sound.channels = f.channels;
+    sound.sampleRate = f.rate;
+    if (Error error = decodeSamples(f, data, dataAt, sound.samples)) {
+        return error;
+    }
+    return sound;
 }
 
 }  // namespace acs

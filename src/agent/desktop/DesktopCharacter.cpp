@@ -260,7 +260,7 @@ void DesktopCharacter::startSound(int index) {
         acs::WaveResult wave =
             acs::decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)));
         if (wave.ok())
-            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
+            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.value()));
         found = m_decoded.emplace(index, std::move(decoded)).first;
     }
     if (found->second)

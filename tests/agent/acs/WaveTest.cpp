@@ -22,26 +22,26 @@ TEST(Wave, DecodesAdpcm) {
     };
     for (const Case& c : cases) {
         const WaveResult r = decodeWave(test::adpcmWave(c.channels, c.blockAlign, c.block));
-        ASSERT_TRUE(r.ok()) << r.error.message();
-        EXPECT_EQ(r.sound.channels, c.channels);
-        EXPECT_EQ(r.sound.sampleRate, 22050u);
-        EXPECT_EQ(r.sound.samples, c.samples);
+        ASSERT_TRUE(r.ok()) << r.error().message();
+        EXPECT_EQ(r.value().channels, c.channels);
+        EXPECT_EQ(r.value().sampleRate, 22050u);
+        EXPECT_EQ(r.value().samples, c.samples);
     }
 }
 
 TEST(Wave, DecodesPcmAndRefusesTheRest) {
     const WaveResult pcm = decodeWave(test::pcmWave(5));
     ASSERT_TRUE(pcm.ok());
-    EXPECT_EQ(pcm.sound.samples.size(), 5u);
-    EXPECT_EQ(pcm.sound.samples[0], -40 * 256);
+    EXPECT_EQ(pcm.value().samples.size(), 5u);
+    EXPECT_EQ(pcm.value().samples[0], -40 * 256);
 
     auto badPredictor = test::adpcmWave(1, 9, {7, 16, 0, 100, 0, 50, 0, 0x1F, 0x78});
     auto mp3 = test::pcmWave(4);
     mp3[20] = 0x55;  // format tag
     for (const auto& bytes : {badPredictor, mp3, std::vector<std::uint8_t>{'R', 'I', 'F', 'F'}}) {
         const WaveResult r = decodeWave(bytes);
-        EXPECT_EQ(r.error.code, ErrorCode::BadSound);
-        EXPECT_TRUE(r.sound.samples.empty());
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().code, ErrorCode::BadSound);
     }
 }
 

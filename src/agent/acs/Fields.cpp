@@ -1,139 +1,96 @@
-#include "agent/acs/ByteReader.h"
+#include "agent/acs/Fields.h"
 
 #include <vector>
 
 namespace acs {
 
-ByteReader::ByteReader(std::span<const std::uint8_t> file, std::uint64_t begin, std::uint64_t end)
-    : m_file(file), m_pos(begin), m_end(end) {
-    // A window that does not fit the file is a caller bug, but must not read out of bounds.
-    if (m_end > m_file.size() || m_pos > m_end) {
-        failAt(ErrorCode::BadLocator, begin, "block outside the file");
-        m_end = m_pos = 0;
-    }
-}
-
-void ByteReader::failAt(ErrorCode code, std::uint64_t offset, std::string detail) {
-    if (m_error) {
-        return;
-    }
-    m_error.code = code;
-    m_error.offset = offset;
-    m_error.detail = std::move(detail);
-}
-
-bool ByteReader::need(std::uint64_t n, const char* what) {
-    if (m_error) {
-        return false;
-    }
-    if (n > remaining()) {
-        fail(ErrorCode::Truncated, std::string(what) + " runs past the end of its block");
-        return false;
-    }
-    return true;
-}
-
-std::uint8_t ByteReader::u8() {
-    if (!need(1, "byte")) {
-        return 0;
-    }
-    return m_file[m_pos++];
-}
-
-std::uint16_t ByteReader::u16() {
-    if (!need(2, "16-bit value")) {
-        return 0;
-    }
-    const auto v = static_cast<std::uint16_t>(m_file[m_pos] | (m_file[m_pos + 1] << 8));
-    m_pos += 2;
-    return v;
-}
-
-std::uint32_t ByteReader::u32() {
-    if (!need(4, "32-bit value")) {
-        return 0;
-    }
-    const std::uint32_t v = std::uint32_t{m_file[m_pos]} | (std::uint32_t{m_file[m_pos + 1]} << 8) |
-                            (std::uint32_t{m_file[m_pos + 2]} << 16) |
-                            (std::uint32_t{m_file[m_pos + 3]} << 24);
-    m_pos += 4;
-    return v;
-}
-
-Guid ByteReader::guid() {
+Guid readGuid(bytes::Reader& r) {
     Guid g;
-    g.data1 = u32();
-    g.data2 = u16();
-    g.data3 = u16();
+    g.data1 = r.u32();
+    g.data2 = r.u16();
+    g.data3 = r.u16();
     for (auto& b : g.data4) {
-        b = u8();
+        b = r.u8();
     }
     return g;
 }
 
-Rgb ByteReader::bgrx() {
+Rgb readBgrx(bytes::Reader& r) {
     Rgb c;
-    c.b = u8();
-    c.g = u8();
-    c.r = u8();
-    (void)u8();
+    c.b = r.u8();
+    c.g = r.u8();
+    c.r = r.u8();
+    (void)r.u8();
     return c;
 }
 
-Rgb ByteReader::rgbx() {
+Rgb readRgbx(bytes::Reader& r) {
     Rgb c;
-    c.r = u8();
-    c.g = u8();
-    c.b = u8();
-    (void)u8();
+    c.r = r.u8();
+    c.g = r.u8();
+    c.b = r.u8();
+    (void)r.u8();
     return c;
 }
 
-std::string ByteReader::string(bool strictTerminator) {
-    const std::uint64_t start = m_pos;
-    const std::uint64_t n = u32();
-    if (!ok() || n == 0) {
+std::string readString(bytes::Reader& r, bool strictTerminator) {
+    const std::uint64_t start = r.pos();
+    const std::uint64_t n = r.u32();
+    if (!r.ok() || n == 0) {
         return {};
     }
     // n units plus the terminator; checked before anything is allocated.
-    if (n + 1 > remaining() / 2) {
-        failAt(ErrorCode::BadString, start,
-               "string of " + std::to_string(n) + " units does not fit its block");
+    if (n + 1 > r.remaining() / 2) {
+        r.failAt(bytes::ErrorCode::BadString, start,
+                 "string of " + std::to_string(n) + " units does not fit its block");
         return {};
     }
     std::vector<char16_t> units(static_cast<std::size_t>(n));
     for (auto& u : units) {
-        u = static_cast<char16_t>(u16());
+        u = static_cast<char16_t>(r.u16());
     }
-    const std::uint16_t terminator = u16();
+    const std::uint16_t terminator = r.u16();
     if (strictTerminator && terminator != 0) {
-        failAt(ErrorCode::BadString, m_pos - 2, "string terminator is not 0");
+        r.failAt(bytes::ErrorCode::BadString, r.pos() - 2, "string terminator is not 0");
         return {};
     }
     return utf16ToUtf8(units);
 }
-
-std::span<const std::uint8_t> ByteReader::bytes(std::uint64_t n) {
-    if (!need(n, "data block")) {
-        return {};
-    }
-    auto s = m_file.subspan(static_cast<std::size_t>(m_pos), static_cast<std::size_t>(n));
-    m_pos += n;
-    return s;
+void writeGuid(bytes::Writer& w, const Guid& g) {
+    w.u32(g.data1);
+    w.u16(g.data2);
+    w.u16(g.data3);
+    w.raw(g.data4);
 }
 
-bool ByteReader::checkCount(std::uint64_t count, std::uint64_t minSize, std::uint64_t limit,
-                            const char* what) {
-    if (m_error) {
-        return false;
+void writeBgrx(bytes::Writer& w, const Rgb& c) {
+    w.u8(c.b);
+    w.u8(c.g);
+    w.u8(c.r);
+    w.u8(0);
+}
+
+void writeRgbx(bytes::Writer& w, const Rgb& c) {
+    w.u8(c.r);
+    w.u8(c.g);
+    w.u8(c.b);
+    w.u8(0);
+}
+
+void writeString(bytes::Writer& w, std::string_view text) {
+    const std::u16string units = utf8ToUtf16(text);
+    w.size32(units.size());
+    for (const char16_t u : units) {
+        w.u16(u);
     }
-    // count <= remaining / minSize is the overflow-free form of count * minSize <= remaining.
-    if (count > limit || (minSize > 0 && count > remaining() / minSize)) {
-        fail(ErrorCode::LimitExceeded, std::to_string(count) + " " + what + " cannot fit in the " +
-                                           std::to_string(remaining()) + " bytes left");
-        return false;
+    if (!units.empty()) {
+        w.u16(0);
     }
-    return true;
+}
+
+void writeDatablock(bytes::Writer& w, std::span<const std::uint8_t> data) {
+    w.size32(data.size());
+    w.raw(data);
 }
 
 std::string utf16ToUtf8(std::span<const char16_t> units) {

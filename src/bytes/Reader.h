@@ -4,32 +4,30 @@
 // failure every read returns zero and the error keeps its code and file offset, so parsers
 // only need to look at ok() at record boundaries.
 
-#include "agent/acs/Error.h"
-#include "agent/acs/Model.h"
+#include "bytes/Error.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
-namespace acs {
+namespace bytes {
 
-class ByteReader {
+class Reader {
 public:
-    // Reads file[begin, end). Offsets reported are absolute file offsets.
-    ByteReader(std::span<const std::uint8_t> file, std::uint64_t begin, std::uint64_t end);
+    // Reads file[begin, end). Offsets reported are absolute file offsets. A window that does
+    // not fit the file fails at once with BadLocator.
+    Reader(std::span<const std::uint8_t> file, std::uint64_t begin, std::uint64_t end);
+    // Reads file[begin, end of file).
+    explicit Reader(std::span<const std::uint8_t> file, std::uint64_t begin = 0)
+        : Reader(file, begin, file.size()) {}
 
     std::uint8_t u8();
     std::uint16_t u16();
     std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
     std::uint32_t u32();
     std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
-    Guid guid();
-    Rgb bgrx();  // palette entry: B, G, R, 0
-    Rgb rgbx();  // COLORREF: R, G, B, 0
-    // STRING: ULONG count of UTF-16 units, the units, and a terminator when count > 0.
-    // `strictTerminator` also requires the terminator to be 0. Returns UTF-8.
-    std::string string(bool strictTerminator);
+    std::uint32_t fourcc() { return u32(); }
     // n raw bytes (empty span on failure).
     std::span<const std::uint8_t> bytes(std::uint64_t n);
     void skip(std::uint64_t n) { (void)bytes(n); }
@@ -45,6 +43,7 @@ public:
     bool ok() const { return !m_error; }
     const Error& error() const { return m_error; }
     void fail(ErrorCode code, std::string detail) { failAt(code, m_pos, std::move(detail)); }
+    // Keeps the first failure only.
     void failAt(ErrorCode code, std::uint64_t offset, std::string detail);
 
 private:
@@ -61,12 +60,14 @@ inline bool locatorFits(std::uint64_t offset, std::uint64_t size, std::uint64_t 
     return offset <= fileSize && size <= fileSize - offset;
 }
 
-// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string utf16ToUtf8(std::span<const char16_t> units);
-// UTF-8 to UTF-16; invalid sequences become U+FFFD.
-std::u16string utf8ToUtf16(std::string_view text);
-// ASCII-only case folding to lower case, for name lookups.
-std::string foldAscii(std::string_view text);
-std::string upperAscii(std::string_view text);
+// Little-endian values at a known offset of a block the caller has already checked.
+inline std::uint16_t le16(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+inline std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
 
-}  // namespace acs
+}  // namespace bytes
