@@ -1,6 +1,6 @@
-#include "agent/desktop/CharacterScript.h"
+#include "agent/engine/Script.h"
 
-namespace desktop {
+namespace engine {
 
 playback::Script makeScript(const acs::Character& character) {
     playback::Script script;
@@ -33,4 +33,4 @@ playback::Script makeScript(const acs::Character& character) {
     return script;
 }
 
-}  // namespace desktop
+}  // namespace engine

@@ -3,7 +3,7 @@
 #include "agent/acs/Character.h"
 #include "agent/playback/Script.h"
 
-namespace desktop {
+namespace engine {
 
 // What the player needs from a loaded character: each animation's frames (duration in
 // milliseconds, branches, exit value, sound, whether it has images), transitions with their
@@ -12,4 +12,4 @@ namespace desktop {
 // can be drawn and played from it directly.
 playback::Script makeScript(const acs::Character& character);
 
-}  // namespace desktop
+}  // namespace engine
