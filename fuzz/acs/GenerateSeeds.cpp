@@ -2,6 +2,7 @@
 // Usage: acs_generate_seeds OUTPUT_FOLDER
 
 #include "Fixture.h"
+#include "agent/engine/TrayIconFixture.h"
 
 #include "agent/acs/Decompressor.h"
 #include "agent/acs/Writer.h"
@@ -30,6 +31,13 @@ int main(int argc, char** argv) {
     const std::string folder = argv[1];
     using acs::test::smallCharacter;
     bool ok = save(folder, "small.acs", acs::writeCharacterUnchecked(smallCharacter()));
+
+    // A character whose tray icon decodes, and the icon's colour image on its own for the
+    // tray-icon decoder.
+    acs::CharacterData withIcon = smallCharacter();
+    withIcon.info.trayIcon = traytest::sampleIcon();
+    ok = ok && save(folder, "tray-icon.acs", acs::writeCharacterUnchecked(withIcon));
+    ok = ok && save(folder, "tray-icon.dib", traytest::sampleIcon().color);
 
     acs::CharacterData plain = smallCharacter();
     plain.info.voice.reset();

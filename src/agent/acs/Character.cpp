@@ -93,10 +93,6 @@ const std::vector<ImageInfo>& Character::images() const {
 const std::vector<SoundInfo>& Character::sounds() const {
     return d->sounds;
 }
-std::span<const std::uint8_t> Character::fileBytes() const {
-    return *d->bytes;
-}
-
 std::optional<std::size_t> Character::findAnimation(std::string_view name) const {
     const auto it = d->animationByFoldedName.find(foldAscii(name));
     if (it == d->animationByFoldedName.end()) {

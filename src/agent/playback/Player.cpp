@@ -151,19 +151,6 @@ void Player::stopAll() {
     dropQueueAndIdle();
 }
 
-void Player::hideNow(HideCause cause) {
-    if (!m_visible) {
-        return;
-    }
-    stopAll();
-    if (!m_visible) {
-        return;  // a Hide under way has just hidden the frame and reported it
-    }
-    m_run.active = false;
-    m_tasks.clear();
-    hideFrame(cause, RequestStatus::Done);
-}
-
 void Player::setLeft(int x) {
     setPosition(x, m_y);
 }

@@ -10,6 +10,7 @@
 // then takeEvents(), then re-arm the timer. Destroying the player is Unload: nothing further
 // is reported, not even events already due.
 
+#include "agent/playback/HideCause.h"
 #include "agent/playback/Random.h"
 #include "agent/playback/Script.h"
 
@@ -26,14 +27,6 @@ namespace playback {
 using RequestId = std::uint64_t;  // 0 is never a valid id
 
 inline constexpr int kDefaultMoveSpeedMs = 1000;
-
-// Why the character was hidden, as the Hide event reports it.
-enum class HideCause : std::int16_t {
-    User = 1,     // from the taskbar-icon menu
-    Program = 3,  // the program's own Hide request
-    OtherClient = 5,
-    UserMenu = 7,  // from the character's own pop-up menu
-};
 
 // How an exit walk reads a frame whose exit value is kExitEnd. Nobody knows for sure how
 // Agent read it; ending the walk there finishes far more real walks, so that is the default.
@@ -135,12 +128,6 @@ public:
     // animation playing as a transition is cut into its exit walk, so the character always
     // comes to rest.
     void stopAll();
-
-    // hideNow(): hides at once, outside the queue, for a character the user sends away (no
-    // Hiding animation, no exit walk). Everything queued or running ends as with stopAll();
-    // then the frame is hidden and the Hidden event carries `cause`. Does nothing while
-    // hidden.
-    void hideNow(HideCause cause);
 
     // Place the frame at once (screen pixels). During a glide, the glide carries on from the
     // new place towards its target in the time it has left.
