@@ -10,6 +10,7 @@
 // then takeEvents(), then re-arm the timer. Destroying the player is Unload: nothing further
 // is reported, not even events already due.
 
+#include "agent/playback/Glide.h"
 #include "agent/playback/HideCause.h"
 #include "agent/playback/Random.h"
 #include "agent/playback/Script.h"
@@ -210,12 +211,6 @@ private:
         int lastWithImages = -1;  // last frame visited that has images
         std::vector<bool> visited;
     };
-    struct Glide {
-        bool active = false;
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        int totalMs = 0;
-        int elapsedMs = 0;
-    };
 
     static Task makeTask(TaskKind kind, std::string_view state = {}, Role role = Role::Main);
     static Event makeEvent(EventKind kind, RequestId request = 0,
@@ -247,7 +242,6 @@ private:
     bool pictureHasImages() const;
     void setVisibleNow(bool visible);
     void placeNow(int x, int y);
-    void updateGlidePosition();
     int draw(int n);
     void report(const Event& event);
 
