@@ -3,21 +3,15 @@
 // 'rec ' lists, a missing index, streams before the video, damaged and cut files).
 // Usage: clip_generate_seeds OUTPUT_FOLDER
 
+#include "SeedFile.h"
 #include "clip/Writer.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 namespace {
 
-bool save(const std::string& folder, const std::string& name,
-          const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
+using fuzzseeds::save;
 
 std::vector<std::uint8_t> frame(std::uint32_t w, std::uint32_t h, int phase) {
     std::vector<std::uint8_t> f(std::size_t{w} * h);
