@@ -80,8 +80,12 @@ int runPlay(int argc, char** argv) {
         return usage();
 
     desktop::preferXWayland();
+    // The program answers to the command it was started as: Qt names its windows (the tray
+    // icon's among them) after argv[0].
+    char programName[] = "porukane-acs";
+    char* qtArgv[] = {programName, nullptr};
     int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    QApplication app(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (const QString why = desktop::unsupportedSessionReason(); !why.isEmpty()) {
         std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
