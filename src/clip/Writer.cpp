@@ -34,37 +34,8 @@ void writeOtherStream(bytes::Writer& out, const std::array<char, 4>& type) {
     out.closeChunk(strl);
 }
 
-}  // namespace
-
-std::array<char, 4> chunkId(int stream, const char (&type)[3]) {
-    return {static_cast<char>('0' + stream / 10 % 10), static_cast<char>('0' + stream % 10),
-            type[0], type[1]};
-}
-
-std::vector<std::uint8_t> encodePaletteChange(std::uint8_t first, std::span<const Rgb> entries) {
-    bytes::Writer out;
-    out.u8(first);
-    out.u8(static_cast<std::uint8_t>(entries.size() & 0xFF));
-    out.u16(0);
-    for (const Rgb& e : entries) {
-        out.u8(e.r);
-        out.u8(e.g);
-        out.u8(e.b);
-        out.u8(0);
-    }
-    return out.take();
-}
-
-std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
-    std::uint32_t frames = 0;
-    for (const AviChunk& c : layout.movi)
-        frames += isFrame(c) ? 1U : 0U;
-    const auto absHeight =
-        static_cast<std::int32_t>(std::abs(static_cast<long long>(layout.height)));
-
-    bytes::Writer out;
-    const std::size_t riff = out.openChunk("RIFF", "AVI ");
-    const std::size_t hdrl = out.openChunk("LIST", "hdrl");
+void writeMainHeader(bytes::Writer& out, const AviLayout& layout, std::uint32_t frames,
+                     std::int32_t absHeight) {
     const std::size_t avih = out.openChunk("avih");
     out.u32(layout.microSecPerFrame);
     out.u32(0);                        // max bytes per second
@@ -78,10 +49,10 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
     out.i32(absHeight);
     out.zeros(16);
     out.closeChunk(avih);
+}
 
-    for (const auto& type : layout.streamsBefore)
-        writeOtherStream(out, type);
-
+void writeVideoStream(bytes::Writer& out, const AviLayout& layout, std::uint32_t frames,
+                      std::int32_t absHeight) {
     const std::size_t strl = out.openChunk("LIST", "strl");
     const std::size_t strh = out.openChunk("strh");
     out.tag("vids");
@@ -118,8 +89,10 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
     }
     out.closeChunk(strf);
     out.closeChunk(strl);
-    out.closeChunk(hdrl);
+}
 
+// The frame list (each chunk in a LIST 'rec ' when asked) and its idx1 index.
+void writeFrameList(bytes::Writer& out, const AviLayout& layout) {
     struct IndexEntry {
         std::array<char, 4> id;
         std::uint32_t flags;
@@ -157,6 +130,48 @@ std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
         }
         out.closeChunk(idx1);
     }
+}
+
+}  // namespace
+
+std::array<char, 4> chunkId(int stream, const char (&type)[3]) {
+    return {static_cast<char>('0' + stream / 10 % 10), static_cast<char>('0' + stream % 10),
+            type[0], type[1]};
+}
+
+std::vector<std::uint8_t> encodePaletteChange(std::uint8_t first, std::span<const Rgb> entries) {
+    bytes::Writer out;
+    out.u8(first);
+    out.u8(static_cast<std::uint8_t>(entries.size() & 0xFF));
+    out.u16(0);
+    for (const Rgb& e : entries) {
+        out.u8(e.r);
+        out.u8(e.g);
+        out.u8(e.b);
+        out.u8(0);
+    }
+    return out.take();
+}
+
+std::vector<std::uint8_t> writeAvi(const AviLayout& layout) {
+    std::uint32_t frames = 0;
+    for (const AviChunk& c : layout.movi)
+        frames += isFrame(c) ? 1U : 0U;
+    const auto absHeight =
+        static_cast<std::int32_t>(std::abs(static_cast<long long>(layout.height)));
+
+    bytes::Writer out;
+    const std::size_t riff = out.openChunk("RIFF", "AVI ");
+    const std::size_t hdrl = out.openChunk("LIST", "hdrl");
+    writeMainHeader(out, layout, frames, absHeight);
+
+    for (const auto& type : layout.streamsBefore)
+        writeOtherStream(out, type);
+
+    writeVideoStream(out, layout, frames, absHeight);
+    out.closeChunk(hdrl);
+
+    writeFrameList(out, layout);
     out.closeChunk(riff);
     return out.take();
 }
