@@ -58,10 +58,13 @@ int main(int argc, char** argv) {
     ok = ok && save(folder, "raw8.avi", clip::writeAvi(rawLayout(8, 2)));
     ok = ok && save(folder, "raw24-top-down.avi", clip::writeAvi(rawLayout(24, -2)));
 
+    // A text stream before the video makes the video stream number 1.
     clip::AviLayout features = rawLayout(8, 2);
+    for (clip::AviChunk& c : features.movi)
+        c.id = clip::chunkId(1, "db");
     const std::vector<clip::Rgb> grey{{128, 128, 128}};
     features.movi.insert(features.movi.begin() + 1,
-                         {clip::chunkId(0, "pc"), clip::encodePaletteChange(1, grey)});
+                         {clip::chunkId(1, "pc"), clip::encodePaletteChange(1, grey)});
     features.recLists = true;
     features.index = false;
     features.streamsBefore = {{'t', 'x', 't', 's'}};
