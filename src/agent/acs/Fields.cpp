@@ -170,24 +170,27 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string foldAscii(std::string_view text) {
+namespace {
+
+// `text` with the ASCII letters from..from+25 moved to the other case.
+std::string shiftAsciiCase(std::string_view text, char from, char to) {
     std::string out(text);
     for (char& ch : out) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = static_cast<char>(ch - 'A' + 'a');
+        if (ch >= from && ch <= from + 25) {
+            ch = static_cast<char>(ch - from + to);
         }
     }
     return out;
 }
 
+}  // namespace
+
+std::string foldAscii(std::string_view text) {
+    return shiftAsciiCase(text, 'A', 'a');
+}
+
 std::string upperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& ch : out) {
-        if (ch >= 'a' && ch <= 'z') {
-            ch = static_cast<char>(ch - 'a' + 'A');
-        }
-    }
-    return out;
+    return shiftAsciiCase(text, 'a', 'A');
 }
 
 }  // namespace acs
