@@ -59,7 +59,8 @@ std::optional<Dib> readDib(std::span<const std::uint8_t> b) {
     dib.height = bottomUp ? h->rawHeight : -h->rawHeight;
     const std::uint32_t all = 1u << h->bits;
     const std::size_t colorCount = (h->used == 0 || h->used > all) ? all : h->used;
-    const std::size_t stride = ((static_cast<std::size_t>(dib.width) * h->bits + 31) / 32) * 4;
+    const std::size_t stride =
+        ((static_cast<std::size_t>(dib.width) * static_cast<std::size_t>(h->bits) + 31) / 32) * 4;
     const std::size_t pixels = h->size + colorCount * 4;
     if (pixels + stride * static_cast<std::size_t>(dib.height) > b.size())
         return std::nullopt;
