@@ -1,4 +1,5 @@
-// Writes the seed corpus: small characters made by our own writer, each under 4 KB.
+// Writes the seed corpus: small characters made by our own writer and sounds of our own, each
+// under 4 KB.
 // Usage: acs_generate_seeds OUTPUT_FOLDER
 
 #include "Fixture.h"
@@ -62,6 +63,37 @@ int main(int argc, char** argv) {
     dangling.animations[0].frames[1].images[0].image = 77;
     dangling.info.states[0].animations.push_back("GONE");
     ok = ok && save(folder, "dangling.acs", acs::writeCharacterUnchecked(dangling));
+
+    // Sounds on their own: encoded ADPCM of both channel counts with our own coefficient
+    // pairs, a short last block and a fact count, and the damaged forms a sound can take.
+    std::vector<std::int16_t> tone;
+    for (int i = 0; i < 600; ++i) {
+        tone.push_back(static_cast<std::int16_t>((i * 997) % 20000 - 10000));
+    }
+    acs::test::AdpcmFormat f;
+    f.blockAlign = 64;
+    f.coefficients = {{300, -45}, {-77, 13},   {511, -255}, {1, 1},
+                      {129, 127}, {-300, 101}, {333, -99},  {255, -1}};
+    f.fact = 590;
+    std::vector<std::uint8_t> data = acs::test::encodeAdpcm(f, tone);
+    data.resize(data.size() - 30);
+    ok = ok && save(folder, "mono.wav", acs::test::adpcmWave(f, data));
+    f.channels = 2;
+    f.fact = 290;
+    ok = ok && save(folder, "stereo.wav", acs::test::adpcmWave(f, acs::test::encodeAdpcm(f, tone)));
+    f.channels = 3;
+    ok = ok && save(folder, "channels3.wav", acs::test::adpcmWave(f, data));
+    f.channels = 1;
+    f.blockAlign = 0;
+    ok = ok && save(folder, "block0.wav", acs::test::adpcmWave(f, data));
+    f.blockAlign = 64;
+    f.coefficients.resize(1);
+    ok = ok && save(folder, "predictor.wav", acs::test::adpcmWave(f, data));
+    f.coefficients.resize(7, {256, 0});
+    data.resize(64 + 5);  // the second block ends inside its header
+    ok = ok && save(folder, "cut.wav", acs::test::adpcmWave(f, data));
+    f.fact = 100000;
+    ok = ok && save(folder, "fact.wav", acs::test::adpcmWave(f, {data.begin(), data.begin() + 64}));
 
     const auto region = acs::buildRegion(acs::test::solidImage(5, 5, 1), 0);
     ok = ok && save(folder, "region.lz", acs::compress(region));

@@ -14,6 +14,8 @@ int runInfo(const std::string& file);
 int runRender(const std::string& file, const std::string& animation, const std::string& frame,
               const std::string& out);
 int runBuild(const std::string& manifest, const std::string& out);
+// Writes sound `index` (0-based) to `out`, or with index "--all" every sound to out/NNN.wav.
+int runSound(const std::string& file, const std::string& index, const std::string& out);
 // `play`: runs porukane-acs-play from this program's folder with the same arguments.
 int runPlayProgram(int argc, char** argv);
 

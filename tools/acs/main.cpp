@@ -14,6 +14,8 @@ int usage() {
                  "usage: porukane-acs info FILE\n"
                  "       porukane-acs render FILE ANIMATION FRAME OUT.png\n"
                  "       porukane-acs build MANIFEST OUT.acs\n"
+                 "       porukane-acs sound FILE INDEX OUT.wav\n"
+                 "       porukane-acs sound FILE --all DIR\n"
                  "       porukane-acs play ...\n");
     return 2;
 }
@@ -33,6 +35,9 @@ int main(int argc, char** argv) {
     }
     if (command == "build" && argc == 4) {
         return acstool::runBuild(argv[2], argv[3]);
+    }
+    if (command == "sound" && argc == 5) {
+        return acstool::runSound(argv[2], argv[3], argv[4]);
     }
     if (command == "play") {
         return acstool::runPlayProgram(argc, argv);
