@@ -69,6 +69,7 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
 
     Companion broken({QStringLiteral("1.bin")});
     broken.agent.failingPaths = {QStringLiteral("1.bin")};
+    broken.script({0.0f});
     broken.form.LoadRandomCharacter();
     EXPECT_TRUE(broken.fake.exit.ended);
     ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
@@ -109,8 +110,6 @@ TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
     c.agent.raiseDblClick(2);
     EXPECT_TRUE(c.agent.log.isEmpty());
 
-    c.script({0.19f, 0.5f, /*interval*/ 0.0f});  // k = 1: roam with a = 0, b = 0... then pick
-    c.script({0.0f});
     c.agent.log.clear();
     c.fake.random.draws = {0.19f, 0.0f, 0.0f, 0.0f};  // k=1, a=0, b=0, interval
     c.agent.raiseDblClick(1);
@@ -146,6 +145,7 @@ TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
     c.load();
     c.agent.current()->x = 300;
     c.agent.current()->y = 200;
+    c.script({0.0f});  // the only file
     c.form.キャラクター交代_Click();
     EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
                                         QStringLiteral("hide"), QStringLiteral("unload:d"),
@@ -289,8 +289,13 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     c.fake.events.onPump = [&](int) {
         if (!nested && c.fake.timers.now >= 2000) {
             nested = true;
-            c.agent.current()->x = 700;                // the glide arrives during the wait
-            c.fake.random.draws = {0.5f, 0.0f, 0.0f};  // a menu animation, interval 1 s
+            c.agent.current()->x = 700;         // the glide arrives during the wait
+            c.fake.random.draws = {0.5f, 0.0f,  // a menu animation, interval 1 s
+                                                // That timer fires in the rest of the wait: Wave,
+                                                // no roam, no change, 7 s.
+                                   0.0f, 0.5f, 0.5f, 0.99f,
+                                   // 移動 arms the timer at its end.
+                                   0.5f};
             c.form.アニメーション_Click();
         }
     };
@@ -303,6 +308,7 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     const auto history = c.timerHistory();
     ASSERT_GE(history.size(), 3u);
     EXPECT_GT(history.back(), 0);
+    EXPECT_TRUE(c.fake.random.draws.empty());
 }
 
 }  // namespace
