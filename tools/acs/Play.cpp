@@ -9,6 +9,7 @@
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
 #include "agent/desktop/Session.h"
+#include "names/NameFold.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -85,8 +86,8 @@ bool parseArguments(int argc, char** argv, PlayOptions& o) {
 QStringList playableAnimations(const desktop::DesktopCharacter& character) {
     QStringList playable;
     for (const QString& name : character.animationNames()) {
-        if (name.compare(QLatin1String("show"), Qt::CaseInsensitive) != 0 &&
-            name.compare(QLatin1String("hide"), Qt::CaseInsensitive) != 0) {
+        const std::string stored = name.toStdString();
+        if (!names::same(stored, "show") && !names::same(stored, "hide")) {
             playable.append(name);
         }
     }

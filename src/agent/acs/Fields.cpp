@@ -170,27 +170,14 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-namespace {
-
-// `text` with the ASCII letters from..from+25 moved to the other case.
-std::string shiftAsciiCase(std::string_view text, char from, char to) {
+std::string upperAscii(std::string_view text) {
     std::string out(text);
     for (char& ch : out) {
-        if (ch >= from && ch <= from + 25) {
-            ch = static_cast<char>(ch - from + to);
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - 'a' + 'A');
         }
     }
     return out;
-}
-
-}  // namespace
-
-std::string foldAscii(std::string_view text) {
-    return shiftAsciiCase(text, 'A', 'a');
-}
-
-std::string upperAscii(std::string_view text) {
-    return shiftAsciiCase(text, 'a', 'A');
 }
 
 }  // namespace acs

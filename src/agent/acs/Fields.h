@@ -33,8 +33,6 @@ void writeDatablock(bytes::Writer& w, std::span<const std::uint8_t> data);
 std::string utf16ToUtf8(std::span<const char16_t> units);
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);
-// ASCII-only case folding to lower case, for name lookups.
-std::string foldAscii(std::string_view text);
 std::string upperAscii(std::string_view text);
 
 }  // namespace acs

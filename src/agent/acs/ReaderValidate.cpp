@@ -3,13 +3,14 @@
 #include "agent/acs/Loader.h"
 
 #include "agent/acs/Fields.h"
+#include "names/NameFold.h"
 
 namespace acs::detail {
 
 void Loader::indexAnimationNames() {
     const auto& anims = m_d->animations;
     for (std::size_t i = 0; i < anims.size(); ++i) {
-        const std::string key = foldAscii(anims[i].name);
+        const std::string key = names::fold(anims[i].name);
         if (!m_d->animationByFoldedName.emplace(key, i).second) {
             warn(m_animOffsets[i], "animation \"" + anims[i].name +
                                        "\" has the same name as an earlier one; the first wins");
@@ -18,7 +19,7 @@ void Loader::indexAnimationNames() {
 }
 
 bool Loader::checkTransition(Animation& a, std::uint64_t at, const std::string& where) {
-    if (a.recordName != upperAscii(a.name)) {
+    if (!names::same(a.recordName, a.name)) {
         warn(at, where + ": record name \"" + a.recordName + "\" differs");
     }
     if (a.transition > 2) {
@@ -35,7 +36,7 @@ bool Loader::checkTransition(Animation& a, std::uint64_t at, const std::string& 
         }
         return true;
     }
-    const auto it = m_d->animationByFoldedName.find(foldAscii(a.returnAnimation));
+    const auto it = m_d->animationByFoldedName.find(names::fold(a.returnAnimation));
     if (a.transition != 0) {
         return problem(
             ErrorCode::BadValue, at,
@@ -145,7 +146,7 @@ bool Loader::resolveStates() {
     for (State& s : m_d->info.states) {
         s.animationIndices.clear();
         for (const std::string& name : s.animations) {
-            const auto it = m_d->animationByFoldedName.find(foldAscii(name));
+            const auto it = m_d->animationByFoldedName.find(names::fold(name));
             if (it == m_d->animationByFoldedName.end()) {
                 if (!problem(ErrorCode::BadReference, 0,
                              "state " + s.name + ": animation \"" + name + "\" does not exist")) {

@@ -66,6 +66,13 @@ void Player::enterFrame(int index) {
     }
     const Frame& frame = frames[static_cast<std::size_t>(index)];
     m_run.frame = index;
+    if (m_visitHook) {
+        const VisitKind kind = m_run.exitWalk                   ? VisitKind::Exit
+                               : m_run.role == Role::Transition ? VisitKind::Return
+                               : m_run.role == Role::Idle       ? VisitKind::Idle
+                                                                : VisitKind::Request;
+        m_visitHook({.atMs = m_nowMs, .animation = m_run.animation, .frame = index, .kind = kind});
+    }
     if (frame.sound >= 0 && m_visible) {
         Event event = makeEvent(EventKind::SoundStarted);
         event.sound = frame.sound;

@@ -3,7 +3,7 @@
 
 #include "agent/playback/Player.h"
 
-#include "agent/playback/NameFold.h"
+#include "names/NameFold.h"
 
 #include <algorithm>
 
@@ -55,7 +55,7 @@ void Player::startIdleAnimation() {
 }
 
 const std::vector<int>* Player::stateAnimations(std::string_view state) const {
-    const auto it = m_states.find(foldName(state));
+    const auto it = m_states.find(names::fold(state));
     return it == m_states.end() ? nullptr : &it->second;
 }
 
