@@ -143,6 +143,7 @@ int runPlay(int argc, char** argv) {
     char* qtArgv[] = {programName, nullptr};
     int qtArgc = 1;
     QApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName(QStringLiteral("porukane-acs"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (const QString why = desktop::unsupportedSessionReason(); !why.isEmpty()) {
         std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
