@@ -3,34 +3,31 @@
 // Usage: acs_generate_seeds OUTPUT_FOLDER
 
 #include "Fixture.h"
+#include "SeedFile.h"
+#include "agent/engine/TrayIconFixture.h"
 
 #include "agent/acs/Decompressor.h"
 #include "agent/acs/Writer.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
-
-namespace {
-
-bool save(const std::string& folder, const std::string& name,
-          const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: acs_generate_seeds OUTPUT_FOLDER\n");
         return 2;
     }
+    using fuzzseeds::save;
     const std::string folder = argv[1];
     using acs::test::smallCharacter;
     bool ok = save(folder, "small.acs", acs::writeCharacterUnchecked(smallCharacter()));
+
+    // A character whose tray icon decodes, and the icon's colour image on its own for the
+    // tray-icon decoder.
+    acs::CharacterData withIcon = smallCharacter();
+    withIcon.info.trayIcon = traytest::sampleIcon();
+    ok = ok && save(folder, "tray-icon.acs", acs::writeCharacterUnchecked(withIcon));
+    ok = ok && save(folder, "tray-icon.dib", traytest::sampleIcon().color);
 
     acs::CharacterData plain = smallCharacter();
     plain.info.voice.reset();

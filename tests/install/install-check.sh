@@ -18,6 +18,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake 
 
 expected="bin/porukane
 bin/porukane-acs
+bin/porukane-acs-play
 bin/porukane-clip
 share/applications/org.porukane.Porukane.desktop
 share/doc/porukane/changelog.gz

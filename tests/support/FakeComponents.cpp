@@ -27,7 +27,7 @@ void FakeAgentCharacter::hide() {
     visible = false;
     m_control.log.append(QStringLiteral("hide"));
     if (m_control.hideRaisesEvent) {
-        m_control.raiseHide(static_cast<std::int16_t>(app::HideCause::ProgramHid));
+        m_control.raiseHide(static_cast<std::int16_t>(app::HideCause::Program));
     }
 }
 

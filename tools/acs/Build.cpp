@@ -659,11 +659,11 @@ int runBuild(const std::string& manifest, const std::string& out) {
     }
     const acs::WriteResult written = acs::writeCharacter(data);
     if (!written.ok()) {
-        return fail(manifest, written.error.message());
+        return fail(manifest, written.error().message());
     }
     std::ofstream file(out, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(written.bytes.data()),
-               static_cast<std::streamsize>(written.bytes.size()));
+    file.write(reinterpret_cast<const char*>(written.value().data()),
+               static_cast<std::streamsize>(written.value().size()));
     if (!file) {
         return fail(out, "cannot write the file");
     }

@@ -22,6 +22,8 @@ int runTrace(int argc, char** argv);
 
 // A JSON string literal: UTF-8 passes through as is, control characters are escaped.
 std::string jsonString(const std::string& s);
+// `play`: runs porukane-acs-play from this program's folder with the same arguments.
+int runPlayProgram(int argc, char** argv);
 
 // Reads a whole file; false (and a message on stderr naming it) when it cannot.
 bool readFile(const std::string& path, std::string& bytes);

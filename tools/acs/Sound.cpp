@@ -29,12 +29,12 @@ bool exportSound(const std::string& file, const acs::Character& c, std::size_t i
     const std::string what = file + ": sound " + std::to_string(index);
     const acs::WaveResult wave = acs::decodeWave(c.soundBytes(index));
     if (!wave.ok()) {
-        acs::Error e = wave.error;
+        acs::Error e = wave.error();
         e.offset += c.sounds()[index].offset;  // an offset in the character file
         fail(what, e.message());
         return false;
     }
-    if (!writeBytes(out, acs::encodeWave(wave.sound))) {
+    if (!writeBytes(out, acs::encodeWave(wave.value()))) {
         fail(out, "cannot write the file");
         return false;
     }

@@ -3,7 +3,7 @@
 
 #include "Commands.h"
 
-#include "agent/desktop/CharacterScript.h"
+#include "agent/engine/Script.h"
 #include "agent/playback/Player.h"
 #include "names/NameFold.h"
 
@@ -153,7 +153,7 @@ int runTrace(int argc, char** argv) {
         return 1;
     }
     // The character counts as shown already: no Showing animation, and no idling.
-    playback::Script script = desktop::makeScript(*character);
+    playback::Script script = engine::makeScript(*character);
     std::erase_if(script.states, [](const auto& state) {
         return names::same(state.first, playback::kStateShowing);
     });

@@ -2,7 +2,6 @@
 // alone, which keeps the library honest about being complete.
 
 #include "Commands.h"
-#include "Play.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,7 +49,7 @@ int main(int argc, char** argv) {
         return acstool::runSound(argv[2], argv[3], argv[4]);
     }
     if (command == "play") {
-        return runPlay(argc, argv);
+        return acstool::runPlayProgram(argc, argv);
     }
     return usage();
 }

@@ -102,9 +102,6 @@ public:
     // Everything in memory: decodes every image (with its region data) and copies every sound.
     CharacterData toData() const;
 
-    // The file the character was read from.
-    std::span<const std::uint8_t> fileBytes() const;
-
 private:
     std::unique_ptr<Private> d;
 };

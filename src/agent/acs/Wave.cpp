@@ -1,6 +1,8 @@
 #include "agent/acs/Wave.h"
 
-#include "agent/acs/ByteReader.h"
+#include "bytes/Reader.h"
+#include "bytes/Riff.h"
+#include "bytes/Writer.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,11 +13,7 @@ namespace acs {
 
 namespace {
 
-constexpr std::uint32_t kRiff = 0x46464952;  // "RIFF"
-constexpr std::uint32_t kWave = 0x45564157;  // "WAVE"
-constexpr std::uint32_t kFmt = 0x20746D66;   // "fmt "
-constexpr std::uint32_t kData = 0x61746164;  // "data"
-constexpr std::uint32_t kFact = 0x74636166;  // "fact"
+constexpr std::uint32_t kFact = bytes::fourcc("fact");
 constexpr int kAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                             768, 614, 512, 409, 307, 230, 230, 230};
 
@@ -115,134 +113,143 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     return {};
 }
 
-void put(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+// The fmt chunk: PCM fields, and for ADPCM the samples per block and coefficient pairs.
+Error readFormat(std::span<const std::uint8_t> riff, const bytes::Chunk& c, Format& f) {
+    bytes::Reader fr(riff, c.data, c.data + c.size);
+    f.at = c.data;
+    f.tag = fr.u16();
+    f.channels = fr.u16();
+    f.rate = fr.u32();
+    (void)fr.u32();  // bytes per second
+    f.blockAlign = fr.u16();
+    f.bits = fr.u16();
+    if (f.tag == 2) {
+        (void)fr.u16();  // cbSize
+        f.samplesPerBlock = fr.u16();
+        const std::uint16_t count = fr.u16();
+        if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
+            for (std::uint16_t i = 0; i < count; ++i) {
+                const int c1 = fr.i16();
+                const int c2 = fr.i16();
+                f.coefficients.emplace_back(c1, c2);
+            }
+        }
     }
+    return fr.error();
 }
 
-}  // namespace
-
-WaveResult decodeWave(std::span<const std::uint8_t> riff) {
-    WaveResult result;
-    ByteReader r(riff, 0, riff.size());
-    const std::uint32_t riffId = r.u32();
-    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
-    if (riffId != kRiff || r.u32() != kWave) {
-        result.error = {ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
-        return result;
-    }
-    Format f;
+// The chunks decodeWave needs: the first format chunk, the first fact count and data chunk.
+struct Chunks {
+    Format format;
     bool haveFormat = false;
     std::span<const std::uint8_t> data;
     std::uint64_t dataAt = 0;
     std::optional<std::uint32_t> factFrames;
-    while (r.ok() && r.remaining() >= 8) {
-        const std::uint32_t id = r.u32();
-        const std::uint64_t size = r.u32();
-        const std::uint64_t start = r.pos();
-        // Some writers give the data chunk a size past the end; take what is there.
-        const std::uint64_t have = std::min(size, r.remaining());
-        if (id == kFmt && !haveFormat) {
-            ByteReader fr(riff, start, start + have);
-            f.at = start;
-            f.tag = fr.u16();
-            f.channels = fr.u16();
-            f.rate = fr.u32();
-            (void)fr.u32();  // bytes per second
-            f.blockAlign = fr.u16();
-            f.bits = fr.u16();
-            if (f.tag == 2) {
-                (void)fr.u16();  // cbSize
-                f.samplesPerBlock = fr.u16();
-                const std::uint16_t count = fr.u16();
-                if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
-                    for (std::uint16_t i = 0; i < count; ++i) {
-                        const int c1 = fr.i16();
-                        const int c2 = fr.i16();
-                        f.coefficients.emplace_back(c1, c2);
-                    }
-                }
+};
+
+Error readChunks(std::span<const std::uint8_t> riff, Chunks& out) {
+    // Some writers give the data chunk a size past the end; take what is there.
+    bytes::ChunkWalker walker(riff, 12, riff.size(), bytes::ChunkWalker::Overrun::Clip);
+    bytes::Chunk c;
+    while (walker.next(c)) {
+        if (c.id == bytes::riff::kFmt && !out.haveFormat) {
+            if (Error error = readFormat(riff, c, out.format)) {
+                return error;
             }
-            if (!fr.ok()) {
-                result.error = fr.error();
-                return result;
-            }
-            haveFormat = true;
-        } else if (id == kFact && have >= 4 && !factFrames) {
-            ByteReader fr(riff, start, start + 4);
-            factFrames = fr.u32();
-        } else if (id == kData && data.empty()) {
-            data = riff.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(have));
-            dataAt = start;
+            out.haveFormat = true;
+        } else if (c.id == kFact && c.size >= 4 && !out.factFrames) {
+            out.factFrames = bytes::le32(riff, c.data);
+        } else if (c.id == bytes::riff::kData && out.data.empty()) {
+            out.data = riff.subspan(c.data, c.size);
+            out.dataAt = c.data;
         }
-        r.skip(std::min(have + (size & 1u), r.remaining()));
     }
-    if (!haveFormat) {
-        result.error = {ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
-        return result;
-    }
-    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
-        result.error = {ErrorCode::BadSound, f.at + 2,
-                        std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
-                            " Hz are not supported"};
-        return result;
-    }
-    result.sound.channels = f.channels;
-    result.sound.sampleRate = f.rate;
-    auto& out = result.sound.samples;
+    return {};
+}
+
+Error decodeSamples(const Chunks& chunks, std::vector<std::int16_t>& out) {
+    const Format& f = chunks.format;
+    const std::span<const std::uint8_t> data = chunks.data;
     if (f.tag == 1 && f.bits == 8) {
         out.reserve(data.size());
         for (const std::uint8_t b : data) {
             out.push_back(static_cast<std::int16_t>((int{b} - 128) * 256));
         }
-    } else if (f.tag == 1 && f.bits == 16) {
+        return {};
+    }
+    if (f.tag == 1 && f.bits == 16) {
         out.reserve(data.size() / 2);
         for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
             out.push_back(static_cast<std::int16_t>(data[i] | (data[i + 1] << 8)));
         }
-    } else if (f.tag == 2) {
-        result.error = decodeAdpcm(f, data, dataAt, out);
+        return {};
+    }
+    if (f.tag == 2) {
+        Error error = decodeAdpcm(f, data, chunks.dataAt, out);
         // The fact chunk counts the samples per channel the encoder put in; the last block is
         // usually padded past them. A count beyond the data only means the data was cut.
-        if (factFrames && *factFrames < out.size() / f.channels) {
-            out.resize(std::size_t{*factFrames} * f.channels);
+        if (chunks.factFrames && *chunks.factFrames < out.size() / f.channels) {
+            out.resize(std::size_t{*chunks.factFrames} * f.channels);
         }
-    } else {
-        result.error = {ErrorCode::BadSound, f.at,
-                        "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
-                            " bits per sample is not supported"};
+        return error;
+    }
+    return {ErrorCode::BadSound, f.at,
+            "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
+                " bits per sample is not supported"};
+}
+
+}  // namespace
+
+WaveResult decodeWave(std::span<const std::uint8_t> riff) {
+    bytes::Reader r(riff);
+    const std::uint32_t riffId = r.u32();
+    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
+    if (riffId != bytes::riff::kRiff || r.u32() != bytes::riff::kWave) {
+        return Error{ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
+    }
+    Chunks chunks;
+    if (Error error = readChunks(riff, chunks)) {
+        return error;
+    }
+    const Format& f = chunks.format;
+    if (!chunks.haveFormat) {
+        return Error{ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
+    }
+    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
+        return Error{ErrorCode::BadSound, f.at + 2,
+                     std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
+                         " Hz are not supported"};
+    }
+    PcmSound sound;
+    sound.channels = f.channels;
+    sound.sampleRate = f.rate;
+    if (Error error = decodeSamples(chunks, sound.samples)) {
+        return error;
     }
     // A stereo sound cut in the middle of a frame loses the lone left sample.
-    out.resize(out.size() / f.channels * f.channels);
-    if (result.error) {
-        out.clear();
-    }
-    return result;
+    sound.samples.resize(sound.samples.size() / f.channels * f.channels);
+    return sound;
 }
 
 std::vector<std::uint8_t> encodeWave(const PcmSound& sound) {
     const std::size_t frames = sound.channels == 0 ? 0 : sound.samples.size() / sound.channels;
-    const auto dataSize = static_cast<std::uint32_t>(frames * sound.channels * 2);
-    std::vector<std::uint8_t> out;
-    out.reserve(44 + dataSize);
-    put(out, kRiff, 4);
-    put(out, 36 + dataSize, 4);
-    put(out, kWave, 4);
-    put(out, kFmt, 4);
-    put(out, 16, 4);
-    put(out, 1, 2);  // PCM
-    put(out, sound.channels, 2);
-    put(out, sound.sampleRate, 4);
-    put(out, sound.sampleRate * sound.channels * 2, 4);  // bytes per second
-    put(out, sound.channels * 2u, 2);                    // block align
-    put(out, 16, 2);                                     // bits per sample
-    put(out, kData, 4);
-    put(out, dataSize, 4);
+    bytes::Writer w;
+    const std::size_t riff = w.openChunk("RIFF", "WAVE");
+    const std::size_t fmt = w.openChunk("fmt ");
+    w.u16(1);  // PCM
+    w.u16(sound.channels);
+    w.u32(sound.sampleRate);
+    w.u32(sound.sampleRate * sound.channels * 2);            // bytes per second
+    w.u16(static_cast<std::uint16_t>(sound.channels * 2u));  // block align
+    w.u16(16);                                               // bits per sample
+    w.closeChunk(fmt);
+    const std::size_t data = w.openChunk("data");
     for (std::size_t i = 0; i < frames * sound.channels; ++i) {
-        put(out, static_cast<std::uint16_t>(sound.samples[i]), 2);
+        w.i16(sound.samples[i]);
     }
-    return out;
+    w.closeChunk(data);
+    w.closeChunk(riff);
+    return w.take();
 }
 
 }  // namespace acs

@@ -17,11 +17,8 @@ struct PcmSound {
     std::vector<std::int16_t> samples;  // interleaved by channel
 };
 
-struct WaveResult {
-    PcmSound sound;
-    Error error;  // offset inside the RIFF file
-    bool ok() const { return !error; }
-};
+// The sound, or an error with its offset inside the RIFF file.
+using WaveResult = bytes::Result<PcmSound>;
 
 // Decodes a complete RIFF WAVE file (1 or 2 channels) into what the audio output plays:
 // format tag 1 with 8-bit unsigned samples (u - 128) * 256 or 16-bit signed samples as they

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "agent/desktop/PlayerQt.h"
+#include "agent/playback/Player.h"
 #include "app/core/components/AgentControl.h"
 
 #include <QObject>

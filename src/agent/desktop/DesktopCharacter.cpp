@@ -1,9 +1,9 @@
 #include "agent/desktop/DesktopCharacter.h"
 
-#include "agent/desktop/CharacterScript.h"
 #include "agent/desktop/SoundPlayer.h"
 #include "agent/desktop/Texts.h"
 #include "agent/desktop/TrayIconImage.h"
+#include "agent/engine/Script.h"
 
 #include <QMenu>
 #include <QPixmap>
@@ -33,7 +33,7 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
       m_serial(serial),
       m_character(std::move(character)),
       m_random(std::make_unique<playback::StdRandom>()),
-      m_player(makeScript(*m_character), *m_random, config.playback) {
+      m_player(engine::makeScript(*m_character), *m_random, config.playback) {
     m_window = new CharacterWindow(m_character->width(), m_character->height());
     m_window->move(0, 0);
     // Window managers and scripts know the window by the character's name.
@@ -269,7 +269,7 @@ void DesktopCharacter::startSound(int index) {
         acs::WaveResult wave =
             acs::decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)));
         if (wave.ok())
-            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
+            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.value()));
         found = m_decoded.emplace(index, std::move(decoded)).first;
     }
     if (found->second)

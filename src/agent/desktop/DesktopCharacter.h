@@ -4,7 +4,7 @@
 #include "agent/acs/Wave.h"
 #include "agent/desktop/CharacterWindow.h"
 #include "agent/desktop/DesktopAgentControl.h"
-#include "agent/desktop/PlayerQt.h"
+#include "agent/playback/Player.h"
 #include "app/core/components/AgentControl.h"
 
 #include <QElapsedTimer>

@@ -10,6 +10,8 @@
 // then takeEvents(), then re-arm the timer. Destroying the player is Unload: nothing further
 // is reported, not even events already due.
 
+#include "agent/playback/Glide.h"
+#include "agent/playback/HideCause.h"
 #include "agent/playback/Random.h"
 #include "agent/playback/Script.h"
 
@@ -27,14 +29,6 @@ namespace playback {
 using RequestId = std::uint64_t;  // 0 is never a valid id
 
 inline constexpr int kDefaultMoveSpeedMs = 1000;
-
-// Why the character was hidden, as the Hide event reports it.
-enum class HideCause : std::int16_t {
-    User = 1,     // from the taskbar-icon menu
-    Program = 3,  // the program's own Hide request
-    OtherClient = 5,
-    UserMenu = 7,  // from the character's own pop-up menu
-};
 
 // How an exit walk reads a frame whose exit value is kExitEnd. Nobody knows for sure how
 // Agent read it; ending the walk there finishes far more real walks, so that is the default.
@@ -153,12 +147,6 @@ public:
     // comes to rest.
     void stopAll();
 
-    // hideNow(): hides at once, outside the queue, for a character the user sends away (no
-    // Hiding animation, no exit walk). Everything queued or running ends as with stopAll();
-    // then the frame is hidden and the Hidden event carries `cause`. Does nothing while
-    // hidden.
-    void hideNow(HideCause cause);
-
     // Place the frame at once (screen pixels). During a glide, the glide carries on from the
     // new place towards its target in the time it has left.
     void setLeft(int x);
@@ -247,12 +235,6 @@ private:
         int lastWithImages = -1;  // last frame visited that has images
         std::vector<bool> visited;
     };
-    struct Glide {
-        bool active = false;
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        int totalMs = 0;
-        int elapsedMs = 0;
-    };
 
     static Task makeTask(TaskKind kind, std::string_view state = {}, Role role = Role::Main);
     static Event makeEvent(EventKind kind, RequestId request = 0,
@@ -284,7 +266,6 @@ private:
     bool pictureHasImages() const;
     void setVisibleNow(bool visible);
     void placeNow(int x, int y);
-    void updateGlidePosition();
     int draw(int n);
     void report(const Event& event);
 

@@ -256,7 +256,7 @@ void MainForm::キャラクター_DblClick(const QString& /*id*/, std::int16_t b
 void MainForm::キャラクター_Hide(const QString& /*id*/, std::int16_t cause) {
     // The engine reports our own hides with the program cause; such a report arriving after
     // the flag was lowered again is still ours and must not end the program.
-    if (m_state.hidingByProgram != 0 || cause == static_cast<std::int16_t>(HideCause::ProgramHid)) {
+    if (m_state.hidingByProgram != 0 || cause == static_cast<std::int16_t>(HideCause::Program)) {
         return;
     }
     SaveAndQuit();

@@ -23,8 +23,6 @@ public:
     void play() override;
     void stop() override;
 
-    ClipWidget* clipWidget() const { return m_widget; }
-
 private:
     QPointer<ClipWidget> m_widget;
 };

@@ -47,13 +47,13 @@ TEST(Corpus, EveryCharacterLoadsStrictlyAndDraws) {
         for (std::size_t s = 0; s < c.sounds().size(); ++s) {
             if (c.sounds()[s].playable) {
                 const WaveResult w = decodeWave(c.soundBytes(s));
-                EXPECT_TRUE(w.ok()) << name << " sound " << s << ": " << w.error.message();
+                EXPECT_TRUE(w.ok()) << name << " sound " << s << ": " << w.error().message();
             }
         }
         // Our writer stores the same character again.
         const WriteResult written = writeCharacter(c.toData());
-        ASSERT_TRUE(written.ok()) << name << ": " << written.error.message();
-        const LoadResult again = loadCharacter(written.bytes, Mode::Strict);
+        ASSERT_TRUE(written.ok()) << name << ": " << written.error().message();
+        const LoadResult again = loadCharacter(written.value(), Mode::Strict);
         ASSERT_TRUE(again.ok()) << name;
         EXPECT_TRUE(again.character->toData() == c.toData()) << name;
     }

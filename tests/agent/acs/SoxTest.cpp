@@ -135,7 +135,7 @@ TEST_F(Sox, AdpcmDecodesToTheSameSamples) {
         const auto wave = test::adpcmWave(f, data);
 
         const WaveResult ours = decodeWave(wave);
-        ASSERT_TRUE(ours.ok()) << c.what << ": " << ours.error.message();
+        ASSERT_TRUE(ours.ok()) << c.what << ": " << ours.error().message();
         const std::vector<std::int16_t> theirs = soxDecode(wave);
         // The data decodes to whole blocks, then the short one, cut to the fact count.
         const std::size_t per = static_cast<std::size_t>(f.samplesPerBlock());
@@ -146,13 +146,13 @@ TEST_F(Sox, AdpcmDecodesToTheSameSamples) {
         if (c.fact) {
             frames = std::min(frames, c.frames);
         }
-        EXPECT_EQ(ours.sound.samples.size(), frames * c.channels) << c.what;
+        EXPECT_EQ(ours.value().samples.size(), frames * c.channels) << c.what;
         // SoX leaves out the fact count and decodes the padding of the last block too.
-        ASSERT_GE(theirs.size(), ours.sound.samples.size()) << c.what;
-        const std::size_t n = std::min(ours.sound.samples.size(), theirs.size());
+        ASSERT_GE(theirs.size(), ours.value().samples.size()) << c.what;
+        const std::size_t n = std::min(ours.value().samples.size(), theirs.size());
         std::size_t differ = 0, first = n;
         for (std::size_t i = 0; i < n; ++i) {
-            if (ours.sound.samples[i] != theirs[i]) {
+            if (ours.value().samples[i] != theirs[i]) {
                 ++differ;
                 first = std::min(first, i);
             }
@@ -165,9 +165,9 @@ TEST_F(Sox, PcmDecodesToTheSameSamples) {
     for (const std::uint32_t rate : {22254u, 8000u}) {
         const auto wave = test::pcmWave(1001, rate);
         const WaveResult ours = decodeWave(wave);
-        ASSERT_TRUE(ours.ok()) << ours.error.message();
-        EXPECT_EQ(ours.sound.sampleRate, rate);
-        EXPECT_EQ(ours.sound.samples, soxDecode(wave));
+        ASSERT_TRUE(ours.ok()) << ours.error().message();
+        EXPECT_EQ(ours.value().sampleRate, rate);
+        EXPECT_EQ(ours.value().samples, soxDecode(wave));
     }
 }
 

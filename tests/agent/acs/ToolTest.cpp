@@ -224,8 +224,11 @@ QByteArray readAll(const QString& path) {
 QByteArray expectedWave(const std::vector<std::uint8_t>& file, std::size_t index) {
     const auto c = acs::loadCharacter(file, acs::Mode::Lenient).character;
     const acs::WaveResult w = acs::decodeWave(c->soundBytes(index));
-    EXPECT_TRUE(w.ok()) << w.error.message();
-    const std::vector<std::uint8_t> bytes = acs::encodeWave(w.sound);
+    EXPECT_TRUE(w.ok()) << w.error().message();
+    if (!w.ok()) {
+        return {};
+    }
+    const std::vector<std::uint8_t> bytes = acs::encodeWave(w.value());
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }

@@ -80,11 +80,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         const acs::WriteResult written = acs::writeCharacter(timelineCharacter());
-        ASSERT_TRUE(written.ok()) << written.error.message();
+        ASSERT_TRUE(written.ok()) << written.error().message();
         QFile f(m_file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reinterpret_cast<const char*>(written.bytes.data()),
-                static_cast<qint64>(written.bytes.size()));
+        f.write(reinterpret_cast<const char*>(written.value().data()),
+                static_cast<qint64>(written.value().size()));
     }
 
     // The lines the tool prints; `status` and `err` keep the rest.

@@ -131,12 +131,12 @@ TEST(Unpack, BuildGivesBackTheSameCharacter) {
 
     const QString everything = dir.filePath(QStringLiteral("everything.acs"));
     const acs::WriteResult written = acs::writeCharacter(everythingCharacter());
-    ASSERT_TRUE(written.ok()) << written.error.message();
-    writeBytes(everything, written.bytes);
+    ASSERT_TRUE(written.ok()) << written.error().message();
+    writeBytes(everything, written.value());
     expectRoundTrip(everything, "everything");
 
     // The first image stored raw (uncompressed pixels and region data), at the end of the file.
-    std::vector<std::uint8_t> raw = written.bytes;
+    std::vector<std::uint8_t> raw = written.value();
     const acs::ImageData image = acs::test::imageFromRows({{1, 2, 3}, {3, 0, 1}});
     const std::vector<std::uint8_t> region = acs::buildRegion(image, 0);
     const std::size_t at = raw.size();

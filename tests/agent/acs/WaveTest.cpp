@@ -32,10 +32,10 @@ TEST(Wave, DecodesAdpcm) {
     };
     for (const Case& c : cases) {
         const WaveResult r = decodeWave(test::adpcmWave(c.channels, c.blockAlign, c.block));
-        ASSERT_TRUE(r.ok()) << r.error.message();
-        EXPECT_EQ(r.sound.channels, c.channels);
-        EXPECT_EQ(r.sound.sampleRate, 22050u);
-        EXPECT_EQ(r.sound.samples, c.samples);
+        ASSERT_TRUE(r.ok()) << r.error().message();
+        EXPECT_EQ(r.value().channels, c.channels);
+        EXPECT_EQ(r.value().sampleRate, 22050u);
+        EXPECT_EQ(r.value().samples, c.samples);
     }
 }
 
@@ -49,15 +49,15 @@ TEST(Wave, FactCountCutsTheLastBlockAndNothingElse) {
                                         {0, 0}}) {
         f.fact = fact;
         const WaveResult r = decodeWave(test::adpcmWave(f, block));
-        ASSERT_TRUE(r.ok()) << r.error.message();
-        EXPECT_EQ(r.sound.samples.size(), samples) << "fact " << fact;
+        ASSERT_TRUE(r.ok()) << r.error().message();
+        EXPECT_EQ(r.value().samples.size(), samples) << "fact " << fact;
     }
     // A samples-per-block count below what the block holds leaves the rest of it unused.
     f.fact.reset();
     f.storedSamplesPerBlock = 3;
     std::vector<std::uint8_t> two = block;
     two.insert(two.end(), block.begin(), block.end());
-    EXPECT_EQ(decodeWave(test::adpcmWave(f, two)).sound.samples,
+    EXPECT_EQ(decodeWave(test::adpcmWave(f, two)).value().samples,
               (std::vector<std::int16_t>{50, 100, 116, 50, 100, 116}));
 }
 
@@ -98,9 +98,9 @@ TEST(Wave, BadAdpcmIsAnErrorForThatSound) {
             wave[34] = 8;
         }
         const WaveResult r = decodeWave(wave);
-        EXPECT_EQ(r.error.code, ErrorCode::BadSound) << c.what;
-        EXPECT_EQ(r.error.offset, c.offset) << c.what << ": " << r.error.message();
-        EXPECT_TRUE(r.sound.samples.empty()) << c.what;
+        ASSERT_FALSE(r.ok()) << c.what;
+        EXPECT_EQ(r.error().code, ErrorCode::BadSound) << c.what;
+        EXPECT_EQ(r.error().offset, c.offset) << c.what << ": " << r.error().message();
     }
 }
 
@@ -110,26 +110,26 @@ TEST(Wave, WrittenPcmDecodesToTheSameSound) {
         const std::vector<std::uint8_t> bytes = encodeWave(s);
         EXPECT_EQ(bytes.size(), 44 + 2 * s.samples.size());
         const WaveResult r = decodeWave(bytes);
-        ASSERT_TRUE(r.ok()) << r.error.message();
-        EXPECT_EQ(r.sound.channels, s.channels);
-        EXPECT_EQ(r.sound.sampleRate, s.sampleRate);
-        EXPECT_EQ(r.sound.samples, s.samples);
+        ASSERT_TRUE(r.ok()) << r.error().message();
+        EXPECT_EQ(r.value().channels, s.channels);
+        EXPECT_EQ(r.value().sampleRate, s.sampleRate);
+        EXPECT_EQ(r.value().samples, s.samples);
     }
 }
 
 TEST(Wave, DecodesPcmAndRefusesTheRest) {
     const WaveResult pcm = decodeWave(test::pcmWave(5));
     ASSERT_TRUE(pcm.ok());
-    EXPECT_EQ(pcm.sound.samples.size(), 5u);
-    EXPECT_EQ(pcm.sound.samples[0], -40 * 256);
+    EXPECT_EQ(pcm.value().samples.size(), 5u);
+    EXPECT_EQ(pcm.value().samples[0], -40 * 256);
 
     auto badPredictor = test::adpcmWave(1, 9, {7, 16, 0, 100, 0, 50, 0, 0x1F, 0x78});
     auto mp3 = test::pcmWave(4);
     mp3[20] = 0x55;  // format tag
     for (const auto& bytes : {badPredictor, mp3, std::vector<std::uint8_t>{'R', 'I', 'F', 'F'}}) {
         const WaveResult r = decodeWave(bytes);
-        EXPECT_EQ(r.error.code, ErrorCode::BadSound);
-        EXPECT_TRUE(r.sound.samples.empty());
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().code, ErrorCode::BadSound);
     }
 }
 

@@ -79,9 +79,9 @@ TEST(MsAdpcm, HandDecodedBlocks) {
             (static_cast<int>(c.block.size()) - 7 * c.channels) * 2 / c.channels + 2;
         const acs::WaveResult wave = acs::decodeWave(
             adpcmWave(c.block, c.channels, static_cast<int>(c.block.size()), perBlock));
-        ASSERT_TRUE(wave.ok()) << c.what << ": " << wave.error.message();
-        EXPECT_EQ(wave.sound.channels, c.channels) << c.what;
-        EXPECT_EQ(wave.sound.samples, c.expected) << c.what;
+        ASSERT_TRUE(wave.ok()) << c.what << ": " << wave.error().message();
+        EXPECT_EQ(wave.value().channels, c.channels) << c.what;
+        EXPECT_EQ(wave.value().samples, c.expected) << c.what;
     }
 }
 

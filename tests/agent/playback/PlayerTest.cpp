@@ -228,10 +228,6 @@ TEST(Player, ShowAndHidePlayTheirStates) {
     h->show();
     h->hide();
     EXPECT_EQ(h.run(1000), "+ Show1 Show2 done1 Hide0 Hide1 - done2 H3");
-    h->show();
-    h.run(150);
-    h->hideNow(HideCause::User);  // at once, outside the queue
-    EXPECT_EQ(h.run(1000), "cut3 - H1");
 
     Harness plain;  // without a Showing state the rest pose is drawn, also over an empty frame
     add(plain.script, "Wave", {frame(100)});

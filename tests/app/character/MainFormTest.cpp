@@ -10,7 +10,7 @@
 #include "FakePlatform.h"
 #include "TestCharacter.h"
 #include "agent/acs/Character.h"
-#include "agent/desktop/CharacterScript.h"
+#include "agent/engine/Script.h"
 #include "agent/playback/Player.h"
 #include "app/character/AnimationNames.h"
 #include "app/character/MainForm.h"
@@ -202,7 +202,7 @@ TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     dragged.agent.raiseDragComplete(640, -20);
     EXPECT_DOUBLE_EQ(dragged.state.charX, 640);
     EXPECT_DOUBLE_EQ(dragged.state.charY, -20);
-    dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::UserHid));
+    dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::User));
     EXPECT_EQ(dragged.fake.settings.writes,
               QStringList({QStringLiteral("Agent/pos/x= 640"), QStringLiteral("Agent/pos/y=-20")}));
 }
@@ -282,7 +282,7 @@ TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
     const QStringList played = c.agent.log.filter(QStringLiteral("play:"));
     EXPECT_EQ(played, (QStringList{"play:ｼｮｳ", "play:ｱｲﾄﾞﾙ", "play:wave", "play:über"}));
     playback::StdRandom random(1);
-    playback::Player player(desktop::makeScript(*character), random);
+    playback::Player player(engine::makeScript(*character), random);
     player.show();  // the Showing state, named in full-width letters, plays ショウ
     player.advance(0);
     EXPECT_EQ(player.picture().animation, 0);

@@ -40,8 +40,11 @@ QByteArray character(const char* name) {
     data.info.localized.front().name = name;
     const acs::WriteResult written = acs::writeCharacter(data);
     EXPECT_TRUE(written.ok());
-    return QByteArray(reinterpret_cast<const char*>(written.bytes.data()),
-                      static_cast<qsizetype>(written.bytes.size()));
+    if (!written.ok()) {
+        return {};
+    }
+    return QByteArray(reinterpret_cast<const char*>(written.value().data()),
+                      static_cast<qsizetype>(written.value().size()));
 }
 
 // An Agent 1.5 character: an OLE compound file.

@@ -246,7 +246,7 @@ TEST(Tray, HideShowPausesTheSchedulerWithoutEndingTheProgram) {
     EXPECT_GT(c.timer(), 0);
 
     // A hide the engine reports from elsewhere still ends the program.
-    c.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::UserHid));
+    c.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::User));
     EXPECT_TRUE(c.fake.exit.ended);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "agent/playback/HideCause.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -9,12 +11,7 @@
 
 namespace app {
 
-// Why a character was hidden, as the Hide event reports it.
-enum class HideCause : std::int16_t {
-    UserHid = 1,     // the user hid it (window closed from outside, tray menu)
-    ProgramHid = 3,  // the program's own Hide request
-    OtherClientHid = 5,
-};
+using playback::HideCause;
 
 // One loaded character. Requests return at once; the work happens while events are pumped.
 // Positions are the top-left corner of the character frame in global desktop pixels.
