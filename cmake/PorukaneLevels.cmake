@@ -3,7 +3,7 @@
 # opens, start-up above everything it starts). Longest prefix wins. Read by the build (link
 # check) and by CheckLevels.cmake (include check, run as a test).
 set(PORUKANE_LEVELS
-    "bytes=10"
+    "bytes=10" "names=10"
     "agent/acs=20" "agent/playback=20" "agent/engine=20" "clip=20" "files=20"
     "components=30" "platform=30"
     "agent/desktop=40" "clip/qt=40"
@@ -11,10 +11,11 @@ set(PORUKANE_LEVELS
     "app/about=51" "app/character=51" "app/download=51" "app/media=51"
     "app/wizard=52"
     "app/startup=53"
+    "app/tray=54"
     "main=60")
 # Folders that must not include Qt (the std-only levels); subfolders listed in
 # PORUKANE_LEVELS with a level of their own (clip/qt) are not part of them.
-set(PORUKANE_STD_ONLY bytes agent/acs agent/playback agent/engine clip files)
+set(PORUKANE_STD_ONLY bytes names agent/acs agent/playback agent/engine clip files)
 
 # Sets `out` to the level of `path` (relative to src/) and `outFolder` to the folder that
 # decided it; both empty when no folder of the table holds it.

@@ -11,7 +11,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
     trayer
-    python3 procps
+    desktop-file-utils appstream man-db groff-base lintian dpkg-dev file
+    sox
+    python3 procps unicode-data
 )
 
 missing=()

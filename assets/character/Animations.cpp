@@ -84,10 +84,11 @@ using X = Effect;
 
 // The tables read best laid out by hand, one frame a line.
 // clang-format off
-std::vector<AnimationSpec> animations()
-{
-    std::vector<AnimationSpec> all;
+namespace {
 
+// Appearing and vanishing, and the pose at rest.
+void addAppearing(std::vector<AnimationSpec>& all)
+{
     all.push_back({"RestPose", 2, {frame(rest(), 100)}});
     all.back().frames[0].exit = kExitEnd;
 
@@ -122,7 +123,11 @@ std::vector<AnimationSpec> animations()
         hide.frames[5].exit = kExitNext;
         all.push_back(hide);
     }
+}
 
+// Greetings, acknowledgements and applause.
+void addGreetings(std::vector<AnimationSpec>& all)
+{
     all.push_back(roundTrip("Greet", {
         frame(rest()),
         frame(rest().withBody(B::Squash).withEyes(E::Happy).face(0, 2), 140),
@@ -186,6 +191,11 @@ std::vector<AnimationSpec> animations()
         frame(rest().withEyes(E::Happy).arms(A::Mid, A::Mid)),
         frame(rest(), 100)}, 10));
 
+}
+
+// Confusion, refusal, explaining and calling for attention.
+void addReactions(std::vector<AnimationSpec>& all)
+{
     all.push_back(hold("Confused", {
         frame(rest(), 60),
         frame(rest().withEyes(E::Confused).withMouth(M::Flat).withLeaf(L::SwayLeft).face(1, 0)),
@@ -233,6 +243,11 @@ std::vector<AnimationSpec> animations()
         frame(rest().arms(A::Mid, A::Mid)),
         frame(rest(), 100)}, 10));
 
+}
+
+// Gestures in the four directions.
+void addGestures(std::vector<AnimationSpec>& all)
+{
     const AnimationSpec gestureRight = hold("GestureRight", {
         frame(rest(), 60),
         frame(rest().withEyes(E::LookLeft).face(-1, 0).arms(A::Mid, A::Down)),
@@ -248,7 +263,11 @@ std::vector<AnimationSpec> animations()
         frame(rest(), 60),
         frame(rest().withEyes(E::LookDown).face(0, 1).arms(A::Down, A::Down)),
         frame(rest().withEyes(E::LookDown).face(0, 2).arms(A::Down, A::PointDown).withBody(B::Squash), 300)}));
+}
 
+// Looking and moving in the four directions.
+void addLooksAndMoves(std::vector<AnimationSpec>& all)
+{
     const AnimationSpec lookRight = hold("LookRight", {
         frame(rest(), 60),
         frame(rest().withEyes(E::LookLeft).face(-2, 0)),
@@ -286,7 +305,11 @@ std::vector<AnimationSpec> animations()
                   .withMouth(M::SmallO).at(0, -4)),
         frame(rest().withBody(B::Squash).withEyes(E::LookDown).face(0, 2).arms(A::Up, A::Up)
                   .withMouth(M::SmallO).withLeaf(L::Perk).at(0, -5), 200)}));
+}
 
+// Moods and thinking.
+void addMoods(std::vector<AnimationSpec>& all)
+{
     all.push_back(hold("Pleased", {
         frame(rest(), 60),
         frame(rest().withEyes(E::Happy)),
@@ -317,7 +340,11 @@ std::vector<AnimationSpec> animations()
         frame(rest().withEyes(E::LookUp).withMouth(M::Flat).arms(A::Down, A::Chin).plus(X::Bubble2), 150),
         frame(rest().withEyes(E::LookUp).withMouth(M::Flat).arms(A::Down, A::Chin).withLeaf(L::SwayLeft)
                   .plus(X::Bubble3), 300)}));
+}
 
+// Working: processing and searching.
+void addWorking(std::vector<AnimationSpec>& all)
+{
     {
         // The leaf turns like a little propeller while it works; the loop repeats until the
         // 15 % draw lets it go on to the closing frames.
@@ -354,6 +381,11 @@ std::vector<AnimationSpec> animations()
         all.push_back(search);
     }
 
+}
+
+// Idling at level 1.
+void addIdleLevel1(std::vector<AnimationSpec>& all)
+{
     {
         AnimationSpec idle{"Idle1_1", 1, {
             frame(rest(), 200),
@@ -398,6 +430,11 @@ std::vector<AnimationSpec> animations()
         idle.frames[4].branches = {{1, 50}};
         all.push_back(idle);
     }
+}
+
+// Idling at levels 2 and 3.
+void addIdleLevels2And3(std::vector<AnimationSpec>& all)
+{
     all.push_back(roundTrip("Idle2_1", {
         frame(rest(), 100),
         frame(rest().withEyes(E::Half).withMouth(M::Flat), 150),
@@ -451,7 +488,11 @@ std::vector<AnimationSpec> animations()
         idle.frames[5].branches = {{2, 75}};
         all.push_back(idle);
     }
+}
 
+// Suggesting, speaking and listening.
+void addTalking(std::vector<AnimationSpec>& all)
+{
     all.push_back(hold("Suggest", {
         frame(rest(), 60),
         frame(rest().withEyes(E::LookUp).withMouth(M::SmallO).withLeaf(L::Perk)),
@@ -513,7 +554,23 @@ std::vector<AnimationSpec> animations()
         frame(Pose(listening).face(1, 1).withMouth(M::SmallO), 200),
         frame(Pose(listening).face(1, 1).withEyes(E::Closed), 80),
         frame(Pose(listening).face(1, 1).withMouth(M::SmallO), 300)}));
+}
 
+}  // namespace
+
+std::vector<AnimationSpec> animations()
+{
+    std::vector<AnimationSpec> all;
+    addAppearing(all);
+    addGreetings(all);
+    addReactions(all);
+    addGestures(all);
+    addLooksAndMoves(all);
+    addMoods(all);
+    addWorking(all);
+    addIdleLevel1(all);
+    addIdleLevels2And3(all);
+    addTalking(all);
     return all;
 }
 

@@ -411,30 +411,119 @@ void drawLeaf(QPainter& p, Leaf leaf) {
     p.restore();
 }
 
+namespace {
+
+void drawExclaim(QPainter& p) {
+    QPainterPath bar;
+    bar.moveTo(104, 20);
+    bar.lineTo(100, 40);
+    strokePath(p, bar, 7.8, ink::kOutline);
+    strokePath(p, bar, 4.8, ink::kRed);
+    p.setPen(outlinePen(1.6));
+    p.setBrush(QColor::fromRgb(ink::kRed));
+    p.drawEllipse(QPointF(98.5, 48), 3.4, 3.4);
+}
+
+void drawQuestion(QPainter& p) {
+    QPainterPath hook(QPointF(94, 26));
+    hook.cubicTo(QPointF(94, 16), QPointF(110, 16), QPointF(108, 26));
+    hook.cubicTo(QPointF(107, 32), QPointF(100, 32), QPointF(100, 40));
+    strokePath(p, hook, 7.4, ink::kOutline);
+    strokePath(p, hook, 4.4, ink::kBlue);
+    p.setPen(outlinePen(1.6));
+    p.setBrush(QColor::fromRgb(ink::kBlue));
+    p.drawEllipse(QPointF(100, 48), 3.3, 3.3);
+}
+
+// A sweat drop by the head, or a smaller tear under the eye.
+void drawDrop(QPainter& p, Effect effect) {
+    const QPointF c = effect == Effect::Sweat ? QPointF(100, 66) : QPointF(46, 96);
+    const double s = effect == Effect::Sweat ? 1.0 : 0.75;
+    QPainterPath drop(c + QPointF(0, -9 * s));
+    drop.cubicTo(c + QPointF(3 * s, -3 * s), c + QPointF(6 * s, 0), c + QPointF(5 * s, 3 * s));
+    drop.cubicTo(c + QPointF(3 * s, 8 * s), c + QPointF(-3 * s, 8 * s), c + QPointF(-5 * s, 3 * s));
+    drop.cubicTo(c + QPointF(-6 * s, 0), c + QPointF(-3 * s, -3 * s), c + QPointF(0, -9 * s));
+    p.setPen(outlinePen(1.6, ink::kBlue));
+    p.setBrush(QColor::fromRgb(ink::kSky));
+    p.drawPath(drop);
+    fillEllipse(p, c + QPointF(-1.5 * s, 1.5 * s), 1.3, 1.8, ink::kWhite);
+}
+
+void drawHeart(QPainter& p) {
+    const QPointF c(104, 36);
+    QPainterPath h(c + QPointF(0, 9));
+    h.cubicTo(c + QPointF(-12, 0), c + QPointF(-7, -10), c + QPointF(0, -4));
+    h.cubicTo(c + QPointF(7, -10), c + QPointF(12, 0), c + QPointF(0, 9));
+    p.setPen(outlinePen(2.0));
+    p.setBrush(QColor::fromRgb(ink::kPink));
+    p.drawPath(h);
+    fillEllipse(p, c + QPointF(-4, -3), 1.6, 1.6, ink::kWhite);
+}
+
+void drawNote(QPainter& p) {
+    // Coloured inside a dark outline, so it reads on light and dark desktops alike.
+    QPainterPath stemFlag(QPointF(23.5, 43));
+    stemFlag.lineTo(23.5, 28);
+    stemFlag.quadTo(28, 30, 30, 36);
+    strokePath(p, stemFlag, 4.8, ink::kOutline);
+    p.setPen(outlinePen(1.8));
+    p.setBrush(QColor::fromRgb(ink::kOrange));
+    p.drawEllipse(QPointF(20, 44), 4.4, 3.4);
+    strokePath(p, stemFlag, 2.0, ink::kOrange);
+}
+
+void drawMagnifier(QPainter& p) {
+    // Held up to the right eye by the right hand: only the rim is drawn, so the eye shows
+    // through the lens.
+    QPainterPath handle(QPointF(92, 97));
+    handle.lineTo(85.5, 90);
+    strokePath(p, handle, 6.6, ink::kOutline);
+    strokePath(p, handle, 3.6, ink::kStem);
+    p.setPen(outlinePen(5.4));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(79, 84), 9.0, 9.0);
+    p.setPen(outlinePen(2.6, ink::kSilver));
+    p.drawEllipse(QPointF(79, 84), 9.0, 9.0);
+    strokePath(p, arc(QPointF(73, 82), QPointF(73.5, 78.5), QPointF(77, 78)), 1.6, ink::kWhite);
+}
+
+void drawBulb(QPainter& p) {
+    const QPointF c(102, 26);
+    p.setPen(outlinePen(1.6));
+    for (int i = 0; i < 5; ++i) {
+        const double a = std::numbers::pi * (1.0 + i / 4.0);
+        QPainterPath ray(c + QPointF(13 * std::cos(a), 13 * std::sin(a)));
+        ray.lineTo(c + QPointF(17 * std::cos(a), 17 * std::sin(a)));
+        strokePath(p, ray, 4.0, ink::kOutline);
+        strokePath(p, ray, 1.8, ink::kYellow);
+    }
+    p.setPen(outlinePen(2.0));
+    p.setBrush(QColor::fromRgb(ink::kSilver));
+    p.drawRoundedRect(QRectF(c.x() - 4, c.y() + 7, 8, 7), 2, 2);
+    p.setBrush(QColor::fromRgb(ink::kYellow));
+    p.drawEllipse(c, 8.5, 9);
+    fillEllipse(p, c + QPointF(-3, -3), 2.2, 2.6, ink::kWhite);
+}
+
+// Three waiting dots, the `lit` one (0..2) coloured.
+void drawDots(QPainter& p, int lit) {
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(outlinePen(1.4));
+        p.setBrush(QColor::fromRgb(i == lit ? ink::kOrange : ink::kSilver));
+        p.drawEllipse(QPointF(92 + 9 * i, 30), 3.2, 3.2);
+    }
+}
+
+}  // namespace
+
 void drawEffect(QPainter& p, Effect effect) {
     switch (effect) {
-        case Effect::Exclaim: {
-            QPainterPath bar;
-            bar.moveTo(104, 20);
-            bar.lineTo(100, 40);
-            strokePath(p, bar, 7.8, ink::kOutline);
-            strokePath(p, bar, 4.8, ink::kRed);
-            p.setPen(outlinePen(1.6));
-            p.setBrush(QColor::fromRgb(ink::kRed));
-            p.drawEllipse(QPointF(98.5, 48), 3.4, 3.4);
+        case Effect::Exclaim:
+            drawExclaim(p);
             break;
-        }
-        case Effect::Question: {
-            QPainterPath hook(QPointF(94, 26));
-            hook.cubicTo(QPointF(94, 16), QPointF(110, 16), QPointF(108, 26));
-            hook.cubicTo(QPointF(107, 32), QPointF(100, 32), QPointF(100, 40));
-            strokePath(p, hook, 7.4, ink::kOutline);
-            strokePath(p, hook, 4.4, ink::kBlue);
-            p.setPen(outlinePen(1.6));
-            p.setBrush(QColor::fromRgb(ink::kBlue));
-            p.drawEllipse(QPointF(100, 48), 3.3, 3.3);
+        case Effect::Question:
+            drawQuestion(p);
             break;
-        }
         case Effect::SparkA:
             star(p, QPointF(18, 40), 8, ink::kYellow);
             star(p, QPointF(108, 30), 6, ink::kYellow);
@@ -458,61 +547,18 @@ void drawEffect(QPainter& p, Effect effect) {
             drawZ(p, QPointF(114, 20), 6.5);
             break;
         case Effect::Sweat:
-        case Effect::Tear: {
-            const QPointF c = effect == Effect::Sweat ? QPointF(100, 66) : QPointF(46, 96);
-            const double s = effect == Effect::Sweat ? 1.0 : 0.75;
-            QPainterPath drop(c + QPointF(0, -9 * s));
-            drop.cubicTo(c + QPointF(3 * s, -3 * s), c + QPointF(6 * s, 0),
-                         c + QPointF(5 * s, 3 * s));
-            drop.cubicTo(c + QPointF(3 * s, 8 * s), c + QPointF(-3 * s, 8 * s),
-                         c + QPointF(-5 * s, 3 * s));
-            drop.cubicTo(c + QPointF(-6 * s, 0), c + QPointF(-3 * s, -3 * s),
-                         c + QPointF(0, -9 * s));
-            p.setPen(outlinePen(1.6, ink::kBlue));
-            p.setBrush(QColor::fromRgb(ink::kSky));
-            p.drawPath(drop);
-            fillEllipse(p, c + QPointF(-1.5 * s, 1.5 * s), 1.3, 1.8, ink::kWhite);
+        case Effect::Tear:
+            drawDrop(p, effect);
             break;
-        }
-        case Effect::Heart: {
-            const QPointF c(104, 36);
-            QPainterPath h(c + QPointF(0, 9));
-            h.cubicTo(c + QPointF(-12, 0), c + QPointF(-7, -10), c + QPointF(0, -4));
-            h.cubicTo(c + QPointF(7, -10), c + QPointF(12, 0), c + QPointF(0, 9));
-            p.setPen(outlinePen(2.0));
-            p.setBrush(QColor::fromRgb(ink::kPink));
-            p.drawPath(h);
-            fillEllipse(p, c + QPointF(-4, -3), 1.6, 1.6, ink::kWhite);
+        case Effect::Heart:
+            drawHeart(p);
             break;
-        }
-        case Effect::Note: {
-            // Coloured inside a dark outline, so it reads on light and dark desktops alike.
-            QPainterPath stemFlag(QPointF(23.5, 43));
-            stemFlag.lineTo(23.5, 28);
-            stemFlag.quadTo(28, 30, 30, 36);
-            strokePath(p, stemFlag, 4.8, ink::kOutline);
-            p.setPen(outlinePen(1.8));
-            p.setBrush(QColor::fromRgb(ink::kOrange));
-            p.drawEllipse(QPointF(20, 44), 4.4, 3.4);
-            strokePath(p, stemFlag, 2.0, ink::kOrange);
+        case Effect::Note:
+            drawNote(p);
             break;
-        }
-        case Effect::Magnifier: {
-            // Held up to the right eye by the right hand: only the rim is drawn, so the eye shows
-            // through the lens.
-            QPainterPath handle(QPointF(92, 97));
-            handle.lineTo(85.5, 90);
-            strokePath(p, handle, 6.6, ink::kOutline);
-            strokePath(p, handle, 3.6, ink::kStem);
-            p.setPen(outlinePen(5.4));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(QPointF(79, 84), 9.0, 9.0);
-            p.setPen(outlinePen(2.6, ink::kSilver));
-            p.drawEllipse(QPointF(79, 84), 9.0, 9.0);
-            strokePath(p, arc(QPointF(73, 82), QPointF(73.5, 78.5), QPointF(77, 78)), 1.6,
-                       ink::kWhite);
+        case Effect::Magnifier:
+            drawMagnifier(p);
             break;
-        }
         case Effect::Bubble1:
             drawBubble(p, QPointF(98, 58), 2.6, 2.6);
             break;
@@ -527,35 +573,14 @@ void drawEffect(QPainter& p, Effect effect) {
             for (int i = 0; i < 3; ++i)
                 fillEllipse(p, QPointF(102 + 6 * i, 24), 1.8, 1.8, ink::kGrey);
             break;
-        case Effect::Bulb: {
-            const QPointF c(102, 26);
-            p.setPen(outlinePen(1.6));
-            for (int i = 0; i < 5; ++i) {
-                const double a = std::numbers::pi * (1.0 + i / 4.0);
-                QPainterPath ray(c + QPointF(13 * std::cos(a), 13 * std::sin(a)));
-                ray.lineTo(c + QPointF(17 * std::cos(a), 17 * std::sin(a)));
-                strokePath(p, ray, 4.0, ink::kOutline);
-                strokePath(p, ray, 1.8, ink::kYellow);
-            }
-            p.setPen(outlinePen(2.0));
-            p.setBrush(QColor::fromRgb(ink::kSilver));
-            p.drawRoundedRect(QRectF(c.x() - 4, c.y() + 7, 8, 7), 2, 2);
-            p.setBrush(QColor::fromRgb(ink::kYellow));
-            p.drawEllipse(c, 8.5, 9);
-            fillEllipse(p, c + QPointF(-3, -3), 2.2, 2.6, ink::kWhite);
+        case Effect::Bulb:
+            drawBulb(p);
             break;
-        }
         case Effect::Dots1:
         case Effect::Dots2:
-        case Effect::Dots3: {
-            const int lit = effect == Effect::Dots1 ? 0 : effect == Effect::Dots2 ? 1 : 2;
-            for (int i = 0; i < 3; ++i) {
-                p.setPen(outlinePen(1.4));
-                p.setBrush(QColor::fromRgb(i == lit ? ink::kOrange : ink::kSilver));
-                p.drawEllipse(QPointF(92 + 9 * i, 30), 3.2, 3.2);
-            }
+        case Effect::Dots3:
+            drawDots(p, effect == Effect::Dots1 ? 0 : effect == Effect::Dots2 ? 1 : 2);
             break;
-        }
     }
 }
 

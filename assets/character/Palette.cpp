@@ -58,18 +58,19 @@ std::uint8_t Palette::nearest(QRgb color) {
     color |= 0xff000000u;
     if (auto it = m_cache.find(color); it != m_cache.end())
         return it->second;
-    std::size_t best = 1;
-    long bestDistance = -1;
-    for (std::size_t i = 1; i < m_colors.size(); ++i) {
-        const long dr = qRed(color) - qRed(m_colors[i]);
-        const long dg = qGreen(color) - qGreen(m_colors[i]);
-        const long db = qBlue(color) - qBlue(m_colors[i]);
-        const long d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-        if (bestDistance < 0 || d < bestDistance) {
-            bestDistance = d;
-            best = i;
+    if (m_entries.size() != m_colors.size()) {
+        m_entries.clear();
+        for (const QRgb c : m_colors) {
+            m_entries.push_back({static_cast<std::uint8_t>(qRed(c)),
+                                 static_cast<std::uint8_t>(qGreen(c)),
+                                 static_cast<std::uint8_t>(qBlue(c))});
         }
     }
+    const bytes::Rgb wanted{static_cast<std::uint8_t>(qRed(color)),
+                            static_cast<std::uint8_t>(qGreen(color)),
+                            static_cast<std::uint8_t>(qBlue(color))};
+    // Never the transparent colour (index 0).
+    const std::size_t best = bytes::nearestColour(m_entries, wanted, 1, bytes::kPerceptualWeights);
     const auto index = static_cast<std::uint8_t>(best);
     m_cache.emplace(color, index);
     return index;

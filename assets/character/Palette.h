@@ -4,6 +4,8 @@
 // A fixed palette keeps the output deterministic and lets us put colour ramps exactly where
 // antialiased edges need them (outline into body, eye into body, leaf into outline ...).
 
+#include "bytes/Colour.h"
+
 #include <QImage>
 #include <QRgb>
 
@@ -61,6 +63,7 @@ private:
     std::uint8_t nearest(QRgb color);
 
     std::vector<QRgb> m_colors;
+    std::vector<bytes::Rgb> m_entries;  // m_colors for the nearest-colour search
     std::unordered_map<QRgb, std::uint8_t> m_cache;
 };
 

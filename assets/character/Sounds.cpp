@@ -1,5 +1,7 @@
 #include "Sounds.h"
 
+#include "bytes/Writer.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -32,39 +34,6 @@ Samples synth(double seconds, double gain, F sample) {
     return out;
 }
 
-void put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-void putTag(std::vector<std::uint8_t>& out, std::string_view tag) {
-    out.insert(out.end(), tag.begin(), tag.end());
-}
-
-// Wraps chunks into RIFF WAVE, padding odd chunks to an even length.
-std::vector<std::uint8_t> riff(
-    const std::vector<std::pair<std::string_view, std::vector<std::uint8_t>>>& chunks) {
-    std::vector<std::uint8_t> body;
-    putTag(body, "WAVE");
-    for (const auto& [tag, data] : chunks) {
-        putTag(body, tag);
-        put32(body, static_cast<std::uint32_t>(data.size()));
-        body.insert(body.end(), data.begin(), data.end());
-        if (data.size() % 2 != 0)
-            body.push_back(0);
-    }
-    std::vector<std::uint8_t> out;
-    putTag(out, "RIFF");
-    put32(out, static_cast<std::uint32_t>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
-
 constexpr std::array<std::array<int, 2>, 7> kCoefficients{
     {{256, 0}, {512, -256}, {0, 0}, {192, 64}, {240, 0}, {460, -208}, {392, -232}}};
 constexpr std::array<int, 16> kAdapt{230, 230, 230, 230, 307, 409, 512, 614,
@@ -81,11 +50,11 @@ struct EncodedBlock {
 // exactly so that errors do not accumulate.
 EncodedBlock encodeBlock(const std::int16_t* s, int predictor, int delta0) {
     EncodedBlock block;
-    auto& b = block.bytes;
-    b.push_back(static_cast<std::uint8_t>(predictor));
-    put16(b, static_cast<unsigned>(delta0));
-    put16(b, static_cast<std::uint16_t>(s[1]));  // sample1
-    put16(b, static_cast<std::uint16_t>(s[0]));  // sample2: played first
+    bytes::Writer b;
+    b.u8(static_cast<std::uint8_t>(predictor));
+    b.u16(static_cast<std::uint16_t>(delta0));
+    b.i16(s[1]);  // sample1
+    b.i16(s[0]);  // sample2: played first
     int sample1 = s[1];
     int sample2 = s[0];
     int delta = delta0;
@@ -105,8 +74,9 @@ EncodedBlock encodeBlock(const std::int16_t* s, int predictor, int delta0) {
         if (i % 2 == 0)
             pending = static_cast<std::uint8_t>(nibble << 4);  // high nibble first
         else
-            b.push_back(static_cast<std::uint8_t>(pending | nibble));
+            b.u8(static_cast<std::uint8_t>(pending | nibble));
     }
+    block.bytes = b.take();
     return block;
 }
 
@@ -156,42 +126,51 @@ Samples boingSound() {
 }
 
 std::vector<std::uint8_t> pcmWave(const Samples& samples) {
-    std::vector<std::uint8_t> fmt;
-    put16(fmt, 1);  // PCM
-    put16(fmt, 1);  // mono
-    put32(fmt, kSampleRate);
-    put32(fmt, kSampleRate * 2);
-    put16(fmt, 2);
-    put16(fmt, 16);
-    std::vector<std::uint8_t> data;
-    for (std::int16_t s : samples)
-        put16(data, static_cast<std::uint16_t>(s));
-    return riff({{"fmt ", fmt}, {"data", data}});
+    bytes::Writer w;
+    const std::size_t riff = w.openChunk("RIFF", "WAVE");
+    const std::size_t fmt = w.openChunk("fmt ");
+    w.u16(1);  // PCM
+    w.u16(1);  // mono
+    w.u32(kSampleRate);
+    w.u32(kSampleRate * 2);
+    w.u16(2);
+    w.u16(16);
+    w.closeChunk(fmt);
+    const std::size_t data = w.openChunk("data");
+    for (std::int16_t sample : samples)
+        w.i16(sample);
+    w.closeChunk(data);
+    w.closeChunk(riff);
+    return w.take();
 }
 
 std::vector<std::uint8_t> adpcmWave(const Samples& samples) {
-    std::vector<std::uint8_t> fmt;
-    put16(fmt, 2);  // Microsoft ADPCM
-    put16(fmt, 1);
-    put32(fmt, kSampleRate);
-    put32(fmt, static_cast<std::uint32_t>(kSampleRate * kBlockAlign / kSamplesPerBlock));
-    put16(fmt, kBlockAlign);
-    put16(fmt, 4);
-    put16(fmt, 4 + 4 * kCoefficients.size());  // cbSize
-    put16(fmt, kSamplesPerBlock);
-    put16(fmt, kCoefficients.size());
+    bytes::Writer w;
+    const std::size_t riff = w.openChunk("RIFF", "WAVE");
+    const std::size_t fmt = w.openChunk("fmt ");
+    w.u16(2);  // Microsoft ADPCM
+    w.u16(1);
+    w.u32(kSampleRate);
+    w.u32(static_cast<std::uint32_t>(kSampleRate * kBlockAlign / kSamplesPerBlock));
+    w.u16(kBlockAlign);
+    w.u16(4);
+    w.u16(static_cast<std::uint16_t>(4 + 4 * kCoefficients.size()));  // cbSize
+    w.u16(kSamplesPerBlock);
+    w.u16(static_cast<std::uint16_t>(kCoefficients.size()));
     for (const auto& [c1, c2] : kCoefficients) {
-        put16(fmt, static_cast<std::uint16_t>(c1));
-        put16(fmt, static_cast<std::uint16_t>(c2));
+        w.i16(static_cast<std::int16_t>(c1));
+        w.i16(static_cast<std::int16_t>(c2));
     }
-    std::vector<std::uint8_t> fact;
-    put32(fact, static_cast<std::uint32_t>(samples.size()));
+    w.closeChunk(fmt);
+    const std::size_t fact = w.openChunk("fact");
+    w.size32(samples.size());
+    w.closeChunk(fact);
 
     // Whole blocks only: the tail is padded with silence, the fact chunk keeps the true length.
     Samples padded = samples;
     const std::size_t blocks = (samples.size() + kSamplesPerBlock - 1) / kSamplesPerBlock;
     padded.resize(blocks * kSamplesPerBlock, 0);
-    std::vector<std::uint8_t> data;
+    const std::size_t data = w.openChunk("data");
     for (std::size_t b = 0; b < blocks; ++b) {
         const std::int16_t* s = padded.data() + b * kSamplesPerBlock;
         EncodedBlock best;
@@ -204,9 +183,11 @@ std::vector<std::uint8_t> adpcmWave(const Samples& samples) {
                     first = false;
                 }
             }
-        data.insert(data.end(), best.bytes.begin(), best.bytes.end());
+        w.raw(best.bytes);
     }
-    return riff({{"fmt ", fmt}, {"fact", fact}, {"data", data}});
+    w.closeChunk(data);
+    w.closeChunk(riff);
+    return w.take();
 }
 
 }  // namespace mascot

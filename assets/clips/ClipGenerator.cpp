@@ -10,6 +10,7 @@
 // crisp (a soft edge there would leave a magenta fringe on the dialog). Everything is
 // computed from the frame number, so the output is the same on every build.
 
+#include "bytes/Colour.h"
 #include "clip/Writer.h"
 
 #include <QImage>
@@ -93,18 +94,12 @@ private:
     std::uint8_t nearest(QRgb rgb) {
         if (auto it = m_cache.find(rgb); it != m_cache.end())
             return it->second;
-        const int r = qRed(rgb), g = qGreen(rgb), b = qBlue(rgb);
-        std::size_t best = 1;
-        long bestDistance = -1;
-        for (std::size_t i = 1; i < m_palette.size(); ++i) {  // never the key
-            const long dr = r - m_palette[i].r, dg = g - m_palette[i].g, db = b - m_palette[i].b;
-            // Weighted towards green, as the eye is.
-            const long d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-            if (bestDistance < 0 || d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
+        const clip::Rgb colour{static_cast<std::uint8_t>(qRed(rgb)),
+                               static_cast<std::uint8_t>(qGreen(rgb)),
+                               static_cast<std::uint8_t>(qBlue(rgb))};
+        // Never the key (index 0).
+        const std::size_t best =
+            bytes::nearestColour(m_palette, colour, 1, bytes::kPerceptualWeights);
         const auto index = static_cast<std::uint8_t>(best);
         m_cache.emplace(rgb, index);
         return index;

@@ -1,35 +1,33 @@
-// Writes the seed corpus: small characters made by our own writer, each under 4 KB.
+// Writes the seed corpus: small characters made by our own writer and sounds of our own, each
+// under 4 KB.
 // Usage: acs_generate_seeds OUTPUT_FOLDER
 
 #include "Fixture.h"
+#include "SeedFile.h"
+#include "agent/engine/TrayIconFixture.h"
 
 #include "agent/acs/Decompressor.h"
 #include "agent/acs/Writer.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
-
-namespace {
-
-bool save(const std::string& folder, const std::string& name,
-          const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: acs_generate_seeds OUTPUT_FOLDER\n");
         return 2;
     }
+    using fuzzseeds::save;
     const std::string folder = argv[1];
     using acs::test::smallCharacter;
     bool ok = save(folder, "small.acs", acs::writeCharacterUnchecked(smallCharacter()));
+
+    // A character whose tray icon decodes, and the icon's colour image on its own for the
+    // tray-icon decoder.
+    acs::CharacterData withIcon = smallCharacter();
+    withIcon.info.trayIcon = traytest::sampleIcon();
+    ok = ok && save(folder, "tray-icon.acs", acs::writeCharacterUnchecked(withIcon));
+    ok = ok && save(folder, "tray-icon.dib", traytest::sampleIcon().color);
 
     acs::CharacterData plain = smallCharacter();
     plain.info.voice.reset();
@@ -65,6 +63,37 @@ int main(int argc, char** argv) {
     dangling.animations[0].frames[1].images[0].image = 77;
     dangling.info.states[0].animations.push_back("GONE");
     ok = ok && save(folder, "dangling.acs", acs::writeCharacterUnchecked(dangling));
+
+    // Sounds on their own: encoded ADPCM of both channel counts with our own coefficient
+    // pairs, a short last block and a fact count, and the damaged forms a sound can take.
+    std::vector<std::int16_t> tone;
+    for (int i = 0; i < 600; ++i) {
+        tone.push_back(static_cast<std::int16_t>((i * 997) % 20000 - 10000));
+    }
+    acs::test::AdpcmFormat f;
+    f.blockAlign = 64;
+    f.coefficients = {{300, -45}, {-77, 13},   {511, -255}, {1, 1},
+                      {129, 127}, {-300, 101}, {333, -99},  {255, -1}};
+    f.fact = 590;
+    std::vector<std::uint8_t> data = acs::test::encodeAdpcm(f, tone);
+    data.resize(data.size() - 30);
+    ok = ok && save(folder, "mono.wav", acs::test::adpcmWave(f, data));
+    f.channels = 2;
+    f.fact = 290;
+    ok = ok && save(folder, "stereo.wav", acs::test::adpcmWave(f, acs::test::encodeAdpcm(f, tone)));
+    f.channels = 3;
+    ok = ok && save(folder, "channels3.wav", acs::test::adpcmWave(f, data));
+    f.channels = 1;
+    f.blockAlign = 0;
+    ok = ok && save(folder, "block0.wav", acs::test::adpcmWave(f, data));
+    f.blockAlign = 64;
+    f.coefficients.resize(1);
+    ok = ok && save(folder, "predictor.wav", acs::test::adpcmWave(f, data));
+    f.coefficients.resize(7, {256, 0});
+    data.resize(64 + 5);  // the second block ends inside its header
+    ok = ok && save(folder, "cut.wav", acs::test::adpcmWave(f, data));
+    f.fact = 100000;
+    ok = ok && save(folder, "fact.wav", acs::test::adpcmWave(f, {data.begin(), data.begin() + 64}));
 
     const auto region = acs::buildRegion(acs::test::solidImage(5, 5, 1), 0);
     ok = ok && save(folder, "region.lz", acs::compress(region));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bytes/Colour.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,12 +16,7 @@ inline constexpr std::uint32_t kMaxDimension = 4096;
 // Frame period used when neither header gives a usable one (10 frames per second).
 inline constexpr std::uint32_t kDefaultFrameMicroseconds = 100000;
 
-struct Rgb {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+using bytes::Rgb;
 
 enum class Compression { Raw, Rle8 };
 

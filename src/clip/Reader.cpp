@@ -1,6 +1,7 @@
 #include "clip/Reader.h"
 
-#include "clip/ByteReader.h"
+#include "bytes/Reader.h"
+#include "bytes/Riff.h"
 #include "clip/Rle8.h"
 
 #include <algorithm>
@@ -8,42 +9,16 @@
 
 namespace clip {
 
-const char* errorCodeName(ErrorCode code) {
-    switch (code) {
-        case ErrorCode::NotAvi:
-            return "not-avi";
-        case ErrorCode::Truncated:
-            return "truncated";
-        case ErrorCode::Damaged:
-            return "damaged";
-        case ErrorCode::NoVideo:
-            return "no-video";
-        case ErrorCode::HasSound:
-            return "has-sound";
-        case ErrorCode::UnsupportedCompression:
-            return "unsupported-compression";
-        case ErrorCode::UnsupportedFormat:
-            return "unsupported-format";
-        case ErrorCode::InvalidClip:
-            return "invalid-clip";
-        case ErrorCode::BadSize:
-            return "bad-size";
-        case ErrorCode::EmptyClip:
-            return "empty-clip";
-    }
-    return "unknown";
-}
-
-std::string describe(const Error& error) {
-    return std::string(errorCodeName(error.code)) + " at offset " + std::to_string(error.offset) +
-           ": " + error.detail;
-}
-
 namespace {
 
-constexpr std::uint32_t kRiff = fourcc("RIFF");
-constexpr std::uint32_t kAvi = fourcc("AVI ");
-constexpr std::uint32_t kList = fourcc("LIST");
+using bytes::Chunk;
+using bytes::ChunkWalker;
+using bytes::fourcc;
+using bytes::fourccText;
+using bytes::listType;
+using bytes::riff::kAvi;
+using bytes::riff::kList;
+using bytes::riff::kRiff;
 constexpr std::uint32_t kHdrl = fourcc("hdrl");
 constexpr std::uint32_t kAvih = fourcc("avih");
 constexpr std::uint32_t kStrl = fourcc("strl");
@@ -59,78 +34,6 @@ constexpr std::size_t kMinStrhSize = 48;
 constexpr std::size_t kBitmapInfoSize = 40;
 // 'rec ' lists are one level deep in practice; the limit stops a stack-eating nest.
 constexpr int kMaxRecDepth = 8;
-
-struct Chunk {
-    std::uint32_t id = 0;
-    std::size_t header = 0;  // offset of the chunk id
-    std::size_t data = 0;    // offset of the first data byte
-    std::size_t size = 0;
-};
-
-// The FOURCC as text when printable ("H264"), otherwise as a hex number.
-std::string fourccText(std::uint32_t v) {
-    std::string s;
-    for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<char>((v >> (8 * i)) & 0xFF);
-        if (c < 0x20 || c > 0x7E) {
-            static const char* hex = "0123456789abcdef";
-            std::string h = "0x";
-            for (int k = 7; k >= 0; --k)
-                h += hex[(v >> (4 * k)) & 0xF];
-            return h;
-        }
-        s += c;
-    }
-    return "'" + s + "'";
-}
-
-// Iterates the chunks between `pos` and `end`. A chunk whose size runs past `end` stops the
-// walk and sets overran(), so a lying size can never make us read outside the parent.
-class ChunkWalker {
-public:
-    ChunkWalker(std::span<const std::uint8_t> bytes, std::size_t pos, std::size_t end)
-        : m_bytes(bytes), m_pos(pos), m_end(end) {}
-
-    bool next(Chunk& chunk) {
-        if (m_pos >= m_end)
-            return false;
-        if (m_end - m_pos < 8) {
-            m_overranAt = m_pos;
-            m_pos = m_end;
-            return false;
-        }
-        ByteReader r(m_bytes.first(m_end), m_pos);
-        chunk.header = m_pos;
-        chunk.id = r.u32();
-        const std::uint32_t size = r.u32();
-        chunk.data = m_pos + 8;
-        if (size > m_end - chunk.data) {
-            m_overranAt = m_pos;
-            m_pos = m_end;
-            return false;
-        }
-        chunk.size = size;
-        m_pos = chunk.data + chunk.size;
-        // The pad byte after an odd size may be missing at the very end of the parent.
-        if ((size & 1U) != 0 && m_pos < m_end)
-            ++m_pos;
-        return true;
-    }
-
-    std::optional<std::size_t> overranAt() const { return m_overranAt; }
-
-private:
-    std::span<const std::uint8_t> m_bytes;
-    std::size_t m_pos;
-    std::size_t m_end;
-    std::optional<std::size_t> m_overranAt;
-};
-
-std::uint32_t listType(std::span<const std::uint8_t> bytes, const Chunk& c) {
-    if (c.id != kList || c.size < 4)
-        return 0;
-    return ByteReader(bytes, c.data).u32();
-}
 
 struct VideoFormat {
     std::size_t offset = 0;  // of strf, for error reports
@@ -184,7 +87,7 @@ struct Parser {
             if (c.id == kAvih) {
                 if (c.size < kAvihSize)
                     return fail(ErrorCode::NoVideo, c.header, "main header too short");
-                ByteReader r(bytes, c.data);
+                bytes::Reader r(bytes, c.data);
                 avihMicroseconds = r.u32();
                 r.skip(12);
                 avihTotalFrames = r.u32();
@@ -207,7 +110,7 @@ struct Parser {
             if (c.id == kStrh) {
                 if (c.size < kMinStrhSize)
                     return fail(ErrorCode::InvalidClip, c.header, "stream header too short");
-                ByteReader r(bytes, c.data);
+                bytes::Reader r(bytes, c.data);
                 type = r.u32();
                 if (type == kAuds)
                     return fail(ErrorCode::HasSound, c.header, "clip has sound");
@@ -231,7 +134,7 @@ struct Parser {
     bool parseVideoFormat(const Chunk& strf) {
         if (strf.size < kBitmapInfoSize)
             return fail(ErrorCode::InvalidClip, strf.header, "video format too short");
-        ByteReader r(bytes, strf.data);
+        bytes::Reader r(bytes, strf.data);
         const std::uint32_t biSize = r.u32();
         VideoFormat f;
         f.offset = strf.header;
@@ -248,7 +151,7 @@ struct Parser {
         if (f.bitCount <= 8) {
             std::size_t count = clrUsed != 0 ? clrUsed : (std::size_t{1} << f.bitCount);
             count = std::min<std::size_t>({count, 256, (strf.size - biSize) / 4});
-            ByteReader p(bytes, strf.data + biSize);
+            bytes::Reader p(bytes, strf.data + biSize);
             f.palette.resize(count);
             for (Rgb& e : f.palette) {
                 e.b = p.u8();
@@ -262,11 +165,11 @@ struct Parser {
     }
 
     bool parseTop() {
-        ByteReader r(bytes);
+        bytes::Reader r(bytes);
         const std::uint32_t riff = r.u32();
         const std::uint32_t riffSize = r.u32();
         const std::uint32_t form = r.u32();
-        if (r.failed() || riff != kRiff || form != kAvi)
+        if (!r.ok() || riff != kRiff || form != kAvi)
             return fail(ErrorCode::NotAvi, 0, "not an AVI clip");
         // The clip ends where the RIFF header says, whatever follows it in the file.
         std::size_t end = bytes.size();
@@ -299,7 +202,7 @@ struct Parser {
             // A file cut inside 'movi' leaves a list header whose size runs past the end;
             // in lenient mode the complete frames before the cut still count.
             if (auto at = w.overranAt(); at && mode == ReadMode::Lenient) {
-                ByteReader h(bytes.first(end), *at);
+                bytes::Reader h(bytes.first(end), *at);
                 const bool isList = h.u32() == kList;
                 h.skip(4);
                 if (isList && h.u32() == kMovi)
@@ -389,12 +292,12 @@ struct Parser {
     }
 
     bool addPaletteChange(const Chunk& c) {
-        ByteReader r(bytes.first(c.data + c.size), c.data);
+        bytes::Reader r(bytes.first(c.data + c.size), c.data);
         const std::uint8_t first = r.u8();
         const std::uint8_t declared = r.u8();
         r.skip(2);
         const std::size_t count = declared == 0 ? 256 : declared;
-        if (r.failed() || count > (c.size - 4) / 4)
+        if (!r.ok() || count > (c.size - 4) / 4)
             return damaged(c.header, "malformed palette change");
         if (clip.bitsPerPixel != 8)
             return true;

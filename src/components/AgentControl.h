@@ -1,5 +1,7 @@
 #pragma once
 
+#include "agent/playback/HideCause.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -9,12 +11,7 @@
 
 namespace app {
 
-// Why a character was hidden, as the Hide event reports it.
-enum class HideCause : std::int16_t {
-    UserHid = 1,     // the user hid it (window closed from outside, tray menu)
-    ProgramHid = 3,  // the program's own Hide request
-    OtherClientHid = 5,
-};
+using playback::HideCause;
 
 // One loaded character. Requests return at once; the work happens while events are pumped.
 // Positions are the top-left corner of the character frame in global desktop pixels.
@@ -43,7 +40,7 @@ public:
 };
 
 // The character engine as the companion sees it: characters loaded by ID (always "d"), and
-// three events. Handlers run on the user-interface thread while events are pumped.
+// four events. Handlers run on the user-interface thread while events are pumped.
 class AgentControl {
 public:
     using MouseHandler = std::function<void(const QString& id, std::int16_t button,
@@ -65,6 +62,8 @@ public:
     virtual void setClickHandler(MouseHandler handler) = 0;
     virtual void setDblClickHandler(MouseHandler handler) = 0;
     virtual void setHideHandler(HideHandler handler) = 0;
+    // The user dropped the character after dragging it; `x`, `y` is where its frame now is.
+    virtual void setDragCompleteHandler(MouseHandler handler) = 0;
 };
 
 }  // namespace app

@@ -293,8 +293,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
     for (const Case& c : cases) {
         const auto wave = mascot::adpcmWave(c.samples);
         const acs::WaveResult decoded = acs::decodeWave(wave);
-        ASSERT_TRUE(decoded.ok()) << c.what << ": " << decoded.error.message();
-        const acs::PcmSound* pcm = &decoded.sound;
+        ASSERT_TRUE(decoded.ok()) << c.what << ": " << decoded.error().message();
+        const acs::PcmSound* pcm = &decoded.value();
         EXPECT_EQ(pcm->sampleRate, 22050u);
         ASSERT_GE(pcm->samples.size(), c.samples.size()) << c.what;
         double signal = 1.0;

@@ -66,8 +66,7 @@ protected:
     Names search(const std::string& pattern, bool recurse = true) {
         Names found;
         const std::function<void()> pump = [this] { ++m_pumps; };
-        const std::size_t count =
-            files::findMatches(utf8(m_root), pattern, recurse, pump, found);
+        const std::size_t count = files::findMatches(utf8(m_root), pattern, recurse, pump, found);
         EXPECT_EQ(count, found.size());
         Names relative;
         for (std::string path : found) {

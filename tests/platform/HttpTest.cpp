@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 #include <tuple>
 
@@ -264,14 +266,54 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     EXPECT_EQ(filesIn(chars()), QStringList{"Robby.acs"});
 
     // An error page saved as an installer, a missing file, a script without the execute bit.
+    // Each script leaves a marker at an absolute path when it runs.
+    const auto script = [&](const char* name, const char* marker) {
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        writeFile(file, "#!/bin/sh\ntouch '" + dir.filePath(QString::fromLatin1(marker)).toUtf8() +
+                            "'\n");
+        return file;
+    };
     writeFile(dir.filePath(QStringLiteral("2.exe")), "<html>not found</html>");
-    writeFile(dir.filePath(QStringLiteral("script")), "#!/bin/sh\ntouch ran\n");
+    script("script", "ran");
     for (const char* name : {"2.exe", "3.exe", "script"}) {
         EXPECT_FALSE(starter.start(dir.filePath(QString::fromLatin1(name)),
                                    platform::WindowStyle::NormalFocus))
             << name;
     }
-    EXPECT_FALSE(QFile::exists(QStringLiteral("ran")));
+    // The same script with its execute bit does run; once its marker is there, a script the
+    // starter had wrongly started before it would have left its own marker as well.
+    const QString control = script("control", "control-ran");
+    QFile::setPermissions(control, QFile::permissions(control) | QFile::ExeOwner);
+    ASSERT_TRUE(starter.start(control, platform::WindowStyle::NormalFocus));
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(dir.filePath(QStringLiteral("control-ran"))) &&
+           waited.elapsed() < 20000) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("control-ran"))))
+        << "the executable control script did not run within 20 s";
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ran"))));
+}
+
+// What a download is checked with before it counts: the installer's character extracts, and
+// nothing lands in the characters folder while checking.
+TEST_F(InstallerExtractorTest, AnInstallerCountsOnlyWhenItsCharacterExtracts) {
+    platform::DesktopProcessStarter starter(chars());
+    const QByteArray good = cabinet({{"Genie.acs", character()}});
+    EXPECT_TRUE(starter.isCharacterInstaller(installer(good)));
+    const std::pair<const char*, QByteArray> broken[] = {
+        {"cut short", good.left(good.size() / 2)},
+        {"Agent 1.5 character",
+         cabinet({{"Genie.acs", character("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")}})},
+    };
+    for (const auto& [why, cab] : broken) {
+        EXPECT_FALSE(starter.isCharacterInstaller(installer(cab))) << why;
+    }
+    writeFile(dir.filePath(QStringLiteral("page.exe")), "<html>a portal page</html>");
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("page.exe"))));
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("missing.exe"))));
+    EXPECT_FALSE(QDir(chars()).exists());
 }
 
 // A relative XDG_DATA_HOME is ignored, as the base directory rules require.

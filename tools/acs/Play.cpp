@@ -8,6 +8,7 @@
 
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
+#include "names/NameFold.h"
 #include "platform/os/DisplaySession.h"
 
 #include <QApplication>
@@ -53,57 +54,48 @@ protected:
     }
 };
 
-}  // namespace
-
-int runPlay(int argc, char** argv) {
+struct PlayOptions {
     QString file;
     QString animation;
     bool still = false;
     int quitAfterSeconds = 0;
+};
+
+// False for arguments that do not fit the usage line.
+bool parseArguments(int argc, char** argv, PlayOptions& o) {
     for (int i = 2; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--still") == 0 || std::strcmp(arg, "--no-idle") == 0) {
-            still = true;
+            o.still = true;
         } else if (std::strcmp(arg, "--quit-after") == 0 && i + 1 < argc) {
-            quitAfterSeconds = std::atoi(argv[++i]);
+            o.quitAfterSeconds = std::atoi(argv[++i]);
         } else if (arg[0] == '-' && arg[1] == '-') {
-            return usage();
-        } else if (file.isEmpty()) {
-            file = QString::fromLocal8Bit(arg);
-        } else if (animation.isEmpty()) {
-            animation = QString::fromLocal8Bit(arg);
+            return false;
+        } else if (o.file.isEmpty()) {
+            o.file = QString::fromLocal8Bit(arg);
+        } else if (o.animation.isEmpty()) {
+            o.animation = QString::fromLocal8Bit(arg);
         } else {
-            return usage();
+            return false;
         }
     }
-    if (file.isEmpty())
-        return usage();
+    return !o.file.isEmpty();
+}
 
-    platform::preferXWayland();
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    if (const QString why = platform::unsupportedSessionReason(); !why.isEmpty()) {
-        std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
-    }
-
-    desktop::DesktopAgentControl::Config config;
-    config.playback.idle = !still;
-    desktop::DesktopAgentControl control(config);
-    QString error;
-    if (!control.load(kId, file, &error)) {
-        std::fprintf(stderr, "porukane-acs: %s\n", error.toUtf8().constData());
-        return 1;
-    }
-    desktop::DesktopCharacter* character = control.desktopCharacter(kId);
+// Every animation but Show and Hide, for the random turns.
+QStringList playableAnimations(const desktop::DesktopCharacter& character) {
     QStringList playable;
-    for (const QString& name : character->animationNames()) {
-        if (name.compare(QLatin1String("show"), Qt::CaseInsensitive) != 0 &&
-            name.compare(QLatin1String("hide"), Qt::CaseInsensitive) != 0) {
+    for (const QString& name : character.animationNames()) {
+        const std::string stored = name.toStdString();
+        if (!names::same(stored, "show") && !names::same(stored, "hide")) {
             playable.append(name);
         }
     }
+    return playable;
+}
 
+// Prints the control's events; a hide ends the program.
+void reportEvents(desktop::DesktopAgentControl& control) {
     auto mouse = [](const char* what) {
         return [what](const QString&, std::int16_t button, std::int16_t shift, std::int16_t x,
                       std::int16_t y) {
@@ -121,23 +113,59 @@ int runPlay(int argc, char** argv) {
         say(QStringLiteral("hide cause=%1").arg(cause));
         QCoreApplication::quit();
     });
+}
 
+void showAtScreenCentre(desktop::DesktopCharacter& character) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint topLeft =
-        screen.center() - QPoint(character->model().width() / 2, character->model().height() / 2);
-    character->setLeft(static_cast<std::int16_t>(topLeft.x()));
-    character->setTop(static_cast<std::int16_t>(topLeft.y()));
-    character->show();
+        screen.center() - QPoint(character.model().width() / 2, character.model().height() / 2);
+    character.setLeft(static_cast<std::int16_t>(topLeft.x()));
+    character.setTop(static_cast<std::int16_t>(topLeft.y()));
+    character.show();
     say(QStringLiteral("shown at %1,%2 size %3x%4")
             .arg(topLeft.x())
             .arg(topLeft.y())
-            .arg(character->model().width())
-            .arg(character->model().height()));
+            .arg(character.model().width())
+            .arg(character.model().height()));
+}
+
+}  // namespace
+
+int runPlay(int argc, char** argv) {
+    PlayOptions options;
+    if (!parseArguments(argc, argv, options))
+        return usage();
+
+    platform::preferXWayland();
+    // The program answers to the command it was started as: Qt names its windows (the tray
+    // icon's among them) after argv[0].
+    char programName[] = "porukane-acs";
+    char* qtArgv[] = {programName, nullptr};
+    int qtArgc = 1;
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName(QStringLiteral("porukane-acs"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (const QString why = platform::unsupportedSessionReason(); !why.isEmpty()) {
+        std::fprintf(stderr, "porukane-acs: %s\n", why.toUtf8().constData());
+    }
+
+    desktop::DesktopAgentControl::Config config;
+    config.playback.idle = !options.still;
+    desktop::DesktopAgentControl control(config);
+    QString error;
+    if (!control.load(kId, options.file, &error)) {
+        std::fprintf(stderr, "porukane-acs: %s\n", error.toUtf8().constData());
+        return 1;
+    }
+    desktop::DesktopCharacter* character = control.desktopCharacter(kId);
+    const QStringList playable = playableAnimations(*character);
+    reportEvents(control);
+    showAtScreenCentre(*character);
 
     QTimer randomTimer;
-    if (!animation.isEmpty()) {
-        character->play(animation);
-    } else if (!still && !playable.isEmpty()) {
+    if (!options.animation.isEmpty()) {
+        character->play(options.animation);
+    } else if (!options.still && !playable.isEmpty()) {
         QObject::connect(&randomTimer, &QTimer::timeout, [&] {
             const auto pick = QRandomGenerator::global()->bounded(playable.size());
             character->stop();
@@ -145,8 +173,8 @@ int runPlay(int argc, char** argv) {
         });
         randomTimer.start(kRandomAnimationMs);
     }
-    if (quitAfterSeconds > 0) {
-        QTimer::singleShot(quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
+    if (options.quitAfterSeconds > 0) {
+        QTimer::singleShot(options.quitAfterSeconds * 1000, &app, &QCoreApplication::quit);
     }
     EscapeQuits escape;
     app.installEventFilter(&escape);

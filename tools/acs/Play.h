@@ -1,5 +1,5 @@
 #pragma once
 
-// `porukane-acs play ...`: plays a character in a window. Provided by the desktop module's
-// build of Play.cpp; the default build has a stub that says it is not available.
+// `porukane-acs play ...`: plays a character in a window. argv[1] is "play". Lives in the
+// porukane-acs-play program; porukane-acs starts that program for this command.
 int runPlay(int argc, char** argv);

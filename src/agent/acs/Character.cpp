@@ -1,9 +1,10 @@
 #include "agent/acs/Character.h"
 
-#include "agent/acs/ByteReader.h"
 #include "agent/acs/CharacterPrivate.h"
 #include "agent/acs/Compositor.h"
 #include "agent/acs/Decompressor.h"
+#include "agent/acs/Fields.h"
+#include "names/NameFold.h"
 
 #include <algorithm>
 
@@ -38,7 +39,7 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
         return img;
     }
     Error err;
-    const bool inFile = locatorFits(info.pixelOffset, info.pixelSize, file.size());
+    const bool inFile = bytes::locatorFits(info.pixelOffset, info.pixelSize, file.size());
     if (info.broken || !inFile) {
         img.pixels.assign(expected, fill);
     } else {
@@ -57,7 +58,7 @@ ImageData decodeImage(std::span<const std::uint8_t> file, const ImageInfo& info,
         }
     }
     if (withRegion && !info.broken && info.regionSize > 0 &&
-        locatorFits(info.regionOffset, info.regionStoredSize, file.size())) {
+        bytes::locatorFits(info.regionOffset, info.regionStoredSize, file.size())) {
         const auto block =
             file.subspan(static_cast<std::size_t>(info.regionOffset), info.regionStoredSize);
         if (info.regionCompressed) {
@@ -93,12 +94,8 @@ const std::vector<ImageInfo>& Character::images() const {
 const std::vector<SoundInfo>& Character::sounds() const {
     return d->sounds;
 }
-std::span<const std::uint8_t> Character::fileBytes() const {
-    return *d->bytes;
-}
-
 std::optional<std::size_t> Character::findAnimation(std::string_view name) const {
-    const auto it = d->animationByFoldedName.find(foldAscii(name));
+    const auto it = d->animationByFoldedName.find(names::fold(name));
     if (it == d->animationByFoldedName.end()) {
         return std::nullopt;
     }
@@ -106,9 +103,9 @@ std::optional<std::size_t> Character::findAnimation(std::string_view name) const
 }
 
 const State* Character::findState(std::string_view name) const {
-    const std::string key = foldAscii(name);
+    const std::string key = names::fold(name);
     for (const State& s : d->info.states) {
-        if (foldAscii(s.name) == key) {
+        if (names::fold(s.name) == key) {
             return &s;
         }
     }
@@ -171,7 +168,7 @@ std::span<const std::uint8_t> Character::soundBytes(std::size_t index) const {
         return {};
     }
     const SoundInfo& s = d->sounds[index];
-    if (!locatorFits(s.offset, s.size, d->bytes->size())) {
+    if (!bytes::locatorFits(s.offset, s.size, d->bytes->size())) {
         return {};
     }
     return std::span<const std::uint8_t>(*d->bytes).subspan(static_cast<std::size_t>(s.offset),

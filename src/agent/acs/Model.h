@@ -4,6 +4,8 @@
 // UTF-8 (converted from the file's UTF-16; an unpaired surrogate becomes U+FFFD). Names keep
 // the case they are stored in. The reader fills these; the writer stores them.
 
+#include "bytes/Colour.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -30,12 +32,7 @@ struct Guid {
     bool operator==(const Guid&) const = default;
 };
 
-struct Rgb {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
-    bool operator==(const Rgb&) const = default;
-};
+using Rgb = bytes::Rgb;
 
 struct VoiceInfo {
     Guid engine;
@@ -84,7 +81,7 @@ struct State {
     std::string name;                     // as stored (upper case in real files)
     std::vector<std::string> animations;  // as stored
     // Filled by the reader: directory index of each entry of `animations` that resolves
-    // (case-insensitively); names that resolve to nothing are left out. Ignored by the writer.
+    // (by names::same); names that resolve to nothing are left out. Ignored by the writer.
     std::vector<std::size_t> animationIndices;
     bool operator==(const State&) const = default;
 };

@@ -1,22 +1,24 @@
 #include "agent/acs/Wave.h"
 
-#include "agent/acs/ByteReader.h"
+#include "bytes/Reader.h"
+#include "bytes/Riff.h"
+#include "bytes/Writer.h"
 
 #include <algorithm>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace acs {
 
 namespace {
 
-constexpr std::uint32_t kRiff = 0x46464952;  // "RIFF"
-constexpr std::uint32_t kWave = 0x45564157;  // "WAVE"
-constexpr std::uint32_t kFmt = 0x20746D66;   // "fmt "
-constexpr std::uint32_t kData = 0x61746164;  // "data"
+constexpr std::uint32_t kFact = bytes::fourcc("fact");
 constexpr int kAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                             768, 614, 512, 409, 307, 230, 230, 230};
 
 struct Format {
+    std::uint64_t at = 12;  // offset of the format chunk's fields
     std::uint16_t tag = 0;
     std::uint16_t channels = 0;
     std::uint32_t rate = 0;
@@ -35,12 +37,14 @@ struct AdpcmChannel {
 
     std::int16_t next(unsigned nibble) {
         const std::int64_t s = nibble >= 8 ? std::int64_t(nibble) - 16 : std::int64_t(nibble);
-        const std::int64_t predicted = (sample1 * coef1 + sample2 * coef2) / 256;
+        // Arithmetic shifts: the prediction and the new step are rounded down (towards minus
+        // infinity), not towards zero.
+        const std::int64_t predicted = (sample1 * coef1 + sample2 * coef2) >> 8;
         const std::int16_t x = clamp16(predicted + s * delta);
         sample2 = sample1;
         sample1 = x;
         // Corrupt streams could grow delta without end; keep it in a range that cannot overflow.
-        delta = std::clamp<std::int64_t>(kAdapt[nibble] * delta / 256, 16, 0x7FFFFFFF);
+        delta = std::clamp<std::int64_t>((kAdapt[nibble] * delta) >> 8, 16, 0x7FFFFFFF);
         return x;
     }
 };
@@ -48,8 +52,14 @@ struct AdpcmChannel {
 Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint64_t dataAt,
                   std::vector<std::int16_t>& out) {
     const std::size_t ch = f.channels;
-    if (f.blockAlign < 7 * ch || f.bits != 4) {
-        return {ErrorCode::BadSound, dataAt, "ADPCM block layout is not valid"};
+    if (f.bits != 4) {
+        return {ErrorCode::BadSound, f.at + 14,
+                "ADPCM with " + std::to_string(f.bits) + " bits per sample is not supported"};
+    }
+    if (f.blockAlign < 7 * ch) {
+        return {ErrorCode::BadSound, f.at + 12,
+                "ADPCM block size " + std::to_string(f.blockAlign) +
+                    " cannot hold the block header of " + std::to_string(7 * ch) + " bytes"};
     }
     std::size_t perBlock = (std::size_t{f.blockAlign} - 7 * ch) * 8 / (4 * ch) + 2;
     if (f.samplesPerBlock > 0) {
@@ -57,10 +67,13 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     }
     out.reserve(data.size() / f.blockAlign * perBlock * ch + perBlock * ch);
     for (std::size_t start = 0; start < data.size(); start += f.blockAlign) {
+        // The last block may be short: it is decoded as far as its bytes go.
         const auto block =
             data.subspan(start, std::min<std::size_t>(f.blockAlign, data.size() - start));
         if (block.size() < 7 * ch) {
-            break;  // a partial header at the very end carries no samples
+            return {ErrorCode::BadSound, dataAt + start,
+                    "the last ADPCM block ends inside its header (" + std::to_string(block.size()) +
+                        " of " + std::to_string(7 * ch) + " bytes)"};
         }
         AdpcmChannel state[2];
         const auto i16 = [&](std::size_t at) {
@@ -70,7 +83,8 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
             const std::size_t predictor = block[c];
             if (predictor >= f.coefficients.size()) {
                 return {ErrorCode::BadSound, dataAt + start + c,
-                        "ADPCM predictor " + std::to_string(predictor) + " has no coefficients"};
+                        "ADPCM predictor " + std::to_string(predictor) + " is beyond the " +
+                            std::to_string(f.coefficients.size()) + " coefficient pairs"};
             }
             state[c].coef1 = f.coefficients[predictor].first;
             state[c].coef2 = f.coefficients[predictor].second;
@@ -99,92 +113,143 @@ Error decodeAdpcm(const Format& f, std::span<const std::uint8_t> data, std::uint
     return {};
 }
 
-}  // namespace
-
-WaveResult decodeWave(std::span<const std::uint8_t> riff) {
-    WaveResult result;
-    ByteReader r(riff, 0, riff.size());
-    const std::uint32_t riffId = r.u32();
-    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
-    if (riffId != kRiff || r.u32() != kWave) {
-        result.error = {ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
-        return result;
+// The fmt chunk: PCM fields, and for ADPCM the samples per block and coefficient pairs.
+Error readFormat(std::span<const std::uint8_t> riff, const bytes::Chunk& c, Format& f) {
+    bytes::Reader fr(riff, c.data, c.data + c.size);
+    f.at = c.data;
+    f.tag = fr.u16();
+    f.channels = fr.u16();
+    f.rate = fr.u32();
+    (void)fr.u32();  // bytes per second
+    f.blockAlign = fr.u16();
+    f.bits = fr.u16();
+    if (f.tag == 2) {
+        (void)fr.u16();  // cbSize
+        f.samplesPerBlock = fr.u16();
+        const std::uint16_t count = fr.u16();
+        if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
+            for (std::uint16_t i = 0; i < count; ++i) {
+                const int c1 = fr.i16();
+                const int c2 = fr.i16();
+                f.coefficients.emplace_back(c1, c2);
+            }
+        }
     }
-    Format f;
+    return fr.error();
+}
+
+// The chunks decodeWave needs: the first format chunk, the first fact count and data chunk.
+struct Chunks {
+    Format format;
     bool haveFormat = false;
     std::span<const std::uint8_t> data;
     std::uint64_t dataAt = 0;
-    while (r.ok() && r.remaining() >= 8) {
-        const std::uint32_t id = r.u32();
-        const std::uint64_t size = r.u32();
-        const std::uint64_t start = r.pos();
-        // Some writers give the data chunk a size past the end; take what is there.
-        const std::uint64_t have = std::min(size, r.remaining());
-        if (id == kFmt) {
-            ByteReader fr(riff, start, start + have);
-            f.tag = fr.u16();
-            f.channels = fr.u16();
-            f.rate = fr.u32();
-            (void)fr.u32();  // bytes per second
-            f.blockAlign = fr.u16();
-            f.bits = fr.u16();
-            if (f.tag == 2) {
-                (void)fr.u16();  // cbSize
-                f.samplesPerBlock = fr.u16();
-                const std::uint16_t count = fr.u16();
-                if (fr.checkCount(count, 4, 256, "ADPCM coefficient pairs")) {
-                    for (std::uint16_t i = 0; i < count; ++i) {
-                        const int c1 = fr.i16();
-                        const int c2 = fr.i16();
-                        f.coefficients.emplace_back(c1, c2);
-                    }
-                }
+    std::optional<std::uint32_t> factFrames;
+};
+
+Error readChunks(std::span<const std::uint8_t> riff, Chunks& out) {
+    // Some writers give the data chunk a size past the end; take what is there.
+    bytes::ChunkWalker walker(riff, 12, riff.size(), bytes::ChunkWalker::Overrun::Clip);
+    bytes::Chunk c;
+    while (walker.next(c)) {
+        if (c.id == bytes::riff::kFmt && !out.haveFormat) {
+            if (Error error = readFormat(riff, c, out.format)) {
+                return error;
             }
-            if (!fr.ok()) {
-                result.error = fr.error();
-                return result;
-            }
-            haveFormat = true;
-        } else if (id == kData && data.empty()) {
-            data = riff.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(have));
-            dataAt = start;
+            out.haveFormat = true;
+        } else if (c.id == kFact && c.size >= 4 && !out.factFrames) {
+            out.factFrames = bytes::le32(riff, c.data);
+        } else if (c.id == bytes::riff::kData && out.data.empty()) {
+            out.data = riff.subspan(c.data, c.size);
+            out.dataAt = c.data;
         }
-        r.skip(std::min(have + (size & 1u), r.remaining()));
     }
-    if (!haveFormat) {
-        result.error = {ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
-        return result;
-    }
-    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
-        result.error = {ErrorCode::BadSound, 12,
-                        std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
-                            " Hz are not supported"};
-        return result;
-    }
-    result.sound.channels = f.channels;
-    result.sound.sampleRate = f.rate;
-    auto& out = result.sound.samples;
+    return {};
+}
+
+Error decodeSamples(const Chunks& chunks, std::vector<std::int16_t>& out) {
+    const Format& f = chunks.format;
+    const std::span<const std::uint8_t> data = chunks.data;
     if (f.tag == 1 && f.bits == 8) {
         out.reserve(data.size());
         for (const std::uint8_t b : data) {
             out.push_back(static_cast<std::int16_t>((int{b} - 128) * 256));
         }
-    } else if (f.tag == 1 && f.bits == 16) {
+        return {};
+    }
+    if (f.tag == 1 && f.bits == 16) {
         out.reserve(data.size() / 2);
         for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
             out.push_back(static_cast<std::int16_t>(data[i] | (data[i + 1] << 8)));
         }
-    } else if (f.tag == 2) {
-        result.error = decodeAdpcm(f, data, dataAt, out);
-    } else {
-        result.error = {ErrorCode::BadSound, 20,
-                        "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
-                            " bits per sample is not supported"};
+        return {};
     }
-    if (result.error) {
-        out.clear();
+    if (f.tag == 2) {
+        Error error = decodeAdpcm(f, data, chunks.dataAt, out);
+        // The fact chunk counts the samples per channel the encoder put in; the last block is
+        // usually padded past them. A count beyond the data only means the data was cut.
+        if (chunks.factFrames && *chunks.factFrames < out.size() / f.channels) {
+            out.resize(std::size_t{*chunks.factFrames} * f.channels);
+        }
+        return error;
     }
-    return result;
+    return {ErrorCode::BadSound, f.at,
+            "format tag " + std::to_string(f.tag) + " with " + std::to_string(f.bits) +
+                " bits per sample is not supported"};
+}
+
+}  // namespace
+
+WaveResult decodeWave(std::span<const std::uint8_t> riff) {
+    bytes::Reader r(riff);
+    const std::uint32_t riffId = r.u32();
+    (void)r.u32();  // RIFF size: the chunks are walked within the bytes there are
+    if (riffId != bytes::riff::kRiff || r.u32() != bytes::riff::kWave) {
+        return Error{ErrorCode::BadSound, 0, "not a RIFF WAVE file"};
+    }
+    Chunks chunks;
+    if (Error error = readChunks(riff, chunks)) {
+        return error;
+    }
+    const Format& f = chunks.format;
+    if (!chunks.haveFormat) {
+        return Error{ErrorCode::BadSound, 12, "WAVE file without a format chunk"};
+    }
+    if (f.channels < 1 || f.channels > 2 || f.rate == 0) {
+        return Error{ErrorCode::BadSound, f.at + 2,
+                     std::to_string(f.channels) + " channels at " + std::to_string(f.rate) +
+                         " Hz are not supported"};
+    }
+    PcmSound sound;
+    sound.channels = f.channels;
+    sound.sampleRate = f.rate;
+    if (Error error = decodeSamples(chunks, sound.samples)) {
+        return error;
+    }
+    // A stereo sound cut in the middle of a frame loses the lone left sample.
+    sound.samples.resize(sound.samples.size() / f.channels * f.channels);
+    return sound;
+}
+
+std::vector<std::uint8_t> encodeWave(const PcmSound& sound) {
+    const std::size_t frames = sound.channels == 0 ? 0 : sound.samples.size() / sound.channels;
+    bytes::Writer w;
+    const std::size_t riff = w.openChunk("RIFF", "WAVE");
+    const std::size_t fmt = w.openChunk("fmt ");
+    w.u16(1);  // PCM
+    w.u16(sound.channels);
+    w.u32(sound.sampleRate);
+    w.u32(sound.sampleRate * sound.channels * 2);            // bytes per second
+    w.u16(static_cast<std::uint16_t>(sound.channels * 2u));  // block align
+    w.u16(16);                                               // bits per sample
+    w.closeChunk(fmt);
+    const std::size_t data = w.openChunk("data");
+    for (std::size_t i = 0; i < frames * sound.channels; ++i) {
+        w.i16(sound.samples[i]);
+    }
+    w.closeChunk(data);
+    w.closeChunk(riff);
+    return w.take();
 }
 
 }  // namespace acs

@@ -1,8 +1,9 @@
 #include "agent/acs/Writer.h"
 
-#include "agent/acs/ByteReader.h"
 #include "agent/acs/Character.h"
 #include "agent/acs/Decompressor.h"
+#include "agent/acs/Fields.h"
+#include "bytes/Writer.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,58 +11,6 @@
 namespace acs {
 
 namespace {
-
-class ByteWriter {
-public:
-    std::vector<std::uint8_t> bytes;
-
-    std::size_t pos() const { return bytes.size(); }
-    void u8(std::uint8_t v) { bytes.push_back(v); }
-    void u16(std::uint16_t v) {
-        u8(static_cast<std::uint8_t>(v));
-        u8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void i16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
-    void u32(std::uint32_t v) {
-        u16(static_cast<std::uint16_t>(v));
-        u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
-    void size32(std::size_t v) {
-        u32(static_cast<std::uint32_t>(std::min<std::size_t>(v, 0xFFFFFFFFu)));
-    }
-    void put32(std::size_t at, std::size_t v) {
-        const auto x = static_cast<std::uint32_t>(std::min<std::size_t>(v, 0xFFFFFFFFu));
-        for (int i = 0; i < 4; ++i) {
-            bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(x >> (8 * i));
-        }
-    }
-    void raw(std::span<const std::uint8_t> data) {
-        bytes.insert(bytes.end(), data.begin(), data.end());
-    }
-    void guid(const Guid& g) {
-        u32(g.data1);
-        u16(g.data2);
-        u16(g.data3);
-        raw(g.data4);
-    }
-    void rgbx(const Rgb& c) { u8(c.r), u8(c.g), u8(c.b), u8(0); }
-    void bgrx(const Rgb& c) { u8(c.b), u8(c.g), u8(c.r), u8(0); }
-    void string(std::string_view text) {
-        const std::u16string units = utf8ToUtf16(text);
-        size32(units.size());
-        for (const char16_t u : units) {
-            u16(u);
-        }
-        if (!units.empty()) {
-            u16(0);
-        }
-    }
-    void datablock(std::span<const std::uint8_t> data) {
-        size32(data.size());
-        raw(data);
-    }
-};
 
 struct Loc {
     std::size_t offset = 0;
@@ -77,10 +26,10 @@ std::uint8_t count8(const std::vector<T>& v) {
     return static_cast<std::uint8_t>(std::min<std::size_t>(v.size(), 0xFF));
 }
 
-void writeAnimationRecord(ByteWriter& w, const Animation& a) {
-    w.string(a.recordName.empty() ? upperAscii(a.name) : a.recordName);
+void writeAnimationRecord(bytes::Writer& w, const Animation& a) {
+    writeString(w, a.recordName.empty() ? upperAscii(a.name) : a.recordName);
     w.u8(a.transition);
-    w.string(a.returnAnimation);
+    writeString(w, a.returnAnimation);
     w.u16(count16(a.frames));
     for (std::size_t fi = 0; fi < count16(a.frames); ++fi) {
         const Frame& f = a.frames[fi];
@@ -111,18 +60,18 @@ void writeAnimationRecord(ByteWriter& w, const Animation& a) {
             w.u16(o.centerX);
             w.u16(o.centerY);
             if (o.region) {
-                w.datablock(*o.region);
+                writeDatablock(w, *o.region);
             }
         }
     }
 }
 
-void writeImageRecord(ByteWriter& w, const ImageData& img) {
+void writeImageRecord(bytes::Writer& w, const ImageData& img) {
     w.u8(img.leading);
     w.u16(img.width);
     w.u16(img.height);
     w.u8(1);  // compressed, as in every real file
-    w.datablock(compress(img.pixels));
+    writeDatablock(w, compress(img.pixels));
     if (img.region.empty()) {
         w.u32(0);
         w.u32(0);
@@ -134,7 +83,7 @@ void writeImageRecord(ByteWriter& w, const ImageData& img) {
     }
 }
 
-void writeCharacterInfo(ByteWriter& w, const CharacterInfo& info) {
+void writeCharacterInfo(bytes::Writer& w, const CharacterInfo& info) {
     const std::size_t start = w.pos();
     std::uint32_t flags = info.flags & ~(kFlagVoice | kFlagBalloon);
     if (info.voice) {
@@ -148,7 +97,7 @@ void writeCharacterInfo(ByteWriter& w, const CharacterInfo& info) {
     const std::size_t localizedLocator = w.pos();
     w.u32(0);
     w.u32(0);
-    w.guid(info.guid);
+    writeGuid(w, info.guid);
     w.u16(info.width);
     w.u16(info.height);
     w.u8(info.transparentIndex);
@@ -157,27 +106,27 @@ void writeCharacterInfo(ByteWriter& w, const CharacterInfo& info) {
     w.u16(info.animationSetMinor);
     if (info.voice) {
         const VoiceInfo& v = *info.voice;
-        w.guid(v.engine);
-        w.guid(v.mode);
+        writeGuid(w, v.engine);
+        writeGuid(w, v.mode);
         w.u32(v.speed);
         w.u16(v.pitch);
         w.u8(v.hasExtra ? 1 : 0);
         if (v.hasExtra) {
             w.u16(v.langId);
-            w.string(v.dialect);
+            writeString(w, v.dialect);
             w.u16(v.gender);
             w.u16(v.age);
-            w.string(v.style);
+            writeString(w, v.style);
         }
     }
     if (info.balloon) {
         const BalloonInfo& b = *info.balloon;
         w.u8(b.lines);
         w.u8(b.charsPerLine);
-        w.rgbx(b.text);
-        w.rgbx(b.background);
-        w.rgbx(b.border);
-        w.string(b.fontFace);
+        writeRgbx(w, b.text);
+        writeRgbx(w, b.background);
+        writeRgbx(w, b.border);
+        writeString(w, b.fontFace);
         w.i32(b.fontHeight);
         w.i32(b.fontWeight);
         w.u8(b.italic);
@@ -185,20 +134,20 @@ void writeCharacterInfo(ByteWriter& w, const CharacterInfo& info) {
     }
     w.size32(info.palette.size());
     for (const Rgb& c : info.palette) {
-        w.bgrx(c);
+        writeBgrx(w, c);
     }
     w.u8(info.trayIcon ? 1 : 0);
     if (info.trayIcon) {
-        w.datablock(info.trayIcon->mask);
-        w.datablock(info.trayIcon->color);
+        writeDatablock(w, info.trayIcon->mask);
+        writeDatablock(w, info.trayIcon->color);
     }
     w.u16(count16(info.states));
     for (std::size_t i = 0; i < count16(info.states); ++i) {
         const State& s = info.states[i];
-        w.string(s.name);
+        writeString(w, s.name);
         w.u16(count16(s.animations));
         for (std::size_t k = 0; k < count16(s.animations); ++k) {
-            w.string(s.animations[k]);
+            writeString(w, s.animations[k]);
         }
     }
     const std::size_t localizedStart = w.pos();
@@ -206,20 +155,19 @@ void writeCharacterInfo(ByteWriter& w, const CharacterInfo& info) {
     for (std::size_t i = 0; i < count16(info.localized); ++i) {
         const LocalizedInfo& l = info.localized[i];
         w.u16(l.langId);
-        w.string(l.name);
-        w.string(l.description);
-        w.string(l.extra);
+        writeString(w, l.name);
+        writeString(w, l.description);
+        writeString(w, l.extra);
     }
-    w.put32(localizedLocator, localizedStart);
-    w.put32(localizedLocator + 4, w.pos() - localizedStart);
+    w.patch32(localizedLocator, localizedStart);
+    w.patch32(localizedLocator + 4, w.pos() - localizedStart);
     (void)start;
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> writeCharacterUnchecked(const CharacterData& data) {
-    ByteWriter w;
-    w.bytes.reserve(4096);
+    bytes::Writer w;
     w.u32(0xABCDABC3);
     for (int i = 0; i < 8; ++i) {
         w.u32(0);  // four locators, patched at the end
@@ -250,7 +198,7 @@ std::vector<std::uint8_t> writeCharacterUnchecked(const CharacterData& data) {
     header[1].offset = w.pos();
     w.size32(anims.size());
     for (std::size_t i = 0; i < anims.size(); ++i) {
-        w.string(data.animations[i].name);
+        writeString(w, data.animations[i].name);
         w.size32(anims[i].offset);
         w.size32(anims[i].size);
     }
@@ -275,17 +223,15 @@ std::vector<std::uint8_t> writeCharacterUnchecked(const CharacterData& data) {
     header[3].size = w.pos() - header[3].offset;
 
     for (std::size_t i = 0; i < 4; ++i) {
-        w.put32(4 + 8 * i, header[i].offset);
-        w.put32(8 + 8 * i, header[i].size);
+        w.patch32(4 + 8 * i, header[i].offset);
+        w.patch32(8 + 8 * i, header[i].size);
     }
-    return std::move(w.bytes);
+    return w.take();
 }
 
 WriteResult writeCharacter(const CharacterData& data) {
-    WriteResult result;
-    const auto fail = [&](std::string detail) {
-        result.error = Error{ErrorCode::WriteFailed, 0, std::move(detail)};
-        return result;
+    const auto fail = [](std::string detail) {
+        return WriteResult(Error{ErrorCode::WriteFailed, 0, std::move(detail)});
     };
     // Counts the format stores in fewer bits than a vector can hold would be cut silently.
     if (data.info.states.size() > 0xFFFF || data.info.localized.size() > 0xFFFF) {
@@ -314,11 +260,9 @@ WriteResult writeCharacter(const CharacterData& data) {
     }
     const LoadResult check = loadCharacter(bytes, Mode::Strict);
     if (!check.ok()) {
-        result.error = check.error;
-        return result;
+        return check.error;
     }
-    result.bytes = std::move(bytes);
-    return result;
+    return bytes;
 }
 
 std::vector<std::uint8_t> buildRegion(const ImageData& image, std::uint8_t transparentIndex) {
@@ -357,7 +301,7 @@ std::vector<std::uint8_t> buildRegion(const ImageData& image, std::uint8_t trans
     }
     rects.insert(rects.end(), previousRow.begin(), previousRow.end());
 
-    ByteWriter w;
+    bytes::Writer w;
     Rect bound{0, 0, 0, 0};
     if (!rects.empty()) {
         bound = rects.front();
@@ -380,7 +324,7 @@ std::vector<std::uint8_t> buildRegion(const ImageData& image, std::uint8_t trans
             w.i32(v);
         }
     }
-    return std::move(w.bytes);
+    return w.take();
 }
 
 }  // namespace acs

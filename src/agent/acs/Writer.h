@@ -10,11 +10,8 @@
 
 namespace acs {
 
-struct WriteResult {
-    std::vector<std::uint8_t> bytes;  // the file; empty on failure
-    Error error;
-    bool ok() const { return !error; }
-};
+// The file's bytes, or why the model cannot be stored.
+using WriteResult = bytes::Result<std::vector<std::uint8_t>>;
 
 // Writes `data` as a character file: header, image records (pixels and non-empty region data
 // compressed), sounds, animation records, then the character info and the three directories.

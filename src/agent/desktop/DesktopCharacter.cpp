@@ -1,9 +1,9 @@
 #include "agent/desktop/DesktopCharacter.h"
 
-#include "agent/desktop/CharacterScript.h"
 #include "agent/desktop/SoundPlayer.h"
 #include "agent/desktop/Texts.h"
 #include "agent/desktop/TrayIconImage.h"
+#include "agent/engine/Script.h"
 
 #include <QMenu>
 #include <QPixmap>
@@ -33,7 +33,7 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
       m_serial(serial),
       m_character(std::move(character)),
       m_random(std::make_unique<playback::StdRandom>()),
-      m_player(makeScript(*m_character), *m_random, config.playback) {
+      m_player(engine::makeScript(*m_character), *m_random, config.playback) {
     m_window = new CharacterWindow(m_character->width(), m_character->height());
     m_window->move(0, 0);
     // Window managers and scripts know the window by the character's name.
@@ -53,6 +53,10 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
         m_player.setPosition(topLeft.x(), topLeft.y());
         m_player.takeEvents();  // the window is already there
         schedule();
+    });
+    connect(m_window, &CharacterWindow::dragFinished, this, [this](QPoint topLeft) {
+        m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::DragComplete, kButtonLeft, 0,
+                       toInt16(topLeft.x()), toInt16(topLeft.y()));
     });
     connect(m_window, &CharacterWindow::closeRequested, this, [this] { hideNow(); });
 
@@ -250,8 +254,13 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
     }
 }
 
+void DesktopCharacter::silence() {
+    if (m_sounds)
+        m_sounds->stopAll();
+}
+
 void DesktopCharacter::startSound(int index) {
-    if (!m_sounds || index < 0)
+    if (!m_sounds || index < 0 || m_control.muted())
         return;
     auto found = m_decoded.find(index);
     if (found == m_decoded.end()) {
@@ -260,7 +269,7 @@ void DesktopCharacter::startSound(int index) {
         acs::WaveResult wave =
             acs::decodeWave(m_character->soundBytes(static_cast<std::size_t>(index)));
         if (wave.ok())
-            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.sound));
+            decoded = std::make_shared<const acs::PcmSound>(std::move(wave.value()));
         found = m_decoded.emplace(index, std::move(decoded)).first;
     }
     if (found->second)

@@ -4,7 +4,7 @@
 #include "agent/acs/Wave.h"
 #include "agent/desktop/CharacterWindow.h"
 #include "agent/desktop/DesktopAgentControl.h"
-#include "agent/desktop/PlayerQt.h"
+#include "agent/playback/Player.h"
 #include "components/AgentControl.h"
 
 #include <QElapsedTimer>
@@ -51,6 +51,8 @@ public:
     // Hide with cause 1 follows from the event loop.
     void hideNow();
     void setIdleEnabled(bool on);
+    // Stops every sound this character started.
+    void silence();
 
     CharacterWindow* window() const { return m_window; }
     QSystemTrayIcon* trayIcon() const { return m_tray; }

@@ -66,6 +66,30 @@ SoundPlayer::~SoundPlayer() {
     stopAll();
 }
 
+std::optional<OutputFormat> chooseOutputFormat(
+    std::uint32_t rate, std::uint16_t channels,
+    const std::function<bool(std::uint32_t, std::uint16_t)>& supported,
+    const std::vector<std::uint32_t>& extraRates) {
+    std::vector<std::uint32_t> rates = {rate,  8000,  11025, 16000, 22050,
+                                        24000, 32000, 44100, 48000, 96000};
+    rates.insert(rates.end(), extraRates.begin(), extraRates.end());
+    const auto distance = [rate](std::uint32_t r) { return r > rate ? r - rate : rate - r; };
+    // Nearest first; of two equally near, the higher rate loses less.
+    std::stable_sort(rates.begin(), rates.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return distance(a) != distance(b) ? distance(a) < distance(b) : a > b;
+    });
+    const std::uint16_t other = channels == 1 ? 2 : 1;
+    for (const std::uint32_t r : rates) {
+        if (r == 0)
+            continue;
+        for (const std::uint16_t c : {channels, other}) {
+            if (supported(r, c))
+                return OutputFormat{r, c};
+        }
+    }
+    return std::nullopt;
+}
+
 acs::PcmSound convertPcm(const acs::PcmSound& sound, std::uint32_t rate, std::uint16_t channels) {
     acs::PcmSound out;
     out.sampleRate = rate;
@@ -105,20 +129,26 @@ void SoundPlayer::play(std::shared_ptr<const acs::PcmSound> sound) {
     if (device.isNull())
         return;
 
+    const auto supported = [&device](std::uint32_t rate, std::uint16_t channels) {
+        return device.isFormatSupported(formatOf(rate, channels));
+    };
+    const std::vector<std::uint32_t> deviceRates = {
+        static_cast<std::uint32_t>(std::max(0, device.preferredFormat().sampleRate())),
+        static_cast<std::uint32_t>(std::max(0, device.minimumSampleRate())),
+        static_cast<std::uint32_t>(std::max(0, device.maximumSampleRate()))};
+    const std::optional<OutputFormat> out =
+        chooseOutputFormat(sound->sampleRate, sound->channels, supported, deviceRates);
+    if (!out)
+        return;
+
     auto voice = std::make_unique<Voice>();
-    QAudioFormat format = formatOf(sound->sampleRate, sound->channels);
-    if (device.isFormatSupported(format)) {
+    const QAudioFormat format = formatOf(out->rate, out->channels);
+    if (out->rate == sound->sampleRate && out->channels == sound->channels) {
         voice->keepAlive = sound;
         voice->bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(sound->samples.data()),
                                                static_cast<qsizetype>(sound->samples.size() * 2));
     } else {
-        const QAudioFormat preferred = device.preferredFormat();
-        const auto rate = static_cast<std::uint32_t>(std::max(8000, preferred.sampleRate()));
-        const auto channels = static_cast<std::uint16_t>(preferred.channelCount() >= 2 ? 2 : 1);
-        format = formatOf(rate, channels);
-        if (!device.isFormatSupported(format))
-            return;
-        const acs::PcmSound converted = convertPcm(*sound, rate, channels);
+        const acs::PcmSound converted = convertPcm(*sound, out->rate, out->channels);
         voice->bytes = QByteArray(reinterpret_cast<const char*>(converted.samples.data()),
                                   static_cast<qsizetype>(converted.samples.size() * 2));
     }
@@ -161,6 +191,8 @@ void SoundPlayer::stopAll() {
     m_voices.clear();
     for (auto& voice : voices) {
         voice->sink->disconnect(this);
+        // Drops what the server still holds instead of draining it: a stop must not wait.
+        voice->sink->reset();
         voice->sink->stop();
     }
 }

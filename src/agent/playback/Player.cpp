@@ -1,6 +1,6 @@
 #include "agent/playback/Player.h"
 
-#include "agent/playback/NameFold.h"
+#include "names/NameFold.h"
 
 #include <algorithm>
 #include <climits>
@@ -20,20 +20,6 @@ namespace {
 // only stops a bug from freezing the user-interface thread.
 constexpr int kSettleLimit = 1'000'000;
 
-// Agent's requests never start an animation from a frame other than 0, and a zero-duration
-// loop must not spin: after this many visits without time passing the animation has ended.
-int stepCap(std::size_t frameCount) {
-    return static_cast<int>(std::min<std::size_t>(frameCount, 1'000'000)) * 4 + 64;
-}
-
-// a + (b - a) * elapsed / total, rounded half away from zero, exact at both ends.
-int lerpRound(int a, int b, int elapsed, int total) {
-    const std::int64_t num = (static_cast<std::int64_t>(b) - a) * elapsed;
-    const std::int64_t den = 2 * static_cast<std::int64_t>(total);
-    const std::int64_t q = (2 * num + (num >= 0 ? total : -static_cast<std::int64_t>(total))) / den;
-    return static_cast<int>(a + q);
-}
-
 }  // namespace
 
 Player::Player(Script script, Random& random, Options options)
@@ -47,10 +33,10 @@ Player::Player(Script script, Random& random, Options options)
     const auto count = static_cast<int>(m_script.animations.size());
     for (int i = 0; i < count; ++i) {
         // Two names that fold alike: the first one wins, as the character lists them.
-        m_nameIndex.emplace(foldName(m_script.animations[static_cast<std::size_t>(i)].name), i);
+        m_nameIndex.emplace(names::fold(m_script.animations[static_cast<std::size_t>(i)].name), i);
     }
     for (const auto& [name, list] : m_script.states) {
-        auto& valid = m_states[foldName(name)];
+        auto& valid = m_states[names::fold(name)];
         for (int index : list) {
             if (index >= 0 && index < count) {
                 valid.push_back(index);
@@ -142,58 +128,13 @@ void Player::stopAll() {
         // The frame goes away at once; whatever it was on its way out through is moot.
         m_tasks.clear();
         m_run.active = false;
-        m_glide.active = false;
+        m_glide.stop();
         hideFrame(m_request->cause, RequestStatus::Interrupted);
     } else {
         cut(true);
         finishRequest(RequestStatus::Interrupted);
     }
     dropQueueAndIdle();
-}
-
-void Player::hideNow(HideCause cause) {
-    if (!m_visible) {
-        return;
-    }
-    stopAll();
-    if (!m_visible) {
-        return;  // a Hide under way has just hidden the frame and reported it
-    }
-    m_run.active = false;
-    m_tasks.clear();
-    hideFrame(cause, RequestStatus::Done);
-}
-
-void Player::setLeft(int x) {
-    setPosition(x, m_y);
-}
-
-void Player::setTop(int y) {
-    setPosition(m_x, y);
-}
-
-// A setter during a glide keeps the glide's deadline, so a MoveTo still completes on time.
-void Player::setPosition(int x, int y) {
-    placeNow(x, y);
-    if (m_glide.active) {
-        m_glide.x0 = x;
-        m_glide.y0 = y;
-        m_glide.totalMs -= m_glide.elapsedMs;
-        m_glide.elapsedMs = 0;
-        m_pending = true;
-    }
-}
-
-void Player::setIdleEnabled(bool on) {
-    m_options.idle = on;
-    if (!on) {
-        if (m_idleTurn) {
-            cut(false);
-            m_idleTurn = false;
-        }
-        m_idleActive = false;
-    }
-    m_pending = true;
 }
 
 // ---- queries ----------------------------------------------------------------------------
@@ -203,7 +144,7 @@ bool Player::busy() const {
 }
 
 int Player::findAnimation(std::string_view name) const {
-    const auto it = m_nameIndex.find(foldName(name));
+    const auto it = m_nameIndex.find(names::fold(name));
     return it == m_nameIndex.end() ? -1 : it->second;
 }
 
@@ -241,7 +182,7 @@ void Player::advanceTo(std::int64_t nowMs) {
 
 void Player::advance(int ms) {
     int budget = std::max(0, ms);
-    m_nowMs += budget;
+    const std::int64_t end = m_nowMs + budget;
     m_pending = false;
     settle();
     for (int zeroRounds = 0; zeroRounds < kSettleLimit;) {
@@ -258,6 +199,7 @@ void Player::advance(int ms) {
         settle();
         zeroRounds = wait == 0 ? zeroRounds + 1 : 0;
     }
+    m_nowMs = end;
 }
 
 // How long until the next deadline: -1 when nothing is waiting for time at all.
@@ -265,8 +207,8 @@ int Player::currentWait() const {
     if (m_run.active) {
         return m_run.remainingMs;
     }
-    if (m_glide.active) {
-        return std::clamp(m_glide.totalMs - m_glide.elapsedMs, 0, m_options.glideStepMs);
+    if (m_glide.active()) {
+        return std::clamp(m_glide.remainingMs(), 0, m_options.glideStepMs);
     }
     if (!m_tasks.empty() || !m_queue.empty()) {
         return 0;
@@ -281,11 +223,13 @@ int Player::currentWait() const {
 // Never called with more than currentWait(), so no deadline is overshot. The idle clock runs
 // on during idle animations: the levels count from the moment the queue ran empty.
 void Player::consume(int ms) {
+    m_nowMs += ms;
     if (m_run.active) {
         m_run.remainingMs -= ms;
-    } else if (m_glide.active) {
-        m_glide.elapsedMs += ms;
-        updateGlidePosition();
+    } else if (m_glide.active()) {
+        m_glide.pass(ms);
+        const Point p = m_glide.position();
+        placeNow(p.x, p.y);
     }
     if (m_idleActive) {
         m_idleElapsedMs += ms;
@@ -313,12 +257,12 @@ bool Player::settleOnce() {
         leaveFrame();
         return true;
     }
-    if (m_glide.active) {
-        if (m_glide.elapsedMs < m_glide.totalMs) {
+    if (m_glide.active()) {
+        if (!m_glide.arrived()) {
             return false;
         }
-        m_glide.active = false;
-        placeNow(m_glide.x1, m_glide.y1);
+        m_glide.stop();
+        placeNow(m_glide.target().x, m_glide.target().y);
         return true;
     }
     if (!m_tasks.empty()) {
@@ -477,13 +421,7 @@ void Player::runTask(Task task) {
             return;
         case TaskKind::Glide:
             if (m_request) {
-                m_glide = {.active = true,
-                           .x0 = m_x,
-                           .y0 = m_y,
-                           .x1 = m_request->x,
-                           .y1 = m_request->y,
-                           .totalMs = m_request->speedMs,
-                           .elapsedMs = 0};
+                m_glide.start({m_x, m_y}, {m_request->x, m_request->y}, m_request->speedMs);
             }
             return;
         case TaskKind::Place:
@@ -518,213 +456,9 @@ void Player::finishRequest(RequestStatus status) {
     }
 }
 
-// Ends the running request's or idle turn's work early. A walk (and, unless `all`, a return
-// animation) already under way is a transition and finishes; an animation leaves through its
-// exit walk from the frame on screen, dropping the rest of that frame's time.
-void Player::cut(bool all) {
-    m_tasks.clear();
-    m_glide.active = false;
-    if (!m_run.active || m_run.exitWalk || (m_run.role == Role::Transition && !all)) {
-        return;
-    }
-    const auto& animation = m_script.animations[static_cast<std::size_t>(m_run.animation)];
-    if (animation.transition == Transition::Return) {
-        m_owedReturn = animation.returnAnimation;
-        m_owedReturnFrom = m_run.animation;
-    }
-    m_run.active = false;
-    if (m_run.displayed >= 0) {
-        startExitWalk(m_run.animation, m_run.displayed);
-    }
-}
-
 // ---- idling -----------------------------------------------------------------------------
 
-bool Player::idleAllowed() const {
-    return m_options.idle && m_visible && m_hasIdle;
-}
-
-// Picks the level by how long the queue has been empty and starts one idle turn: pay what
-// is owed, then one animation of that level.
-void Player::startIdleAnimation() {
-    static constexpr std::string_view kLevels[] = {kStateIdlingLevel1, kStateIdlingLevel2,
-                                                   kStateIdlingLevel3};
-    const std::int64_t starts[] = {m_options.idleFirstMs, m_options.idleLevel2Ms,
-                                   m_options.idleLevel3Ms};
-    int level = 0;
-    while (level < 2 && m_idleElapsedMs >= starts[level + 1]) {
-        ++level;
-    }
-    for (int l = level; l >= 0; --l) {
-        if (stateAnimations(kLevels[l]) != nullptr) {
-            m_idleTurn = true;
-            m_tasks.push_back(makeTask(TaskKind::PayOwed));
-            m_tasks.push_back(makeTask(TaskKind::AnimateState, kLevels[l], Role::Idle));
-            return;
-        }
-    }
-    // Only higher levels exist: nothing to do until the first of them is due.
-    for (int l = level + 1; l < 3; ++l) {
-        if (stateAnimations(kLevels[l]) != nullptr) {
-            m_nextIdleMs = std::max(starts[l], m_idleElapsedMs + 1);
-            return;
-        }
-    }
-    m_nextIdleMs = m_idleElapsedMs + m_options.idleIntervalMinMs;
-}
-
 // ---- animations -------------------------------------------------------------------------
-
-const std::vector<int>* Player::stateAnimations(std::string_view state) const {
-    const auto it = m_states.find(foldName(state));
-    return it == m_states.end() ? nullptr : &it->second;
-}
-
-int Player::pickFromState(std::string_view state) {
-    const auto* list = stateAnimations(state);
-    if (list == nullptr) {
-        return -1;
-    }
-    return (*list)[static_cast<std::size_t>(draw(static_cast<int>(list->size())))];
-}
-
-int Player::draw(int n) {
-    if (n <= 1) {
-        return 0;
-    }
-    return std::clamp(m_random.below(n), 0, n - 1);
-}
-
-// Every animation starts at frame 0, whatever the previous one showed.
-bool Player::startAnimation(int animation, Role role) {
-    if (animation < 0 || animation >= static_cast<int>(m_script.animations.size())) {
-        return false;
-    }
-    m_run = Run{};
-    m_run.active = true;
-    m_run.role = role;
-    m_run.animation = animation;
-    enterFrame(0);
-    return true;
-}
-
-void Player::startExitWalk(int animation, int fromFrame) {
-    if (animation < 0 || animation >= static_cast<int>(m_script.animations.size())) {
-        return;
-    }
-    const auto count = m_script.animations[static_cast<std::size_t>(animation)].frames.size();
-    if (fromFrame < 0 || static_cast<std::size_t>(fromFrame) >= count) {
-        return;
-    }
-    // The walk leaves the frame on screen at once; that frame is not shown again.
-    m_run = Run{};
-    m_run.active = true;
-    m_run.exitWalk = true;
-    m_run.role = Role::Transition;
-    m_run.animation = animation;
-    m_run.frame = fromFrame;
-    m_run.visited.assign(count, false);
-    m_run.visited[static_cast<std::size_t>(fromFrame)] = true;
-}
-
-// Sounds start on every frame visited, shown or not, but only while the frame is visible:
-// a hidden character plays silently.
-void Player::enterFrame(int index) {
-    const auto& frames = m_script.animations[static_cast<std::size_t>(m_run.animation)].frames;
-    if (index < 0 || static_cast<std::size_t>(index) >= frames.size()) {
-        endRun();
-        return;
-    }
-    const Frame& frame = frames[static_cast<std::size_t>(index)];
-    m_run.frame = index;
-    if (frame.sound >= 0 && m_visible) {
-        Event event = makeEvent(EventKind::SoundStarted);
-        event.sound = frame.sound;
-        report(event);
-    }
-    if (frame.hasImages) {
-        m_run.lastWithImages = index;
-    }
-    if (frame.durationMs > 0) {
-        m_run.remainingMs = frame.durationMs;
-        m_run.displayed = index;
-        m_run.zeroSteps = 0;
-        setPicture({m_run.animation, index});
-        return;
-    }
-    m_run.remainingMs = 0;
-    if (!m_run.exitWalk && ++m_run.zeroSteps >= stepCap(frames.size())) {
-        endRun();
-    }
-}
-
-// Branches are drawn when a frame is left, exit values only during an exit walk.
-void Player::leaveFrame() {
-    const auto& frames = m_script.animations[static_cast<std::size_t>(m_run.animation)].frames;
-    const int k = m_run.frame;
-    const Frame& frame = frames[static_cast<std::size_t>(k)];
-    if (!m_run.exitWalk) {
-        int next = k + 1;
-        if (!frame.branches.empty()) {
-            // One draw in 0..99 walked through the running sum of the percentages.
-            const int r = draw(100);
-            int sum = 0;
-            for (const Branch& branch : frame.branches) {
-                sum += std::max(0, branch.percent);
-                if (r < sum) {
-                    next = branch.frame;
-                    break;
-                }
-            }
-        }
-        enterFrame(next);
-        return;
-    }
-    int next = k + 1;
-    if (frame.exitBranch >= 0) {
-        next = frame.exitBranch;
-    } else if (frame.exitBranch != kExitNextFrame && m_options.minusOneExit == MinusOneExit::End) {
-        endRun();
-        return;
-    }
-    // Walks that lead back onto themselves are common in real characters: stop, don't loop.
-    if (static_cast<std::size_t>(next) >= frames.size() ||
-        m_run.visited[static_cast<std::size_t>(next)]) {
-        endRun();
-        return;
-    }
-    m_run.visited[static_cast<std::size_t>(next)] = true;
-    enterFrame(next);
-}
-
-// The animation has come to rest: keep its picture and note what it owes the next one.
-void Player::endRun() {
-    m_run.active = false;
-    if (m_run.exitWalk) {
-        return;
-    }
-    int rest = m_run.displayed;
-    if (rest < 0 && m_run.lastWithImages >= 0) {
-        rest = m_run.lastWithImages;
-        setPicture({m_run.animation, rest});
-    }
-    const auto& animation = m_script.animations[static_cast<std::size_t>(m_run.animation)];
-    if (animation.transition == Transition::Return) {
-        m_owedReturn = animation.returnAnimation;
-        m_owedReturnFrom = m_run.animation;
-    } else if (animation.transition == Transition::ExitBranches && rest >= 0) {
-        m_owedWalkAnimation = m_run.animation;
-        m_owedWalkFrame = rest;
-    }
-}
-
-bool Player::pictureHasImages() const {
-    if (m_picture.animation < 0) {
-        return false;
-    }
-    const auto& frames = m_script.animations[static_cast<std::size_t>(m_picture.animation)].frames;
-    return frames[static_cast<std::size_t>(m_picture.frame)].hasImages;
-}
 
 // ---- outputs ----------------------------------------------------------------------------
 
@@ -738,15 +472,6 @@ void Player::report(const Event& event) {
     }
 }
 
-void Player::setPicture(Picture picture) {
-    if (picture != m_picture) {
-        m_picture = picture;
-        Event event = makeEvent(EventKind::PictureChanged);
-        event.picture = picture;
-        report(event);
-    }
-}
-
 void Player::setVisibleNow(bool visible) {
     if (visible != m_visible) {
         m_visible = visible;
@@ -754,27 +479,6 @@ void Player::setVisibleNow(bool visible) {
         event.visible = visible;
         report(event);
     }
-}
-
-void Player::placeNow(int x, int y) {
-    if (x != m_x || y != m_y) {
-        m_x = x;
-        m_y = y;
-        Event event = makeEvent(EventKind::PositionChanged);
-        event.x = x;
-        event.y = y;
-        report(event);
-    }
-}
-
-void Player::updateGlidePosition() {
-    if (m_glide.totalMs <= 0) {
-        placeNow(m_glide.x1, m_glide.y1);
-        return;
-    }
-    const int elapsed = std::min(m_glide.elapsedMs, m_glide.totalMs);
-    placeNow(lerpRound(m_glide.x0, m_glide.x1, elapsed, m_glide.totalMs),
-             lerpRound(m_glide.y0, m_glide.y1, elapsed, m_glide.totalMs));
 }
 
 }  // namespace playback

@@ -10,11 +10,14 @@
 // then takeEvents(), then re-arm the timer. Destroying the player is Unload: nothing further
 // is reported, not even events already due.
 
+#include "agent/playback/Glide.h"
+#include "agent/playback/HideCause.h"
 #include "agent/playback/Random.h"
 #include "agent/playback/Script.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,14 +29,6 @@ namespace playback {
 using RequestId = std::uint64_t;  // 0 is never a valid id
 
 inline constexpr int kDefaultMoveSpeedMs = 1000;
-
-// Why the character was hidden, as the Hide event reports it.
-enum class HideCause : std::int16_t {
-    User = 1,     // from the taskbar-icon menu
-    Program = 3,  // the program's own Hide request
-    OtherClient = 5,
-    UserMenu = 7,  // from the character's own pop-up menu
-};
 
 // How an exit walk reads a frame whose exit value is kExitEnd. Nobody knows for sure how
 // Agent read it; ending the walk there finishes far more real walks, so that is the default.
@@ -95,6 +90,22 @@ struct Event {
     HideCause cause = HideCause::Program;
 };
 
+// What a visited frame was played as.
+enum class VisitKind : std::uint8_t {
+    Request,  // an animation a request plays (Play, or the state animation of Show/Hide/MoveTo)
+    Return,   // a return animation paid as a transition
+    Exit,     // a step of an exit walk
+    Idle,     // an idle animation
+};
+
+// One frame entered, 0-duration frames included; `atMs` is the player's clock at that moment.
+struct FrameVisit {
+    std::int64_t atMs = 0;
+    int animation = -1;
+    int frame = -1;
+    VisitKind kind = VisitKind::Request;
+};
+
 class Player {
 public:
     // Takes the script by value. `random` is borrowed and must outlive the player. The
@@ -113,7 +124,7 @@ public:
     // hide(): plays a random Hiding animation, hides the frame, completes and then raises
     // the Hidden event with `cause`. Already hidden: completes without an event.
     RequestId hide(HideCause cause = HideCause::Program);
-    // play(): `name` is compared after foldName(). An unknown name queues nothing: the
+    // play(): `name` is compared after names::fold(). An unknown name queues nothing: the
     // returned request is reported Failed at once (RequestCompleted is already in the
     // event list when play() returns). Completes when the animation has run to its end; an
     // animation that loops for ever completes only through stop()/stopAll().
@@ -136,17 +147,18 @@ public:
     // comes to rest.
     void stopAll();
 
-    // hideNow(): hides at once, outside the queue, for a character the user sends away (no
-    // Hiding animation, no exit walk). Everything queued or running ends as with stopAll();
-    // then the frame is hidden and the Hidden event carries `cause`. Does nothing while
-    // hidden.
-    void hideNow(HideCause cause);
-
     // Place the frame at once (screen pixels). During a glide, the glide carries on from the
     // new place towards its target in the time it has left.
     void setLeft(int x);
     void setTop(int y);
     void setPosition(int x, int y);
+
+    // Called for every frame the player enters, in order, while advance() runs (for tracing
+    // and tests; nothing else depends on it). The hook may call takeEvents() and the getters,
+    // but must not make requests or stop.
+    void setFrameVisitHook(std::function<void(const FrameVisit&)> hook) {
+        m_visitHook = std::move(hook);
+    }
 
     // Idling on or off (on by default). Turning it off cuts a running idle animation.
     void setIdleEnabled(bool on);
@@ -176,7 +188,7 @@ public:
     // True while a request runs or waits in the queue.
     bool busy() const;
     const Script& script() const { return m_script; }
-    // Index of the animation called `name` (compared after foldName()), or -1.
+    // Index of the animation called `name` (compared after names::fold()), or -1.
     int findAnimation(std::string_view name) const;
     // The animation names in directory order.
     std::vector<std::string> animationNames() const;
@@ -223,12 +235,6 @@ private:
         int lastWithImages = -1;  // last frame visited that has images
         std::vector<bool> visited;
     };
-    struct Glide {
-        bool active = false;
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        int totalMs = 0;
-        int elapsedMs = 0;
-    };
 
     static Task makeTask(TaskKind kind, std::string_view state = {}, Role role = Role::Main);
     static Event makeEvent(EventKind kind, RequestId request = 0,
@@ -260,7 +266,6 @@ private:
     bool pictureHasImages() const;
     void setVisibleNow(bool visible);
     void placeNow(int x, int y);
-    void updateGlidePosition();
     int draw(int n);
     void report(const Event& event);
 
@@ -296,6 +301,7 @@ private:
     int m_y = 0;
     Picture m_picture;
     std::vector<Event> m_events;
+    std::function<void(const FrameVisit&)> m_visitHook;
 };
 
 }  // namespace playback

@@ -1,14 +1,19 @@
 #include "app/download/Installers.h"
 
+#include <QDir>
 #include <QFile>
-
-#include "app/core/ProgramFolder.h"
 
 namespace app {
 
 void DeleteInstallers(const platform::Services& services) {
-    for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"}) {
-        QFile::remove(programFile(services, QString::fromLatin1(name)));
+    // Every spelling of the names goes ("1.exe" and "1.EXE" alike).
+    const QDir folder(services.programFolder);
+    for (const QString& existing : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"}) {
+            if (existing.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+                QFile::remove(folder.filePath(existing));
+            }
+        }
     }
 }
 

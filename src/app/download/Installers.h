@@ -4,8 +4,8 @@
 
 namespace app {
 
-// Removes the downloaded installers 1.exe to 5.exe from the program folder; every failure is
-// ignored.
+// Removes the downloaded installers 1.exe to 5.exe, in any case, from the program folder;
+// every failure is ignored.
 void DeleteInstallers(const platform::Services& services);
 
 }  // namespace app

@@ -15,11 +15,13 @@
 #include <utility>
 
 #include "app/core/AppSettings.h"
-#include "app/core/ProgramFolder.h"
+#include "app/core/CharacterFileCheck.h"
+#include "app/core/ProgramFile.h"
 #include "app/media/CharacterImport.h"
 #include "app/media/FileSearch.h"
 #include "app/media/Texts.h"
 #include "files/DirectoryWalk.h"
+#include "platform/os/NativePaths.h"
 
 namespace app {
 
@@ -137,11 +139,22 @@ void DriveSelectForm::ok_Click() {
         const platform::Drive& drive = m_drives.at(index);
         start = drive.root.isEmpty() ? drive.designation + QDir::separator() : drive.root;
     }
-    // A folder named like a character file cannot be copied as one.
+    // Only what the companion can show is copied: the old characters are replaced, so a
+    // drive of Agent 1.5 files, broken files or anything else named like a character must
+    // never take their place. A folder named like a character file is no file at all.
     std::vector<std::string> sources;
+    QStringList skipped;
     for (std::string& path : FindFiles(start, QStringLiteral("*.acs"), true, m_services.events)) {
-        if (files::isRegularFile(path)) {
+        if (!files::isRegularFile(path)) {
+            continue;
+        }
+        m_services.events.processEvents();
+        const CharacterFileCheck check = checkCharacterFile(path);
+        if (check.ok) {
             sources.push_back(std::move(path));
+        } else {
+            qInfo("not copied: %s: %s", path.c_str(), qPrintable(check.detail));
+            skipped.append(platform::displayPath(path) + QString::fromUtf16(u"：") + check.reason);
         }
     }
     avi->stop();
@@ -161,9 +174,20 @@ void DriveSelectForm::ok_Click() {
 
     m_state = State::Found;
     const auto count = static_cast<int>(qMin<std::size_t>(sources.size(), 0x7fffffff));
-    m_services.messages.show(
-        text(texts::media::kFoundHead) + formatNumber(count) + text(texts::media::kFoundTail),
-        MessageIcon::Information, MessageButtons::Ok);
+    QString found =
+        text(texts::media::kFoundHead) + formatNumber(count) + text(texts::media::kFoundTail);
+    if (!skipped.isEmpty()) {
+        constexpr qsizetype kMaxListed = 10;
+        found += QStringLiteral("\r\r") + formatNumber(static_cast<int>(skipped.size())) +
+                 text(texts::media::kSkippedTail);
+        for (qsizetype i = 0; i < skipped.size() && i < kMaxListed; ++i) {
+            found += QLatin1Char('\r') + skipped.at(i);
+        }
+        if (skipped.size() > kMaxListed) {
+            found += QStringLiteral("\r…");
+        }
+    }
+    m_services.messages.show(found, MessageIcon::Information, MessageButtons::Ok);
     if (copyAll(sources)) {
         unload();
     } else {

@@ -27,6 +27,9 @@ inline constexpr char16_t kFoundTail[] =
     u"個のアシスタントファイルが見つかりました\r"
     u"見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
     u"準備はいいですか？。";
+// After the found message when some files are left out: a blank line, the number left out
+// (leading blank), this text, then each file's path and why, one per line.
+inline constexpr char16_t kSkippedTail[] = u"個のファイルは読み込めないため除きました";
 // Shown when a copy fails; the old character files are still in place. The failing file's
 // path follows on a line of its own when known.
 inline constexpr char16_t kCopyFailed[] =

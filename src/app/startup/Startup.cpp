@@ -57,7 +57,7 @@ bool MainForm_Load(platform::Services& services, SharedState& state, Waiter& wai
     title.reset();
 
     AppSettings settings(services.settings);
-    if (!settings.setupDone() && hooks.runSetupWizard) {
+    if ((hooks.forceSetup || !settings.setupDone()) && hooks.runSetupWizard) {
         hooks.runSetupWizard();
     }
 

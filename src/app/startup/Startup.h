@@ -19,6 +19,8 @@ struct StartupHooks {
     std::function<std::unique_ptr<QWidget>()> createTitleScreen;
     std::function<void()> runSetupWizard;
     std::function<void()> loadRandomCharacter;
+    // Runs the wizard even when setup is recorded as done (porukane --setup).
+    bool forceSetup = false;
 };
 
 // The real steps: the title screen centred on the primary screen, the setup wizard with the

@@ -22,8 +22,6 @@ public:
     void play() override;
     void stop() override;
 
-    ClipWidget* clipWidget() const { return m_widget; }
-
 private:
     QPointer<ClipWidget> m_widget;
 };

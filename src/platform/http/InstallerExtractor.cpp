@@ -1,5 +1,7 @@
 #include "platform/http/InstallerExtractor.h"
 
+#include "bytes/Reader.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <span>
 #include <system_error>
 
 namespace platform {
@@ -141,18 +144,6 @@ mspack_system quietSystem() {
     return system;
 }
 
-std::uint32_t le32(const QByteArray& b, int at) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-
-std::uint16_t le16(const QByteArray& b, int at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                      static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
 // A name of our own for the extracted file; see the header for why the member's name is only
 // mined for letters.
 QString safeStem(const char* memberName) {
@@ -220,11 +211,13 @@ bool isAcceptableCabinetHeader(const QByteArray& header, qint64 bytesToEnd) {
     if (header.size() < kHeaderSize || !header.startsWith("MSCF")) {
         return false;
     }
-    const std::uint32_t cabinetSize = le32(header, 8);
-    const std::uint16_t flags = le16(header, 30);
-    return le32(header, 4) == 0 && cabinetSize >= kHeaderSize &&
-           static_cast<qint64>(cabinetSize) <= bytesToEnd && le32(header, 16) < cabinetSize &&
-           header[24] == 3 && header[25] == 1 && le16(header, 26) >= 1 && le16(header, 28) >= 1 &&
+    const std::span<const std::uint8_t> h(reinterpret_cast<const std::uint8_t*>(header.constData()),
+                                          static_cast<std::size_t>(header.size()));
+    const std::uint32_t cabinetSize = bytes::le32(h, 8);
+    const std::uint16_t flags = bytes::le16(h, 30);
+    return bytes::le32(h, 4) == 0 && cabinetSize >= kHeaderSize &&
+           static_cast<qint64>(cabinetSize) <= bytesToEnd && bytes::le32(h, 16) < cabinetSize &&
+           h[24] == 3 && h[25] == 1 && bytes::le16(h, 26) >= 1 && bytes::le16(h, 28) >= 1 &&
            (flags & (MSCAB_HDR_PREVCAB | MSCAB_HDR_NEXTCAB)) == 0;
 }
 

@@ -2,6 +2,10 @@
 
 #include "agent/acs/Writer.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 namespace acs::test {
 
 namespace {
@@ -61,20 +65,27 @@ std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate) {
     return w;
 }
 
-std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockAlign,
-                                    const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
-                                   'E', 'f', 'm', 't', ' ', 50, 0, 0, 0,   2,   0};
-    // WAVEFORMATEX (18 bytes) + samples per block, pair count and 7 pairs (32 bytes).
-    put(w, channels, 2);
-    put(w, 22050, 4);
-    put(w, 11100, 4);
-    put(w, blockAlign, 2);
-    put(w, 0x200004, 4);  // 4 bits per sample, 32 extra bytes
-    put(w, (blockAlign - 7 * channels) * 8 / (4 * channels) + 2, 2);
-    put(w, 7, 2);
-    for (const int c : {256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392, -232}) {
-        put(w, c, 2);
+std::vector<std::uint8_t> adpcmWave(const AdpcmFormat& f, const std::vector<std::uint8_t>& data) {
+    const long extra = 4 + 4 * static_cast<long>(f.coefficients.size());
+    std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 0,   0,   0,   0,
+                                   'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    put(w, 18 + extra, 4);
+    put(w, 2, 2);  // Microsoft ADPCM
+    put(w, f.channels, 2);
+    put(w, f.rate, 4);
+    put(w, static_cast<long>(f.rate) * f.blockAlign / std::max(1, f.samplesPerBlock()), 4);
+    put(w, f.blockAlign, 2);
+    put(w, 4, 2);  // bits per sample
+    put(w, extra, 2);
+    put(w, f.storedSamplesPerBlock ? *f.storedSamplesPerBlock : f.samplesPerBlock(), 2);
+    put(w, static_cast<long>(f.coefficients.size()), 2);
+    for (const auto& [c1, c2] : f.coefficients) {
+        put(w, c1, 2);
+        put(w, c2, 2);
+    }
+    if (f.fact) {
+        w.insert(w.end(), {'f', 'a', 'c', 't', 4, 0, 0, 0});
+        put(w, *f.fact, 4);
     }
     w.insert(w.end(), {'d', 'a', 't', 'a'});
     put(w, static_cast<long>(data.size()), 4);
@@ -87,6 +98,63 @@ std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockA
         w[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
     }
     return w;
+}
+
+std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockAlign,
+                                    const std::vector<std::uint8_t>& data) {
+    AdpcmFormat f;
+    f.channels = channels;
+    f.blockAlign = blockAlign;
+    return adpcmWave(f, data);
+}
+
+std::vector<std::uint8_t> encodeAdpcm(const AdpcmFormat& f, std::vector<std::int16_t> samples) {
+    static constexpr int kAdapt[16] = {230, 230, 230, 230, 307, 409, 512, 614,
+                                       768, 614, 512, 409, 307, 230, 230, 230};
+    const std::size_t ch = f.channels;
+    const auto perBlock = static_cast<std::size_t>(f.samplesPerBlock());
+    const std::size_t frames = samples.size() / ch;
+    const std::size_t blocks = (frames + perBlock - 1) / perBlock;
+    samples.resize(blocks * perBlock * ch, 0);
+    std::vector<std::uint8_t> out;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const std::int16_t* in = samples.data() + b * perBlock * ch;
+        struct State {
+            long c1, c2, delta, s1, s2;
+        } st[2] = {};
+        std::vector<std::uint8_t> block(f.blockAlign, 0);
+        for (std::size_t c = 0; c < ch; ++c) {
+            // Every pair in turn, and a starting step from how fast the block begins.
+            const std::size_t predictor = (b + c) % f.coefficients.size();
+            const long s2 = in[c], s1 = in[ch + c];
+            st[c] = {f.coefficients[predictor].first, f.coefficients[predictor].second,
+                     std::clamp(std::abs(s1 - s2) / 2, 16L, 0x7FFFL), s1, s2};
+            block[c] = static_cast<std::uint8_t>(predictor);
+            const auto set16 = [&](std::size_t at, long v) {
+                block[at] = static_cast<std::uint8_t>(v & 0xFF);
+                block[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+            };
+            set16(ch + 2 * c, st[c].delta);
+            set16(3 * ch + 2 * c, s1);
+            set16(5 * ch + 2 * c, s2);
+        }
+        for (std::size_t n = 2 * ch; n < perBlock * ch; ++n) {
+            State& s = st[n % ch];
+            const long predicted = (s.s1 * s.c1 + s.s2 * s.c2) >> 8;
+            const double ratio =
+                static_cast<double>(in[n] - predicted) / static_cast<double>(s.delta);
+            const long code = std::clamp(std::lround(ratio), -8L, 7L);
+            const long x = std::clamp(predicted + code * s.delta, -32768L, 32767L);
+            const unsigned nibble = static_cast<unsigned>(code) & 0x0F;
+            s.delta = std::max(16L, (kAdapt[nibble] * s.delta) >> 8);
+            s.s2 = s.s1;
+            s.s1 = x;
+            const std::size_t at = 7 * ch + (n - 2 * ch) / 2;
+            block[at] = static_cast<std::uint8_t>(block[at] | (n % 2 == 0 ? nibble << 4 : nibble));
+        }
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    return out;
 }
 
 CharacterData smallCharacter() {

@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace acs::test {
@@ -17,10 +19,34 @@ ImageData imageFromRows(const std::vector<std::vector<std::uint8_t>>& rows);
 ImageData solidImage(std::uint16_t width, std::uint16_t height, std::uint8_t index);
 // A complete PCM RIFF WAVE file of `samples` 8-bit mono samples.
 std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate = 8000);
-// A Microsoft ADPCM RIFF WAVE file (22,050 Hz, the standard coefficient pairs) whose data
-// chunk holds `data` as given.
+// The format chunk of a Microsoft ADPCM sound, and an optional fact chunk.
+struct AdpcmFormat {
+    std::uint16_t channels = 1;
+    std::uint32_t rate = 22050;
+    std::uint16_t blockAlign = 256;
+    // The seven standard coefficient pairs.
+    std::vector<std::pair<int, int>> coefficients = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                                                     {240, 0}, {460, -208}, {392, -232}};
+    std::optional<std::uint32_t> fact;  // samples per channel
+    // Stored in place of samplesPerBlock() when set.
+    std::optional<std::uint16_t> storedSamplesPerBlock;
+
+    // Samples per channel that one block holds.
+    int samplesPerBlock() const {
+        return channels == 0 ? 0 : (blockAlign - 7 * channels) * 2 / channels + 2;
+    }
+};
+
+// A Microsoft ADPCM RIFF WAVE file whose data chunk holds `data` as given.
+std::vector<std::uint8_t> adpcmWave(const AdpcmFormat& format,
+                                    const std::vector<std::uint8_t>& data);
+// The same at 22,050 Hz with the standard coefficient pairs.
 std::vector<std::uint8_t> adpcmWave(std::uint16_t channels, std::uint16_t blockAlign,
                                     const std::vector<std::uint8_t>& data);
+// Encodes interleaved `samples` into whole blocks of `format` (the last one padded with
+// silence). Each block and channel takes the next coefficient pair in turn, so every pair is
+// used.
+std::vector<std::uint8_t> encodeAdpcm(const AdpcmFormat& format, std::vector<std::int16_t> samples);
 
 // A small valid character: 8x6 frame, palette of 4 (index 0 transparent), 4 images,
 // 1 sound, voice, balloon, tray icon, two localized entries, states, and three animations

@@ -11,9 +11,9 @@ namespace {
 TEST(Writer, RoundTripsTheModel) {
     const CharacterData model = test::smallCharacter();
     const WriteResult w = writeCharacter(model);
-    ASSERT_TRUE(w.ok()) << w.error.message();
-    EXPECT_EQ(w.bytes, writeCharacter(model).bytes) << "output is deterministic";
-    const LoadResult r = loadCharacter(w.bytes, Mode::Strict);
+    ASSERT_TRUE(w.ok()) << w.error().message();
+    EXPECT_EQ(w.value(), writeCharacter(model).value()) << "output is deterministic";
+    const LoadResult r = loadCharacter(w.value(), Mode::Strict);
     ASSERT_TRUE(r.ok()) << r.error.message();
     EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
     // The reader fills derived fields the writer ignores; give the model the same ones.
@@ -28,7 +28,7 @@ TEST(Writer, RoundTripsTheModel) {
     EXPECT_EQ(actual.images, expected.images);
     EXPECT_EQ(actual.sounds, expected.sounds);
     // Writing what was read gives the same file again.
-    EXPECT_EQ(writeCharacter(actual).bytes, w.bytes);
+    EXPECT_EQ(writeCharacter(actual).value(), w.value());
 }
 
 TEST(Writer, KeepsFlagsInStepWithOptionalRecords) {
@@ -37,8 +37,8 @@ TEST(Writer, KeepsFlagsInStepWithOptionalRecords) {
     model.info.balloon.reset();
     model.info.trayIcon.reset();
     const WriteResult w = writeCharacter(model);
-    ASSERT_TRUE(w.ok()) << w.error.message();
-    const LoadResult r = loadCharacter(w.bytes, Mode::Strict);
+    ASSERT_TRUE(w.ok()) << w.error().message();
+    const LoadResult r = loadCharacter(w.value(), Mode::Strict);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.character->info().flags & (kFlagVoice | kFlagBalloon), 0u);
     EXPECT_FALSE(r.character->info().balloon);
@@ -47,7 +47,7 @@ TEST(Writer, KeepsFlagsInStepWithOptionalRecords) {
 TEST(Writer, RefusesImagesOfTheWrongSize) {
     CharacterData model = test::smallCharacter();
     model.images[0].pixels.pop_back();
-    EXPECT_EQ(writeCharacter(model).error.code, ErrorCode::WriteFailed);
+    EXPECT_EQ(writeCharacter(model).error().code, ErrorCode::WriteFailed);
 }
 
 TEST(Writer, RegionRebuildsTheOpaqueMask) {

@@ -2,7 +2,6 @@
 
 #include "agent/acs/Writer.h"
 
-#include <QApplication>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -68,11 +67,11 @@ acs::CharacterData makeCharacterData() {
 
 QString writeCharacter(const acs::CharacterData& data, const QString& dir, const QString& name) {
     const acs::WriteResult written = acs::writeCharacter(data);
-    EXPECT_TRUE(written.ok()) << written.error.message();
+    EXPECT_TRUE(written.ok()) << written.error().message();
     QFile file(dir + QLatin1Char('/') + name);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(written.bytes.data()),
-               static_cast<qint64>(written.bytes.size()));
+    file.write(reinterpret_cast<const char*>(written.value().data()),
+               static_cast<qint64>(written.value().size()));
     return file.fileName();
 }
 

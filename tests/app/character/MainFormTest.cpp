@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -6,6 +9,10 @@
 #include "FakeComponents.h"
 #include "FakePlatform.h"
 #include "QtWarnings.h"
+#include "TestCharacter.h"
+#include "agent/acs/Character.h"
+#include "agent/engine/Script.h"
+#include "agent/playback/Player.h"
 #include "app/character/AnimationNames.h"
 #include "app/character/MainForm.h"
 
@@ -69,12 +76,27 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     EXPECT_TRUE(c.agent.loads.last().endsWith(QStringLiteral("/2.bin")));
     EXPECT_FALSE(c.fake.exit.ended);
 
-    Companion broken({QStringLiteral("1.bin")});
-    broken.agent.failingPaths = {QStringLiteral("1.bin")};
+    // The box names each file and what is wrong with it.
+    Companion broken({QStringLiteral("1.bin"), QStringLiteral("2.bin")});
+    broken.agent.failingPaths = {QStringLiteral("1.bin"), QStringLiteral("2.bin")};
+    QFile agent15(broken.dir.filePath(QStringLiteral("1.bin")));
+    ASSERT_TRUE(agent15.open(QIODevice::WriteOnly));
+    agent15.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
+    agent15.close();
+    QFile cut(desktoptest::writeCharacter(desktoptest::makeCharacterData(), broken.dir.path(),
+                                          QStringLiteral("2.bin")));
+    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    broken.script({0.0f, 0.0f});  // one draw for each file tried
     broken.form.LoadRandomCharacter();
     EXPECT_TRUE(broken.fake.exit.ended);
     ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
     EXPECT_EQ(broken.fake.messages.boxes[0].icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(broken.fake.messages.boxes[0].text.toStdString(),
+              QStringLiteral("キャラクターファイルを読み込めませんでした。\r"
+                             "ファイルが壊れているか、キャラクターファイルではありません。\r\r"
+                             "1.bin：Agent 1.5 形式のファイルです\r"
+                             "2.bin：ファイルが途中で切れています")
+                  .toStdString());
 }
 
 TEST(Lifecycle, BringsAFrameOnAVanishedMonitorBackOntoTheScreen) {
@@ -111,8 +133,6 @@ TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
     c.agent.raiseDblClick(2);
     EXPECT_TRUE(c.agent.log.isEmpty());
 
-    c.script({0.19f, 0.5f, /*interval*/ 0.0f});  // k = 1: roam with a = 0, b = 0... then pick
-    c.script({0.0f});
     c.agent.log.clear();
     c.fake.random.draws = {0.19f, 0.0f, 0.0f, 0.0f};  // k=1, a=0, b=0, interval
     c.agent.raiseDblClick(1);
@@ -148,6 +168,7 @@ TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
     c.load();
     c.agent.current()->x = 300;
     c.agent.current()->y = 200;
+    c.script({0.0f});  // the only file
     c.form.キャラクター交代_Click();
     EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
                                         QStringLiteral("hide"), QStringLiteral("unload:d"),
@@ -157,17 +178,35 @@ TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
     EXPECT_EQ(c.state.hidingByProgram, 0);
 }
 
-TEST(Lifecycle, QuitSavesTheRememberedPositionNotWhereTheCharacterStands) {
+TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     Companion c;
     c.state.charX = 100;
     c.state.charY = 100;
     c.load();
-    c.agent.current()->x = 900;  // dragged by the user since
+    c.agent.current()->x = 900;  // on its way somewhere, not yet arrived
+    // Quitting waits for nothing: no event is pumped, no timer runs, and the position is on
+    // disk before the character (window, sounds) goes.
+    qsizetype writesAtUnload = -1;
+    c.agent.onUnload = [&] { writesAtUnload = c.fake.settings.writes.size(); };
+    const int pumps = c.fake.events.pumps;
     c.form.おわり_Click();
     EXPECT_TRUE(c.fake.exit.ended);
     EXPECT_EQ(c.fake.settings.writes, QStringList({QStringLiteral("Agent/pos/x= 100"),
                                                    QStringLiteral("Agent/pos/y= 100")}));
+    EXPECT_EQ(writesAtUnload, 2);
+    EXPECT_EQ(c.agent.log, QStringList{QStringLiteral("unload:d")});
+    EXPECT_EQ(c.fake.events.pumps, pumps);
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 0);
+
+    // Dropped by the user: quitting, or a hide from outside, brings it back there.
+    Companion dragged;
+    dragged.load();
+    dragged.agent.raiseDragComplete(640, -20);
+    EXPECT_DOUBLE_EQ(dragged.state.charX, 640);
+    EXPECT_DOUBLE_EQ(dragged.state.charY, -20);
+    dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::User));
+    EXPECT_EQ(dragged.fake.settings.writes,
+              QStringList({QStringLiteral("Agent/pos/x= 640"), QStringLiteral("Agent/pos/y=-20")}));
 }
 
 TEST(Lifecycle, VersionInformationOpensTheAboutBox) {
@@ -192,6 +231,93 @@ TEST(Scheduler, ShowAndHideAreNeverPlayedWhateverTheirCaseBlanksOrWidth) {
     c.script({0.0f, 0.4f, 0.9f});  // show, hide, then Wave
     EXPECT_EQ(c.form.PickRandomAnimation(), QStringLiteral("wave"));
     EXPECT_EQ(c.fake.random.used, 3 + 1);
+}
+
+// A character compiled by porukane-acs build whose animation and state names are katakana,
+// full-width Latin and accented Latin, spelt differently in the state table.
+std::shared_ptr<const acs::Character> buildNamesCharacter(const QString& dir) {
+    QImage body(4, 4, QImage::Format_RGBA8888);
+    body.fill(QColor(200, 100, 50));
+    EXPECT_TRUE(body.save(dir + "/body.png"));
+    QByteArray manifest = R"({"width": 4, "height": 4, "transparentIndex": 0,
+        "palette": [[255, 0, 255], [200, 100, 50]], "images": ["body.png"],
+        "states": {"Ｓｈｏｗｉｎｇ": ["ｼｮｳ"], "ＩｄｌｉｎｇＬｅｖｅｌ１": ["ｱｲﾄﾞﾙ", "über"]},
+        "animations": [)";
+    for (const char* name : {"ショウ", "アイドル", "ＷＡＶＥ", "Über"}) {
+        manifest += QByteArray(R"({"name": ")") + name +
+                    R"(", "frames": [{"durationMs": 100, "images": [[0, 0, 0]]}]},)";
+    }
+    manifest.chop(1);
+    manifest += "]}";
+    QFile file(dir + "/character.json");
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(manifest) == manifest.size());
+    file.close();
+    QProcess build;
+    build.start(QStringLiteral(PORUKANE_ACS_TOOL),
+                {QStringLiteral("build"), dir + "/character.json", dir + "/1.bin"});
+    build.waitForFinished(60000);
+    EXPECT_EQ(build.exitCode(), 0) << build.readAllStandardError().toStdString();
+    QFile compiled(dir + "/1.bin");
+    EXPECT_TRUE(compiled.open(QIODevice::ReadOnly));
+    const QByteArray bytes = compiled.readAll();
+    const auto loaded = acs::loadCharacter(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+                                           acs::Mode::Strict);
+    EXPECT_TRUE(loaded.ok()) << loaded.error.message();
+    return loaded.character;
+}
+
+TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
+    Companion c;
+    const auto character = buildNamesCharacter(c.dir.path());
+    ASSERT_TRUE(character);
+    QStringList names;
+    for (const acs::Animation& a : character->animations()) {
+        names.append(QString::fromStdString(a.name));
+    }
+    c.agent.namesByFile[QStringLiteral("1.bin")] = names;
+    c.load();
+    for (int i = 0; i < names.size(); ++i) {
+        c.script({(static_cast<float>(i) + 0.5f) / static_cast<float>(names.size()), 0.0f});
+        c.form.アニメーション_Click();
+    }
+    // The scheduler narrows and lowers each name; the engine still finds every animation.
+    const QStringList played = c.agent.log.filter(QStringLiteral("play:"));
+    EXPECT_EQ(played, (QStringList{"play:ｼｮｳ", "play:ｱｲﾄﾞﾙ", "play:wave", "play:über"}));
+    playback::StdRandom random(1);
+    playback::Player player(engine::makeScript(*character), random);
+    player.show();  // the Showing state, named in full-width letters, plays ショウ
+    player.advance(0);
+    EXPECT_EQ(player.picture().animation, 0);
+    player.advance(1000);
+    for (int i = 0; i < played.size(); ++i) {
+        const playback::RequestId id = player.play(played[i].mid(5).toStdString());
+        player.advance(1000);
+        bool done = false;
+        for (const playback::Event& e : player.takeEvents()) {
+            done = done || (e.kind == playback::EventKind::RequestCompleted && e.request == id &&
+                            e.status == playback::RequestStatus::Done);
+        }
+        EXPECT_TRUE(done) << played[i].toStdString();
+        EXPECT_EQ(player.picture().animation, i) << played[i].toStdString();
+    }
+    // The idle state, named in full-width letters, lists アイドル and Über in other spellings.
+    player.advance(20'000);
+    const int idle = player.picture().animation;
+    EXPECT_TRUE(idle == 1 || idle == 3) << idle;
+
+    // porukane-acs trace plays the same names to their end.
+    QStringList args = {QStringLiteral("trace"), c.dir.filePath(QStringLiteral("1.bin"))};
+    for (const QString& entry : played) {
+        args.append(entry.mid(5));
+    }
+    QProcess trace;
+    trace.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
+    trace.waitForFinished(60000);
+    const QString out = QString::fromUtf8(trace.readAllStandardOutput());
+    EXPECT_EQ(trace.exitCode(), 0);
+    for (const QString& name : names) {
+        EXPECT_TRUE(out.contains(QStringLiteral(R"("done":"%1")").arg(name))) << out.toStdString();
+    }
 }
 
 TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
@@ -291,8 +417,13 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     c.fake.events.onPump = [&](int) {
         if (!nested && c.fake.timers.now >= 2000) {
             nested = true;
-            c.agent.current()->x = 700;                // the glide arrives during the wait
-            c.fake.random.draws = {0.5f, 0.0f, 0.0f};  // a menu animation, interval 1 s
+            c.agent.current()->x = 700;         // the glide arrives during the wait
+            c.fake.random.draws = {0.5f, 0.0f,  // a menu animation, interval 1 s
+                                                // That timer fires in the rest of the wait: Wave,
+                                                // no roam, no change, 7 s.
+                                   0.0f, 0.5f, 0.5f, 0.99f,
+                                   // 移動 arms the timer at its end.
+                                   0.5f};
             c.form.アニメーション_Click();
         }
     };
@@ -305,6 +436,7 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     const auto history = c.timerHistory();
     ASSERT_GE(history.size(), 3u);
     EXPECT_GT(history.back(), 0);
+    EXPECT_TRUE(c.fake.random.draws.empty());
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
+#include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
+#include "app/core/ProgramFile.h"
 #include "app/download/Installers.h"
 
 namespace {
@@ -23,6 +26,28 @@ TEST(Installers, DeletesOnlyWhatIsThereAndReportsNothing) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("3.exe"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("6.exe"))));
     EXPECT_TRUE(fake.messages.boxes.empty());
+}
+
+TEST(ProgramFile, FixedNamesFindFilesThatDifferOnlyInCase) {
+    QTemporaryDir dir;
+    fakes::FakePlatform fake(dir.path());
+    const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    touch(path("Filecopy.avi"));
+    touch(path("2.BIN"));
+    touch(path("1.exe"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("filecopy.avi")),
+              path("Filecopy.avi"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("2.bin")), path("2.BIN"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("1.exe")), path("1.exe"));
+    // Nothing of the name yet: the name as the program spells it, to be created.
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("4.exe")), path("4.exe"));
+
+    touch(path("3.EXE"));
+    touch(path("5.Exe"));
+    touch(path("1.EXE"));
+    app::DeleteInstallers(fake.services);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              QStringList({QStringLiteral("2.BIN"), QStringLiteral("Filecopy.avi")}));
 }
 
 }  // namespace
