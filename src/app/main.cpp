@@ -7,6 +7,7 @@
 #include "agent/desktop/Session.h"
 #include "app/about/AboutForm.h"
 #include "app/character/MainForm.h"
+#include "app/core/AppSettings.h"
 #include "app/core/Module1.h"
 #include "app/core/ProgramIcon.h"
 #include "app/core/Startup.h"
@@ -43,7 +44,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    desktop::DesktopAgentControl agent;
+    desktop::DesktopAgentControl::Config agentConfig;
+    agentConfig.scale = app::AppSettings(services.settings).displayScale();
+    desktop::DesktopAgentControl agent(agentConfig);
     clip::QtAnimationControlFactory clips;
     app::Module1 state;
     app::Waiter waiter(services, state);
