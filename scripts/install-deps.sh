@@ -12,7 +12,7 @@ packages=(
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
     trayer
     sox
-    python3 procps
+    python3 procps unicode-data
 )
 
 missing=()

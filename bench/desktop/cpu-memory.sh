@@ -11,7 +11,8 @@
 #
 # Aims: animating <= 0.15 %, idle 0.00 %, peak RSS < 40 MB; a miss is marked, not fatal. The
 # run fails (exit 1) when an animating run painted no frame, which would make its figure
-# meaningless, or when a still run used measurable CPU (>= 0.01 %).
+# meaningless, when the still generated character's plate is not on the screen, or when a
+# still run used measurable CPU (>= 0.01 %).
 # usage: cpu-memory.sh PORUKANE_ACS WORK_DIR [OWN_CHARACTER]
 #        BENCH_SECONDS overrides the 60 s per run; BENCH_SCALE passes --scale to every run.
 set -euo pipefail
@@ -21,7 +22,7 @@ own=${3:-}
 [ -z "$own" ] || own=$(cd "$(dirname "$own")" && pwd)/$(basename "$own")
 seconds=${BENCH_SECONDS:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-for cmd in Xvfb openbox xdotool python3; do
+for cmd in Xvfb openbox xdotool python3 import; do
     command -v "$cmd" >/dev/null || { echo "needs $cmd"; exit 2; }
 done
 
@@ -32,10 +33,16 @@ cd "$work"
 export XDG_RUNTIME_DIR=$work/runtime
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 
-fail() { echo "FAIL: $*"; exit 1; }
+session_name=bench_desktop
+session_logs=(build.log)
 source "$here/../../tests/e2e/xsession.sh"
 start_x_session 1024x768
-sleep 1
+
+# pixel X Y: "r,g,b" of one screen pixel
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
+}
 
 python3 "$here/make-layered.py" "$work" >build.log
 "$tool" build layered.json layered.acs >>build.log
@@ -54,12 +61,22 @@ measure() {
         --quit-after $((seconds + 4)) >"$label.log" 2>&1 &
     local pid=$!
     pids+=($pid)
-    sleep 3
+    session_logs+=("$label.log")
+    shown() { kill -0 "$pid" 2>/dev/null || fail "$label: the program ended"; grep -q '^shown at' "$label.log"; }
+    wait_until 30 "$label: the character shown" shown
+    sleep 3  # start-up settles: not part of the measurement
     local t0 t1 rss_kb
     t0=$(awk '{print $14 + $15}' "/proc/$pid/stat")
     sleep "$seconds"
     t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
     rss_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
+    if [ "$label" = layered-still ]; then
+        # The plate's yellow square at frame pixel (80, 64) must be on the screen.
+        local x y scale body
+        read -r x y scale < <(sed -n 's/^shown at \([-0-9]*\),\([-0-9]*\) .* scale \([0-9]*\)$/\1 \2 \3/p' "$label.log")
+        body=$(pixel $((x + 80 * scale)) $((y + 64 * scale)))
+        [ "$body" = "220,200,40" ] || fail "$label: no frame on the screen (the plate's pixel shows $body)"
+    fi
     wait "$pid" || true
     local prepared drawn
     read -r prepared drawn < <(sed -n 's/^frames prepared \([0-9]*\) drawn \([0-9]*\)$/\1 \2/p' \

@@ -1,5 +1,7 @@
 // Runs the fuzz target over every file of the folders given, without libFuzzer, so that the
-// corpus and the kept crash inputs are checked on every test run.
+// corpus and the kept crash inputs are checked on every test run. Fails when a folder is
+// missing, when there is nothing to replay, or when no input loads (a corpus the reader
+// refuses as a whole tests nothing beyond the first few bytes).
 
 #include <algorithm>
 #include <cstdint>
@@ -11,11 +13,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
+// Counted by the target: inputs that loaded in lenient mode.
+extern std::size_t fuzzInputsAccepted;
+
 int main(int argc, char** argv) {
     std::size_t files = 0;
+    int missing = 0;
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
         if (!std::filesystem::is_directory(argv[i], ec)) {
+            std::fprintf(stderr, "no such folder: %s\n", argv[i]);
+            ++missing;
             continue;
         }
         std::vector<std::filesystem::path> paths;
@@ -34,6 +42,14 @@ int main(int argc, char** argv) {
             ++files;
         }
     }
-    std::printf("replayed %zu inputs\n", files);
-    return files > 0 ? 0 : 1;
+    std::printf("replayed %zu inputs, %zu loaded\n", files, fuzzInputsAccepted);
+    if (files == 0) {
+        std::fprintf(stderr, "nothing to replay\n");
+        return 1;
+    }
+    if (fuzzInputsAccepted == 0) {
+        std::fprintf(stderr, "no input loaded\n");
+        return 1;
+    }
+    return missing == 0 ? 0 : 1;
 }

@@ -7,11 +7,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// Inputs the reader accepted in at least one mode; the replay driver fails when none did.
+std::size_t fuzzInputsAccepted = 0;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    bool accepted = false;
     for (clip::ReadMode mode : {clip::ReadMode::Strict, clip::ReadMode::Lenient}) {
         clip::Result<clip::Clip> result = clip::readClip({data, size}, mode);
         if (!result)
             continue;
+        accepted = true;
         clip::Player player(std::move(result.value()));
         const std::uint64_t period = player.clip().frameMicroseconds;
         const std::uint64_t frames = player.frameCount();
@@ -29,5 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         player.seek(0);
         player.pixels();
     }
+    fuzzInputsAccepted += accepted ? 1 : 0;
     return 0;
 }

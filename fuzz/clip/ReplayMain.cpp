@@ -1,6 +1,8 @@
 // Runs the fuzz target once on every file of the folders (or files) given, so the corpus and
 // the kept crash inputs are replayed as a regression test in every build, with or without
-// libFuzzer. Each crash input must now fail cleanly.
+// libFuzzer. Each crash input must now fail cleanly. Fails when a folder is missing, when
+// there is nothing to replay, or when the reader accepts none of the inputs (a corpus that no
+// longer reaches the player tests nothing).
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +12,9 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+// Counted by the target: inputs the reader accepted in at least one mode.
+extern std::size_t fuzzInputsAccepted;
 
 namespace {
 
@@ -45,8 +50,19 @@ int main(int argc, char** argv) {
         } else if (std::filesystem::exists(arg, ec)) {
             failures += replayFile(arg);
             ++count;
+        } else {
+            std::fprintf(stderr, "no such file or folder: %s\n", argv[i]);
+            ++failures;
         }
     }
-    std::printf("replayed %d inputs\n", count);
+    std::printf("replayed %d inputs, %zu accepted\n", count, fuzzInputsAccepted);
+    if (count == 0) {
+        std::fprintf(stderr, "nothing to replay\n");
+        return 1;
+    }
+    if (fuzzInputsAccepted == 0) {
+        std::fprintf(stderr, "no input was accepted by the reader\n");
+        return 1;
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -11,10 +11,14 @@
 
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <vector>
 
 #include "platform/Services.h"
+
+// Test failures show texts as UTF-8 (line breaks as \r and \n), not as UTF-16 code units.
+void PrintTo(const QString& text, std::ostream* out);
 
 namespace fakes {
 
@@ -116,8 +120,7 @@ public:
     float rnd() override;
     void randomize() override { ++seeds; }
 
-    std::deque<float> draws;  // consumed in order
-    float fallback = 0.0f;    // when the script has run out
+    std::deque<float> draws;  // consumed in order; a draw past the end fails the test
     int used = 0;
     int seeds = 0;
 };

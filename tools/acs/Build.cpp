@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "agent/acs/Writer.h"
+#include "names/NameFold.h"
 
 #include <QColor>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 namespace acstool {
 
@@ -219,6 +222,136 @@ std::string upper(std::string s) {
     return s;
 }
 
+std::uint32_t u32Of(const QJsonValue& v, const std::string& what) {
+    if (!v.isDouble() || v.toDouble() < 0 || v.toDouble() > 4294967295.0 ||
+        v.toDouble() != static_cast<double>(static_cast<std::uint32_t>(v.toDouble()))) {
+        bad(what + " must be a whole number in 0..4294967295");
+    }
+    return static_cast<std::uint32_t>(v.toDouble());
+}
+
+acs::Rgb rgbOf(const QJsonValue& v, const std::string& what) {
+    const QJsonArray rgb = arrayOf(v, what);
+    if (rgb.size() != 3) {
+        bad(what + " is not [r, g, b]");
+    }
+    return {static_cast<std::uint8_t>(intIn(rgb[0], 0, 255, what)),
+            static_cast<std::uint8_t>(intIn(rgb[1], 0, 255, what)),
+            static_cast<std::uint8_t>(intIn(rgb[2], 0, 255, what))};
+}
+
+std::uint16_t langIdOf(const std::string& id, const std::string& what) {
+    if (id.size() != 6 || id.rfind("0x", 0) != 0 ||
+        id.find_first_not_of("0123456789abcdef", 2) != std::string::npos) {
+        bad(what + " \"" + id + "\" is not 0x followed by 4 lower-case hex digits");
+    }
+    return static_cast<std::uint16_t>(std::stoul(id.substr(2), nullptr, 16));
+}
+
+// A whole file named by the manifest.
+std::vector<std::uint8_t> fileOf(const QDir& base, const QJsonValue& v, const std::string& what) {
+    const std::string path = base.filePath(QString::fromStdString(text(v, what))).toStdString();
+    std::string bytes;
+    if (!readFile(path, bytes)) {
+        bad(what + ": cannot read " + path);
+    }
+    return {bytes.begin(), bytes.end()};
+}
+
+// A tray icon kept as two BMP files: their DIBs are stored unchanged.
+acs::TrayIcon trayIconFromBmp(const QDir& base, const QJsonObject& o) {
+    acs::TrayIcon icon;
+    for (auto [key, dib] : {std::pair{"color", &icon.color}, std::pair{"mask", &icon.mask}}) {
+        const std::string what = std::string("trayIcon.") + key;
+        std::vector<std::uint8_t> bytes = fileOf(base, o[QLatin1String(key)], what);
+        if (bytes.size() < 14 + 40 || bytes[0] != 'B' || bytes[1] != 'M') {
+            bad(what + " is not a BMP file");
+        }
+        dib->assign(bytes.begin() + 14, bytes.end());
+    }
+    return icon;
+}
+
+acs::BalloonInfo balloonOf(const QJsonValue& v) {
+    const QJsonObject o = v.toObject();
+    acs::BalloonInfo b;
+    b.lines = static_cast<std::uint8_t>(intIn(o["lines"], 0, 255, "balloon.lines"));
+    b.charsPerLine =
+        static_cast<std::uint8_t>(intIn(o["charsPerLine"], 0, 255, "balloon.charsPerLine"));
+    b.text = rgbOf(o["text"], "balloon.text");
+    b.background = rgbOf(o["background"], "balloon.background");
+    b.border = rgbOf(o["border"], "balloon.border");
+    b.fontFace = text(o["fontFace"], "balloon.fontFace");
+    b.fontHeight = static_cast<std::int32_t>(
+        intIn(o["fontHeight"], -2147483647L - 1, 2147483647L, "balloon.fontHeight"));
+    b.fontWeight = static_cast<std::int32_t>(
+        intIn(o["fontWeight"], -2147483647L - 1, 2147483647L, "balloon.fontWeight"));
+    b.italic = static_cast<std::uint8_t>(intIn(o["italic"], 0, 255, "balloon.italic"));
+    b.unknown = static_cast<std::uint8_t>(intIn(o["unknown"], 0, 255, "balloon.unknown"));
+    return b;
+}
+
+acs::VoiceInfo voiceOf(const QJsonValue& v) {
+    const QJsonObject o = v.toObject();
+    acs::VoiceInfo voice;
+    voice.engine = parseGuid(text(o["engine"], "voice.engine"));
+    voice.mode = parseGuid(text(o["mode"], "voice.mode"));
+    voice.speed = u32Of(o["speed"], "voice.speed");
+    voice.pitch = static_cast<std::uint16_t>(intIn(o["pitch"], 0, 65535, "voice.pitch"));
+    voice.hasExtra = o.contains("langId");
+    if (voice.hasExtra) {
+        voice.langId = langIdOf(text(o["langId"], "voice.langId"), "voice.langId");
+        voice.dialect = text(o["dialect"], "voice.dialect");
+        voice.gender = static_cast<std::uint16_t>(intIn(o["gender"], 0, 65535, "voice.gender"));
+        voice.age = static_cast<std::uint16_t>(intIn(o["age"], 0, 65535, "voice.age"));
+        voice.style = text(o["style"], "voice.style");
+    }
+    return voice;
+}
+
+// "names" and "states" are objects, or lists of objects where the stored order matters
+// (an object's keys come back sorted).
+std::vector<std::pair<std::string, QJsonValue>> entriesOf(const QJsonValue& v, const char* keyField,
+                                                          const char* valueField,
+                                                          const std::string& what) {
+    std::vector<std::pair<std::string, QJsonValue>> out;
+    if (v.isArray()) {
+        const QJsonArray list = v.toArray();
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QJsonObject o = list[i].toObject();
+            const std::string where = what + "[" + std::to_string(i) + "]";
+            out.emplace_back(text(o[QLatin1String(keyField)], where + "." + keyField),
+                             valueField ? o[QLatin1String(valueField)] : QJsonValue(o));
+        }
+        return out;
+    }
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        out.emplace_back(it.key().toStdString(), it.value());
+    }
+    return out;
+}
+
+acs::MouthOverlay overlayOf(const QDir& base, const QJsonValue& v, std::size_t imageCount,
+                            const std::string& what) {
+    const QJsonObject o = v.toObject();
+    acs::MouthOverlay overlay;
+    overlay.mouth = static_cast<std::uint8_t>(intIn(o["mouth"], 0, 6, what + ": mouth"));
+    overlay.replace = o["replace"].toBool();
+    overlay.image = static_cast<std::uint16_t>(intIn(
+        o["image"], 0, std::min(65535L, static_cast<long>(imageCount) - 1), what + ": image"));
+    overlay.x = static_cast<std::int16_t>(intIn(o["x"], -32768, 32767, what + ": x"));
+    overlay.y = static_cast<std::int16_t>(intIn(o["y"], -32768, 32767, what + ": y"));
+    overlay.centerX = static_cast<std::uint16_t>(intIn(o["centerX"], 0, 65535, what + ": centerX"));
+    overlay.centerY = static_cast<std::uint16_t>(intIn(o["centerY"], 0, 65535, what + ": centerY"));
+    overlay.unknown = static_cast<std::uint8_t>(
+        o.contains("unknown") ? intIn(o["unknown"], 0, 255, what + ": unknown") : 0);
+    if (o.contains("region")) {
+        overlay.region = fileOf(base, o["region"], what + ": region");
+    }
+    return overlay;
+}
+
 acs::CharacterData readManifest(const std::string& manifestPath) {
     std::string raw;
     if (!readFile(manifestPath, raw)) {
@@ -238,25 +371,70 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     info.height = static_cast<std::uint16_t>(intIn(m["height"], 1, 4096, "height"));
     info.transparentIndex =
         static_cast<std::uint8_t>(intIn(m["transparentIndex"], 0, 255, "transparentIndex"));
-    info.flags = 0x10 | acs::kFlagBalloon;  // voice off, balloon on
-    info.balloon = acs::BalloonInfo{};
+    info.flags = m.contains("flags") ? u32Of(m["flags"], "flags")
+                                     : 0x10 | acs::kFlagBalloon;  // voice off, balloon on
+    if (!m.contains("balloon")) {
+        info.balloon = acs::BalloonInfo{};
+    } else if (!m["balloon"].isNull()) {
+        info.balloon = balloonOf(m["balloon"]);
+    }
+    if (m.contains("voice")) {
+        info.voice = voiceOf(m["voice"]);
+    }
     if (m.contains("guid")) {
         info.guid = parseGuid(text(m["guid"], "guid"));
     }
+    for (auto [key, major, minor] :
+         {std::tuple{"formatVersion", &info.majorVersion, &info.minorVersion},
+          std::tuple{"animationSetVersion", &info.animationSetMajor, &info.animationSetMinor}}) {
+        if (m.contains(QLatin1String(key))) {
+            const QJsonArray v = arrayOf(m[QLatin1String(key)], key);
+            if (v.size() != 2) {
+                bad(std::string(key) + " is not [major, minor]");
+            }
+            *major = static_cast<std::uint16_t>(intIn(v[0], 0, 65535, key));
+            *minor = static_cast<std::uint16_t>(intIn(v[1], 0, 65535, key));
+        }
+    }
+    // Real characters store state names, their entries and return animations in upper case;
+    // an unpacked character keeps whatever its file stored.
+    const bool upperCase = m["upperCaseNames"].toBool(true);
+    const auto stored = [upperCase](std::string name) {
+        return upperCase ? upper(std::move(name)) : name;
+    };
 
     // Images first: a derived palette needs their colours.
+    // An image is a PNG file name, or an object: {"file", "region" (a file of stored region
+    // data, or null for none; default: computed), "leading"}, or {"width", "height"} for an
+    // image without pixels.
     const QJsonArray imageList = arrayOf(m["images"], "images");
     std::vector<QImage> images;
+    std::vector<QJsonObject> imageOptions;
     for (qsizetype i = 0; i < imageList.size(); ++i) {
         const std::string what = "images[" + std::to_string(i) + "]";
-        images.push_back(
-            loadImage(base.filePath(QString::fromStdString(text(imageList[i], what))), what));
+        const QJsonObject o = imageList[i].isObject() ? imageList[i].toObject() : QJsonObject{};
+        const QJsonValue file = imageList[i].isObject() ? o["file"] : imageList[i];
+        if (file.isUndefined()) {
+            const int w = intIn(o["width"], 0, 65535, what + ".width");
+            const int h = intIn(o["height"], 0, 65535, what + ".height");
+            if (w != 0 && h != 0) {
+                bad(what + " has no file");
+            }
+            images.emplace_back();
+            imageOptions.push_back(o);
+            continue;
+        }
+        images.push_back(loadImage(base.filePath(QString::fromStdString(text(file, what))), what));
+        imageOptions.push_back(o);
     }
     std::map<std::uint32_t, std::uint8_t> lookup;  // colour -> index (first wins)
     const QJsonValue palette = m["palette"];
     if (palette.isString() && palette.toString() == QLatin1String("derive")) {
         std::vector<std::uint32_t> colours;
         for (const QImage& img : images) {
+            if (img.isNull()) {
+                continue;
+            }
             const QImage rgba = img.convertToFormat(QImage::Format_ARGB32);
             for (int y = 0; y < rgba.height(); ++y) {
                 for (int x = 0; x < rgba.width(); ++x) {
@@ -312,25 +490,38 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     const bool paletteGiven = !palette.isString();
     for (std::size_t i = 0; i < images.size(); ++i) {
         const std::string what = "images[" + std::to_string(i) + "]";
-        const bool indexed = paletteGiven && images[i].format() == QImage::Format_Indexed8;
-        c.images.push_back(toIndexed(images[i], indexed, lookup, info.transparentIndex, what));
-        c.images.back().region = acs::buildRegion(c.images.back(), info.transparentIndex);
+        const QJsonObject& o = imageOptions[i];
+        if (images[i].isNull()) {
+            acs::ImageData empty;
+            empty.width = static_cast<std::uint16_t>(o["width"].toInt());
+            empty.height = static_cast<std::uint16_t>(o["height"].toInt());
+            c.images.push_back(std::move(empty));
+        } else {
+            const bool indexed = paletteGiven && images[i].format() == QImage::Format_Indexed8;
+            c.images.push_back(toIndexed(images[i], indexed, lookup, info.transparentIndex, what));
+        }
+        acs::ImageData& image = c.images.back();
+        if (!o.contains("region")) {
+            image.region = acs::buildRegion(image, info.transparentIndex);
+        } else if (!o["region"].isNull()) {
+            image.region = fileOf(base, o["region"], what + ".region");
+        }
+        if (o.contains("leading")) {
+            image.leading =
+                static_cast<std::uint8_t>(intIn(o["leading"], 0, 255, what + ".leading"));
+        }
     }
 
-    if (m.contains("trayIcon")) {
+    if (m["trayIcon"].isObject()) {
+        info.trayIcon = trayIconFromBmp(base, m["trayIcon"].toObject());
+    } else if (m.contains("trayIcon")) {
         info.trayIcon = trayIcon(loadImage(
             base.filePath(QString::fromStdString(text(m["trayIcon"], "trayIcon"))), "trayIcon"));
     }
 
-    const QJsonObject names = m["names"].toObject();
-    for (auto it = names.begin(); it != names.end(); ++it) {
-        const std::string id = it.key().toStdString();
-        if (id.size() != 6 || id.rfind("0x", 0) != 0 ||
-            id.find_first_not_of("0123456789abcdef", 2) != std::string::npos) {
-            bad("names key \"" + id + "\" is not 0x followed by 4 lower-case hex digits");
-        }
-        const QJsonObject e = it.value().toObject();
-        info.localized.push_back({static_cast<std::uint16_t>(std::stoul(id.substr(2), nullptr, 16)),
+    for (const auto& [id, value] : entriesOf(m["names"], "langId", nullptr, "names")) {
+        const QJsonObject e = value.toObject();
+        info.localized.push_back({langIdOf(id, "names key"),
                                   text(e["name"], "names." + id + ".name"),
                                   text(e["description"], "names." + id + ".description"),
                                   text(e["extra"], "names." + id + ".extra")});
@@ -353,7 +544,7 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     }
 
     const QJsonArray anims = arrayOf(m["animations"], "animations");
-    std::map<std::string, std::size_t> byName;
+    std::map<std::string, std::size_t> byName;  // folded name -> index
     for (qsizetype a = 0; a < anims.size(); ++a) {
         const QJsonObject o = anims[a].toObject();
         acs::Animation anim;
@@ -362,13 +553,14 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
         if (anim.name.empty()) {
             bad("animations[" + std::to_string(a) + "] has no name");
         }
-        if (!byName.emplace(upper(anim.name), static_cast<std::size_t>(a)).second) {
+        if (!byName.emplace(names::fold(anim.name), static_cast<std::size_t>(a)).second) {
             bad(where + " is defined twice");
         }
-        anim.recordName = upper(anim.name);
+        anim.recordName = o.contains("recordName") ? text(o["recordName"], where + ": recordName")
+                                                   : upper(anim.name);
         anim.transition = static_cast<std::uint8_t>(
             o.contains("transition") ? intIn(o["transition"], 0, 2, where + ": transition") : 2);
-        anim.returnAnimation = upper(text(o["returnAnimation"], where + ": returnAnimation"));
+        anim.returnAnimation = stored(text(o["returnAnimation"], where + ": returnAnimation"));
         const QJsonArray frames = arrayOf(o["frames"], where + ": frames");
         if (frames.size() > 0xFFFF) {
             bad(where + " has too many frames");
@@ -422,27 +614,30 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
             if (frame.branches.size() > 255) {
                 bad(fwhere + ": too many branches");
             }
+            const QJsonArray overlays = fo["overlays"].toArray();
+            for (qsizetype k = 0; k < overlays.size(); ++k) {
+                frame.overlays.push_back(overlayOf(base, overlays[k], c.images.size(),
+                                                   fwhere + " overlay " + std::to_string(k)));
+            }
             anim.frames.push_back(std::move(frame));
         }
         c.animations.push_back(std::move(anim));
     }
     for (const acs::Animation& anim : c.animations) {
         if (!anim.returnAnimation.empty() &&
-            (anim.transition != 0 || !byName.count(anim.returnAnimation))) {
+            (anim.transition != 0 || !byName.count(names::fold(anim.returnAnimation)))) {
             bad("animation \"" + anim.name + "\": returnAnimation \"" + anim.returnAnimation +
                 "\" needs transition 0 and an existing animation");
         }
     }
 
-    const QJsonObject states = m["states"].toObject();
-    for (auto it = states.begin(); it != states.end(); ++it) {
+    for (const auto& [key, list] : entriesOf(m["states"], "name", "animations", "states")) {
         acs::State s;
-        s.name = upper(it.key().toStdString());
-        for (const QJsonValue& v : arrayOf(it.value(), "states." + it.key().toStdString())) {
-            const std::string name = upper(text(v, "states." + s.name));
-            if (!byName.count(name)) {
-                bad("state " + it.key().toStdString() + " names animation \"" + name +
-                    "\", which does not exist");
+        s.name = stored(key);
+        for (const QJsonValue& v : arrayOf(list, "states." + key)) {
+            const std::string name = stored(text(v, "states." + s.name));
+            if (!byName.count(names::fold(name))) {
+                bad("state " + key + " names animation \"" + name + "\", which does not exist");
             }
             s.animations.push_back(name);
         }

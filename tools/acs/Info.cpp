@@ -13,8 +13,15 @@ namespace acstool {
 
 namespace {
 
-// JSON string; UTF-8 passes through as is, control characters are escaped.
-std::string quote(const std::string& s) {
+std::string langKey(std::uint16_t id) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%04x", id);
+    return buf;
+}
+
+}  // namespace
+
+std::string jsonString(const std::string& s) {
     std::string out = "\"";
     for (const char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
@@ -31,14 +38,6 @@ std::string quote(const std::string& s) {
     }
     return out + "\"";
 }
-
-std::string langKey(std::uint16_t id) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%04x", id);
-    return buf;
-}
-
-}  // namespace
 
 bool readFile(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -79,19 +78,19 @@ int runInfo(const std::string& file) {
     }
     const acs::CharacterInfo& info = c->info();
     std::ostringstream o;
-    o << "{\n  \"file\": " << quote(file) << ",\n  \"width\": " << info.width
+    o << "{\n  \"file\": " << jsonString(file) << ",\n  \"width\": " << info.width
       << ",\n  \"height\": " << info.height
       << ",\n  \"transparentIndex\": " << int{info.transparentIndex}
       << ",\n  \"paletteCount\": " << info.palette.size() << ",\n  \"names\": {";
     for (std::size_t i = 0; i < info.localized.size(); ++i) {
-        o << (i ? ", " : "") << quote(langKey(info.localized[i].langId)) << ": "
-          << quote(info.localized[i].name);
+        o << (i ? ", " : "") << jsonString(langKey(info.localized[i].langId)) << ": "
+          << jsonString(info.localized[i].name);
     }
     o << "},\n  \"states\": {";
     for (std::size_t i = 0; i < info.states.size(); ++i) {
-        o << (i ? ",\n" : "\n") << "    " << quote(info.states[i].name) << ": [";
+        o << (i ? ",\n" : "\n") << "    " << jsonString(info.states[i].name) << ": [";
         for (std::size_t k = 0; k < info.states[i].animations.size(); ++k) {
-            o << (k ? ", " : "") << quote(info.states[i].animations[k]);
+            o << (k ? ", " : "") << jsonString(info.states[i].animations[k]);
         }
         o << "]";
     }
@@ -100,9 +99,9 @@ int runInfo(const std::string& file) {
     const auto& anims = c->animations();
     for (std::size_t a = 0; a < anims.size(); ++a) {
         const acs::Animation& anim = anims[a];
-        o << (a ? ",\n" : "\n") << "    {\"name\": " << quote(anim.name)
+        o << (a ? ",\n" : "\n") << "    {\"name\": " << jsonString(anim.name)
           << ", \"transition\": " << int{anim.transition}
-          << ", \"returnAnimation\": " << quote(anim.returnAnimation) << ", \"frames\": [";
+          << ", \"returnAnimation\": " << jsonString(anim.returnAnimation) << ", \"frames\": [";
         for (std::size_t f = 0; f < anim.frames.size(); ++f) {
             const acs::Frame& fr = anim.frames[f];
             o << (f ? ",\n" : "\n") << "      {\"durationMs\": " << fr.duration * 10

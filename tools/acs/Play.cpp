@@ -13,6 +13,7 @@
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
 #include "agent/desktop/Session.h"
+#include "names/NameFold.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -116,8 +117,8 @@ int runPlay(int argc, char** argv) {
     desktop::DesktopCharacter* character = control.desktopCharacter(kId);
     QStringList playable;
     for (const QString& name : character->animationNames()) {
-        if (name.compare(QLatin1String("show"), Qt::CaseInsensitive) != 0 &&
-            name.compare(QLatin1String("hide"), Qt::CaseInsensitive) != 0) {
+        const std::string stored = name.toStdString();
+        if (!names::same(stored, "show") && !names::same(stored, "hide")) {
             playable.append(name);
         }
     }

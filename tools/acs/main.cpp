@@ -15,6 +15,9 @@ int usage() {
                  "usage: porukane-acs info FILE\n"
                  "       porukane-acs render FILE ANIMATION FRAME OUT.png\n"
                  "       porukane-acs build MANIFEST OUT.acs\n"
+                 "       porukane-acs unpack FILE DIR\n"
+                 "       porukane-acs trace FILE ANIMATION... [--draws N,N,...] [--stop-at MS] "
+                 "[--until MS]\n"
                  "       porukane-acs sound FILE INDEX OUT.wav\n"
                  "       porukane-acs sound FILE --all DIR\n"
                  "       porukane-acs play ...\n");
@@ -36,6 +39,12 @@ int main(int argc, char** argv) {
     }
     if (command == "build" && argc == 4) {
         return acstool::runBuild(argv[2], argv[3]);
+    }
+    if (command == "unpack" && argc == 4) {
+        return acstool::runUnpack(argv[2], argv[3]);
+    }
+    if (command == "trace") {
+        return acstool::runTrace(argc - 2, argv + 2);
     }
     if (command == "sound" && argc == 5) {
         return acstool::runSound(argv[2], argv[3], argv[4]);

@@ -213,16 +213,6 @@ std::u16string utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-std::string foldAscii(std::string_view text) {
-    std::string out(text);
-    for (char& ch : out) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = static_cast<char>(ch - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 std::string upperAscii(std::string_view text) {
     std::string out(text);
     for (char& ch : out) {

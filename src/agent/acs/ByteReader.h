@@ -65,8 +65,6 @@ inline bool locatorFits(std::uint64_t offset, std::uint64_t size, std::uint64_t 
 std::string utf16ToUtf8(std::span<const char16_t> units);
 // UTF-8 to UTF-16; invalid sequences become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);
-// ASCII-only case folding to lower case, for name lookups.
-std::string foldAscii(std::string_view text);
 std::string upperAscii(std::string_view text);
 
 }  // namespace acs

@@ -4,6 +4,7 @@
 #include "agent/acs/CharacterPrivate.h"
 #include "agent/acs/Compositor.h"
 #include "agent/acs/Decompressor.h"
+#include "names/NameFold.h"
 
 #include <algorithm>
 
@@ -98,7 +99,7 @@ std::span<const std::uint8_t> Character::fileBytes() const {
 }
 
 std::optional<std::size_t> Character::findAnimation(std::string_view name) const {
-    const auto it = d->animationByFoldedName.find(foldAscii(name));
+    const auto it = d->animationByFoldedName.find(names::fold(name));
     if (it == d->animationByFoldedName.end()) {
         return std::nullopt;
     }
@@ -106,9 +107,9 @@ std::optional<std::size_t> Character::findAnimation(std::string_view name) const
 }
 
 const State* Character::findState(std::string_view name) const {
-    const std::string key = foldAscii(name);
+    const std::string key = names::fold(name);
     for (const State& s : d->info.states) {
-        if (foldAscii(s.name) == key) {
+        if (names::fold(s.name) == key) {
             return &s;
         }
     }

@@ -66,9 +66,9 @@ public:
 
     // Animations in directory order (lenient mode may have dropped broken ones).
     const std::vector<Animation>& animations() const;
-    // Directory index of the animation whose name equals `name` without regard to ASCII case.
+    // Directory index of the animation whose name matches `name` (names::same).
     std::optional<std::size_t> findAnimation(std::string_view name) const;
-    // State whose name equals `name` without regard to ASCII case, or nullptr.
+    // State whose name matches `name` (names::same), or nullptr.
     const State* findState(std::string_view name) const;
     // The localized entry for a Japanese interface: 0x0411, primary 0x11, 0x0409, primary
     // 0x09, then the first entry; nullptr when the list is empty.

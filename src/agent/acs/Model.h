@@ -84,7 +84,7 @@ struct State {
     std::string name;                     // as stored (upper case in real files)
     std::vector<std::string> animations;  // as stored
     // Filled by the reader: directory index of each entry of `animations` that resolves
-    // (case-insensitively); names that resolve to nothing are left out. Ignored by the writer.
+    // (by names::same); names that resolve to nothing are left out. Ignored by the writer.
     std::vector<std::size_t> animationIndices;
     bool operator==(const State&) const = default;
 };

@@ -4,6 +4,7 @@
 #include "agent/acs/Character.h"
 #include "agent/acs/CharacterPrivate.h"
 #include "agent/acs/Decompressor.h"
+#include "names/NameFold.h"
 
 #include <cstdio>
 #include <cstring>
@@ -617,7 +618,7 @@ bool Loader::validate() {
     const std::size_t imageCount = m_d->images.size();
     const std::size_t soundCount = m_d->sounds.size();
     for (std::size_t i = 0; i < anims.size(); ++i) {
-        const std::string key = foldAscii(anims[i].name);
+        const std::string key = names::fold(anims[i].name);
         if (!m_d->animationByFoldedName.emplace(key, i).second) {
             warn(m_animOffsets[i], "animation \"" + anims[i].name +
                                        "\" has the same name as an earlier one; the first wins");
@@ -627,7 +628,7 @@ bool Loader::validate() {
         Animation& a = anims[ai];
         const std::uint64_t at = m_animOffsets[ai];
         const std::string where = "animation \"" + a.name + "\"";
-        if (a.recordName != upperAscii(a.name)) {
+        if (!names::same(a.recordName, a.name)) {
             warn(at, where + ": record name \"" + a.recordName + "\" differs");
         }
         if (a.transition > 2) {
@@ -638,7 +639,7 @@ bool Loader::validate() {
             a.transition = 2;
         }
         if (!a.returnAnimation.empty()) {
-            const auto it = m_d->animationByFoldedName.find(foldAscii(a.returnAnimation));
+            const auto it = m_d->animationByFoldedName.find(names::fold(a.returnAnimation));
             if (a.transition != 0) {
                 if (!problem(ErrorCode::BadValue, at,
                              where + ": return animation with transition type " +
@@ -725,7 +726,7 @@ bool Loader::validate() {
     for (State& s : m_d->info.states) {
         s.animationIndices.clear();
         for (const std::string& name : s.animations) {
-            const auto it = m_d->animationByFoldedName.find(foldAscii(name));
+            const auto it = m_d->animationByFoldedName.find(names::fold(name));
             if (it == m_d->animationByFoldedName.end()) {
                 if (!problem(ErrorCode::BadReference, 0,
                              "state " + s.name + ": animation \"" + name + "\" does not exist")) {

@@ -1,6 +1,6 @@
 #include "agent/playback/Player.h"
 
-#include "agent/playback/NameFold.h"
+#include "names/NameFold.h"
 
 #include <algorithm>
 #include <climits>
@@ -47,10 +47,10 @@ Player::Player(Script script, Random& random, Options options)
     const auto count = static_cast<int>(m_script.animations.size());
     for (int i = 0; i < count; ++i) {
         // Two names that fold alike: the first one wins, as the character lists them.
-        m_nameIndex.emplace(foldName(m_script.animations[static_cast<std::size_t>(i)].name), i);
+        m_nameIndex.emplace(names::fold(m_script.animations[static_cast<std::size_t>(i)].name), i);
     }
     for (const auto& [name, list] : m_script.states) {
-        auto& valid = m_states[foldName(name)];
+        auto& valid = m_states[names::fold(name)];
         for (int index : list) {
             if (index >= 0 && index < count) {
                 valid.push_back(index);
@@ -203,7 +203,7 @@ bool Player::busy() const {
 }
 
 int Player::findAnimation(std::string_view name) const {
-    const auto it = m_nameIndex.find(foldName(name));
+    const auto it = m_nameIndex.find(names::fold(name));
     return it == m_nameIndex.end() ? -1 : it->second;
 }
 
@@ -241,7 +241,7 @@ void Player::advanceTo(std::int64_t nowMs) {
 
 void Player::advance(int ms) {
     int budget = std::max(0, ms);
-    m_nowMs += budget;
+    const std::int64_t end = m_nowMs + budget;
     m_pending = false;
     settle();
     for (int zeroRounds = 0; zeroRounds < kSettleLimit;) {
@@ -258,6 +258,7 @@ void Player::advance(int ms) {
         settle();
         zeroRounds = wait == 0 ? zeroRounds + 1 : 0;
     }
+    m_nowMs = end;
 }
 
 // How long until the next deadline: -1 when nothing is waiting for time at all.
@@ -281,6 +282,7 @@ int Player::currentWait() const {
 // Never called with more than currentWait(), so no deadline is overshot. The idle clock runs
 // on during idle animations: the levels count from the moment the queue ran empty.
 void Player::consume(int ms) {
+    m_nowMs += ms;
     if (m_run.active) {
         m_run.remainingMs -= ms;
     } else if (m_glide.active) {
@@ -576,7 +578,7 @@ void Player::startIdleAnimation() {
 // ---- animations -------------------------------------------------------------------------
 
 const std::vector<int>* Player::stateAnimations(std::string_view state) const {
-    const auto it = m_states.find(foldName(state));
+    const auto it = m_states.find(names::fold(state));
     return it == m_states.end() ? nullptr : &it->second;
 }
 
@@ -637,6 +639,13 @@ void Player::enterFrame(int index) {
     }
     const Frame& frame = frames[static_cast<std::size_t>(index)];
     m_run.frame = index;
+    if (m_visitHook) {
+        const VisitKind kind = m_run.exitWalk                   ? VisitKind::Exit
+                               : m_run.role == Role::Transition ? VisitKind::Return
+                               : m_run.role == Role::Idle       ? VisitKind::Idle
+                                                                : VisitKind::Request;
+        m_visitHook({.atMs = m_nowMs, .animation = m_run.animation, .frame = index, .kind = kind});
+    }
     if (frame.sound >= 0 && m_visible) {
         Event event = makeEvent(EventKind::SoundStarted);
         event.sound = frame.sound;

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -95,6 +96,22 @@ struct Event {
     HideCause cause = HideCause::Program;
 };
 
+// What a visited frame was played as.
+enum class VisitKind : std::uint8_t {
+    Request,  // an animation a request plays (Play, or the state animation of Show/Hide/MoveTo)
+    Return,   // a return animation paid as a transition
+    Exit,     // a step of an exit walk
+    Idle,     // an idle animation
+};
+
+// One frame entered, 0-duration frames included; `atMs` is the player's clock at that moment.
+struct FrameVisit {
+    std::int64_t atMs = 0;
+    int animation = -1;
+    int frame = -1;
+    VisitKind kind = VisitKind::Request;
+};
+
 class Player {
 public:
     // Takes the script by value. `random` is borrowed and must outlive the player. The
@@ -113,7 +130,7 @@ public:
     // hide(): plays a random Hiding animation, hides the frame, completes and then raises
     // the Hidden event with `cause`. Already hidden: completes without an event.
     RequestId hide(HideCause cause = HideCause::Program);
-    // play(): `name` is compared after foldName(). An unknown name queues nothing: the
+    // play(): `name` is compared after names::fold(). An unknown name queues nothing: the
     // returned request is reported Failed at once (RequestCompleted is already in the
     // event list when play() returns). Completes when the animation has run to its end; an
     // animation that loops for ever completes only through stop()/stopAll().
@@ -148,6 +165,13 @@ public:
     void setTop(int y);
     void setPosition(int x, int y);
 
+    // Called for every frame the player enters, in order, while advance() runs (for tracing
+    // and tests; nothing else depends on it). The hook may call takeEvents() and the getters,
+    // but must not make requests or stop.
+    void setFrameVisitHook(std::function<void(const FrameVisit&)> hook) {
+        m_visitHook = std::move(hook);
+    }
+
     // Idling on or off (on by default). Turning it off cuts a running idle animation.
     void setIdleEnabled(bool on);
     bool idleEnabled() const { return m_options.idle; }
@@ -176,7 +200,7 @@ public:
     // True while a request runs or waits in the queue.
     bool busy() const;
     const Script& script() const { return m_script; }
-    // Index of the animation called `name` (compared after foldName()), or -1.
+    // Index of the animation called `name` (compared after names::fold()), or -1.
     int findAnimation(std::string_view name) const;
     // The animation names in directory order.
     std::vector<std::string> animationNames() const;
@@ -296,6 +320,7 @@ private:
     int m_y = 0;
     Picture m_picture;
     std::vector<Event> m_events;
+    std::function<void(const FrameVisit&)> m_visitHook;
 };
 
 }  // namespace playback

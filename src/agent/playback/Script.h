@@ -48,7 +48,7 @@ struct Animation {
     std::vector<Frame> frames;
 };
 
-// Agent's state names. Keys of Script::states are compared without regard to case.
+// Agent's state names. Keys of Script::states are compared by names::same().
 inline constexpr std::string_view kStateShowing = "SHOWING";
 inline constexpr std::string_view kStateHiding = "HIDING";
 inline constexpr std::string_view kStateMovingLeft = "MOVINGLEFT";

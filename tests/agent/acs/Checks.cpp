@@ -1,5 +1,9 @@
 #include "Checks.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
 namespace acs::test {
 
 std::string danglingReference(const Character& c) {
@@ -43,6 +47,23 @@ std::string danglingReference(const Character& c) {
         }
     }
     return first;
+}
+
+std::vector<std::filesystem::path> corpusFiles() {
+    std::vector<std::filesystem::path> files;
+    const char* dir = std::getenv("PORUKANE_ACS_CORPUS");
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir ? dir : "", ec)) {
+        std::string ext = e.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](char ch) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        });
+        if (e.is_regular_file(ec) && ext == ".acs") {
+            files.push_back(e.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace acs::test

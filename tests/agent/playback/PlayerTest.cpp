@@ -1,4 +1,3 @@
-#include "agent/playback/NameFold.h"
 #include "agent/playback/Player.h"
 
 #include <gtest/gtest.h>
@@ -95,20 +94,6 @@ struct Harness {
     }
 };
 
-TEST(NameFold, FoldsCaseAndFullWidthAsciiOnly) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"RestPose", "restpose"},
-        {"\xEF\xBC\xB2\xEF\xBD\x85st(\xEF\xBC\x91)", "rest(1)"},  // full-width R, e, 1
-        {"Idle1_4 (2)", "idle1_4 (2)"},
-        {"\xEF\xBC\x81\xEF\xBD\x9E", "!~"},                        // both ends of the range
-        {"\xE3\x81\x82\xEF\xBD\xB1", "\xE3\x81\x82\xEF\xBD\xB1"},  // kana stays as it is
-        {"A\xEF\xBC", "a\xEF\xBC"},                                // cut-off sequence copied
-    };
-    for (const auto& [in, out] : cases) {
-        EXPECT_EQ(foldName(in), out) << in;
-    }
-}
-
 TEST(Player, FramesFollowTheirDurationsAndZeroFramesOnlySound) {
     Harness h;
     add(h.script, "Wave", {frame(100, kExitEnd, {}, 1), frame(0, kExitEnd, {}, 2), frame(250)});
@@ -201,6 +186,32 @@ TEST(Player, ReturnAnimationsAndNeverEndingLoopsBeforeTheNextRequest) {
     h->stop();  // the loop leaves through its exit (1 -> 0 -> 2); B is removed
     h->play("b");
     EXPECT_EQ(h.run(1000), "cut4 cut5 Loop0 Loop2 B0 done6");
+}
+
+TEST(Player, TheVisitHookSeesEveryFrameAtItsOwnTimeInOneLongAdvance) {
+    Harness h;
+    add(h.script, "A", {frame(100, 1), blank(0, -2), frame(50, 0)}, Transition::Return, 1);
+    add(h.script, "R", {frame(30, 1), frame(20, 0)}, Transition::ExitBranches);
+    add(h.script, "B", {frame(10)});
+    h.options.idle = true;
+    h.options.idleFirstMs = 1000;
+    h.options.idleIntervalMinMs = h.options.idleIntervalMaxMs = 100'000;
+    h.script.states["IdlingLevel1"] = {2};
+    std::string visits;
+    h->setFrameVisitHook([&](const FrameVisit& v) {
+        static const char* const kKinds[] = {"", "return ", "exit ", "idle "};  // VisitKind order
+        visits += std::to_string(v.atMs) + ":" + kKinds[static_cast<int>(v.kind)] +
+                  h.script.animations[static_cast<std::size_t>(v.animation)].name +
+                  std::to_string(v.frame) + " ";
+    });
+    h->show();
+    h->play("A");
+    h->play("B");
+    h->advance(5000);  // one call: every visit still carries its own time
+    EXPECT_EQ(visits,
+              "0:A0 100:A1 100:A2 150:return R0 180:return R1 200:exit R0 230:B0 "
+              "1240:idle B0 ");
+    EXPECT_EQ(h->nowMs(), 5000);
 }
 
 // Show and Hide with real state animations.

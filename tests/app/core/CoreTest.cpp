@@ -33,9 +33,10 @@ TEST(NumberFormat, ReadsTheNumberAtTheStartAndIgnoresTheRest) {
         const char* text;
         double value;
     } cases[] = {
-        {" 683.5", 683.5}, {"512", 512},   {"  -20", -20}, {"12abc", 12}, {"abc", 0},
-        {"", 0},           {"1e3x", 1000}, {"-", 0},       {".5", 0.5},   {"7.", 7},
-        {"3e", 3},         {" +4 5", 4},   {"\t9", 9},
+        {" 683.5", 683.5}, {"512", 512},    {"  -20", -20},  {"12abc", 12},
+        {"abc", 0},        {"", 0},         {"1e3x", 1000},  {"-", 0},
+        {".5", 0.5},       {"7.", 7},       {"3e", 3},       {" +4 5", 4},
+        {"\t9", 9},        {"1e-3", 0.001}, {"2.5E+2", 250}, {"-1e-3x", -0.001},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(app::leadingNumber(QString::fromLatin1(c.text)), c.value) << c.text;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -10,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 #include <tuple>
 
@@ -264,14 +266,34 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     EXPECT_EQ(filesIn(chars()), QStringList{"Robby.acs"});
 
     // An error page saved as an installer, a missing file, a script without the execute bit.
+    // Each script leaves a marker at an absolute path when it runs.
+    const auto script = [&](const char* name, const char* marker) {
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        writeFile(file, "#!/bin/sh\ntouch '" + dir.filePath(QString::fromLatin1(marker)).toUtf8() +
+                            "'\n");
+        return file;
+    };
     writeFile(dir.filePath(QStringLiteral("2.exe")), "<html>not found</html>");
-    writeFile(dir.filePath(QStringLiteral("script")), "#!/bin/sh\ntouch ran\n");
+    script("script", "ran");
     for (const char* name : {"2.exe", "3.exe", "script"}) {
         EXPECT_FALSE(starter.start(dir.filePath(QString::fromLatin1(name)),
                                    platform::WindowStyle::NormalFocus))
             << name;
     }
-    EXPECT_FALSE(QFile::exists(QStringLiteral("ran")));
+    // The same script with its execute bit does run; once its marker is there, a script the
+    // starter had wrongly started before it would have left its own marker as well.
+    const QString control = script("control", "control-ran");
+    QFile::setPermissions(control, QFile::permissions(control) | QFile::ExeOwner);
+    ASSERT_TRUE(starter.start(control, platform::WindowStyle::NormalFocus));
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(dir.filePath(QStringLiteral("control-ran"))) &&
+           waited.elapsed() < 20000) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("control-ran"))))
+        << "the executable control script did not run within 20 s";
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ran"))));
 }
 
 // A relative XDG_DATA_HOME is ignored, as the base directory rules require.

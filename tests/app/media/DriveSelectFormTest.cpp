@@ -211,6 +211,26 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
     }
 }
 
+// Every copy succeeds, but the new 2.bin cannot take its place: a folder already has that
+// name. By then the old files are moved aside and the new 1.bin is in place, so all of that
+// must be undone.
+TEST_F(DriveSelectFormTest, AFailedSwapPutsTheOldCharacterFilesBack) {
+    write(m_program, {{"1.bin", "old1"}, {"2.bin/keep.txt", "folder"}, {"7.bin", "old7"}});
+    write(m_drive, {{"a.acs", "first"}, {"b.acs", "second"}, {"c.acs", "third"}});
+    m_form->ok_Click();
+
+    const auto& box = m_platform->messages.boxes.back();
+    EXPECT_EQ(box.text, QStringLiteral("キャラクターファイルをコピーできませんでした。\r元の"
+                                       "キャラクターファイルはそのまま残っています。"));
+    EXPECT_EQ(std::pair(box.buttons, box.icon),
+              std::pair(MessageButtons::Ok, MessageIcon::Critical));
+    EXPECT_EQ(m_form->state(), State::Selecting);
+    EXPECT_EQ(look(), kSelecting);
+    EXPECT_EQ(programFiles(), QStringLiteral("1.bin=old1 2.bin= 7.bin=old7"));
+    EXPECT_EQ(QDir(m_program + QStringLiteral("/2.bin")).entryList(QDir::Files),
+              QStringList{QStringLiteral("keep.txt")});
+}
+
 TEST_F(DriveSelectFormTest, WithoutAClipAndWithANameThatIsNotUtf8TheCopyStillWorks) {
     m_clips.openSucceeds = false;
     makeForm();

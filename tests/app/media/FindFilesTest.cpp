@@ -4,11 +4,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -37,6 +43,32 @@ TEST(Wildcard, MatchesLikeTheDriveWouldWithoutRegardToCase) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(media::wildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+    }
+}
+
+// Each pair sits at the edge of a folded range, or just outside it: "@" and "[" border A-Z,
+// × and ÷ lie inside the Latin-1 letters but have no case (and are 0x20 apart like a pair).
+TEST(Wildcard, CaseFoldingStopsExactlyAtTheEdgesOfEachAlphabet) {
+    const struct {
+        const char *upper, *lower;
+        bool fold;
+    } pairs[] = {
+        // clang-format off
+        {"A", "a", true}, {"Z", "z", true}, {"@", "`", false}, {"[", "{", false},
+        {"À", "à", true}, {"Þ", "þ", true}, {"×", "÷", false}, {"ß", "ÿ", false},
+        {"Ѐ", "ѐ", true}, {"Џ", "џ", true}, {"А", "а", true}, {"Ж", "ж", true}, {"Я", "я", true},
+        {"Α", "α", true}, {"Ω", "ω", true}, {"Ａ", "ａ", true}, {"Ｚ", "ｚ", true},
+        // clang-format on
+    };
+    for (const auto& p : pairs) {
+        EXPECT_EQ(media::wildcardMatch(p.upper, p.lower), p.fold) << p.upper << " " << p.lower;
+        EXPECT_EQ(media::wildcardMatch(p.lower, p.upper), p.fold) << p.lower << " " << p.upper;
+        // Inside a longer name and after a star, the same character by character.
+        const std::string upper = std::string("*x") + p.upper + ".acs";
+        const std::string lower = std::string("yX") + p.lower + ".ACS";
+        EXPECT_EQ(media::wildcardMatch(upper, lower), p.fold) << upper << " " << lower;
+        EXPECT_TRUE(media::wildcardMatch(p.upper, p.upper) &&
+                    media::wildcardMatch(p.lower, p.lower));
     }
 }
 
@@ -137,17 +169,157 @@ TEST_F(FindFilesTest, SymbolicLinksToFoldersAreNotFollowed) {
     EXPECT_EQ(m_platform.events.pumps, 1);
 }
 
-TEST_F(FindFilesTest, AnUnreadableFolderContributesNothing) {
-    make({"locked/inner/x.acs", "open/y.acs"});
-    const QByteArray locked = QFile::encodeName(m_root + "locked");
-    ASSERT_EQ(chmod(locked.constData(), 0), 0);
-    const bool ineffective = access(locked.constData(), R_OK) == 0;  // running as root
-    const auto found = search();
-    chmod(locked.constData(), 0755);
-    if (ineffective) {
-        GTEST_SKIP() << "permissions are not enforced for this user";
+// Root reads every folder, so as root the walk runs in a child process that has become
+// "nobody"; the tree then lies below /tmp, which every user can pass through.
+Names walkAsAnOrdinaryUser(const std::string& root) {
+    std::vector<std::string> found;
+    if (geteuid() != 0) {
+        media::findMatches(root, "*.acs", true, {}, found);
+    } else {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return {};
+        }
+        const passwd* nobody = getpwnam("nobody");
+        const uid_t uid = nobody != nullptr ? nobody->pw_uid : 65534;
+        const gid_t gid = nobody != nullptr ? nobody->pw_gid : 65534;
+        const pid_t child = fork();
+        if (child == 0) {
+            close(pipeEnds[0]);
+            if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0 ||
+                geteuid() == 0) {
+                _exit(2);
+            }
+            std::vector<std::string> matches;
+            media::findMatches(root, "*.acs", true, {}, matches);
+            for (const std::string& path : matches) {
+                const std::string line = path + '\n';
+                if (write(pipeEnds[1], line.data(), line.size()) !=
+                    static_cast<ssize_t>(line.size())) {
+                    _exit(3);
+                }
+            }
+            _exit(0);
+        }
+        close(pipeEnds[1]);
+        std::string lines;
+        char buffer[4096];
+        for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+            lines.append(buffer, static_cast<std::size_t>(got));
+        }
+        close(pipeEnds[0]);
+        int status = 0;
+        EXPECT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the walk as an ordinary user failed, status " << status;
+        for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            found.push_back(lines.substr(start, end - start));
+        }
     }
+    Names relative;
+    for (const std::string& path : found) {
+        relative.push_back(path.substr(root.size()));
+    }
+    return relative;
+}
+
+TEST_F(FindFilesTest, AnUnreadableFolderContributesNothing) {
+    QTemporaryDir open(QStringLiteral("/tmp/porukane-walk-XXXXXX"));
+    ASSERT_TRUE(open.isValid());
+    ASSERT_EQ(chmod(QFile::encodeName(open.path()).constData(), 0755), 0);
+    m_root = open.path() + QStringLiteral("/drive/");
+    make({"locked/inner/x.acs", "open/y.acs", "shut/z.acs"});
+    // One folder allows nothing, the other can be passed through but not listed.
+    const QByteArray locked = QFile::encodeName(m_root + "locked");
+    const QByteArray shut = QFile::encodeName(m_root + "shut");
+    ASSERT_EQ(chmod(locked.constData(), 0), 0);
+    ASSERT_EQ(chmod(shut.constData(), 0111), 0);
+    const Names found = walkAsAnOrdinaryUser(app::rawPath(m_root));
+    chmod(locked.constData(), 0755);
+    chmod(shut.constData(), 0755);
     EXPECT_EQ(found, Names{"open/y.acs"});
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+int kernelCopies = 0;
+
+// What copy_file_range answers between two file systems.
+long long refuseAcrossFileSystems(int, int, std::size_t) {
+    ++kernelCopies;
+    errno = EXDEV;
+    return -1;
+}
+
+// Copies a little, then fails as a dying disk would.
+long long failAfterAFewBytes(int in, int out, std::size_t) {
+    if (kernelCopies++ == 0) {
+        return copy_file_range(in, nullptr, out, nullptr, 4096, 0);
+    }
+    errno = EIO;
+    return -1;
+}
+
+// Imports from a CD, a USB stick or another mount all take the read-and-write path.
+TEST(CopyFile, WhenTheKernelCannotCopyBetweenFileSystemsTheBytesAreCopiedByReading) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string from = app::rawPath(dir.path() + "/from.acs");
+    const std::string to = app::rawPath(dir.path() + "/to.bin");
+    // More than one read buffer and not a multiple of it, with no repeating pattern.
+    std::string bytes(600'001, '\0');
+    std::mt19937 random(7);
+    for (char& b : bytes) {
+        b = static_cast<char>(random());
+    }
+    writeFile(from, bytes);
+    struct Restore {
+        ~Restore() { media::kernelCopyForTesting = nullptr; }
+    } restore;
+
+    media::kernelCopyForTesting = refuseAcrossFileSystems;
+    for (const bool sync : {false, true}) {
+        writeFile(to, std::string(700'000, 'x'));  // a longer old file is cut to size
+        kernelCopies = 0;
+        const media::CopyResult result = media::copyFile(from, to, sync);
+        EXPECT_TRUE(result.ok) << result.detail;
+        EXPECT_EQ(kernelCopies, 1);
+        EXPECT_TRUE(contents(to) == bytes) << "copy differs, size " << contents(to).size();
+    }
+    writeFile(from, "");
+    EXPECT_TRUE(media::copyFile(from, to).ok);
+    EXPECT_EQ(contents(to), "");
+
+    // Once the kernel has copied part of the file a failure is final, and the partial file goes.
+    writeFile(from, bytes);
+    media::kernelCopyForTesting = failAfterAFewBytes;
+    kernelCopies = 0;
+    const media::CopyResult broken = media::copyFile(from, to, true);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_EQ(broken.errorNumber, EIO);
+    EXPECT_EQ(contents(to), "(missing)");
+
+    // The same across a real second file system, where the machine has one.
+    media::kernelCopyForTesting = nullptr;
+    QTemporaryDir memory(QStringLiteral("/dev/shm/porukane-copy-XXXXXX"));
+    struct stat here {
+    }, there{};
+    if (memory.isValid() && stat(app::rawPath(memory.path()).c_str(), &there) == 0 &&
+        stat(app::rawPath(dir.path()).c_str(), &here) == 0 && here.st_dev != there.st_dev) {
+        const std::string far = app::rawPath(memory.path() + "/far.acs");
+        writeFile(far, bytes);
+        EXPECT_TRUE(media::copyFile(far, to, true).ok);
+        EXPECT_TRUE(contents(to) == bytes);
+    }
 }
 
 TEST_F(FindFilesTest, NamesThatAreNotUtf8AreFoundByteExactly) {

@@ -13,10 +13,7 @@ scenario=$1
 program_dir=$2
 work=$3
 
-for cmd in Xvfb openbox xdotool; do
-    command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
-done
-[ -x /usr/bin/import ] || { echo "SKIP: ImageMagick is not installed"; exit 77; }
+command -v import >/dev/null || { echo "SKIP: ImageMagick is not installed"; exit 77; }
 
 rm -rf "$work"
 mkdir -p "$work/runtime" "$work/config/porukane" "$work/program"
@@ -25,38 +22,54 @@ cd "$work"
 export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export HOME=$work
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+export LC_ALL=C.UTF-8  # window names are UTF-8; xdotool matches them in the locale's encoding
 
+session_name=e2e_app_$scenario
+session_logs=(app.log config/porukane/Agent.ini)
 source "$here/../xsession.sh"
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output"; cat app.log 2>/dev/null || true
-    exit 1
-}
 shot() { import -window root "$work/$1.png" 2>/dev/null || true; }
 
 start_x_session 1024x768
-sleep 1
+# pixel X Y: "r,g,b" of one screen pixel
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
+}
+desktop=$(pixel 264 214)
 
 cp "$program_dir/porukane" program/
 ini=config/porukane/Agent.ini
 printf '[ver99]\n1_0=True\n' >"$ini"
+title='ﾎﾟﾙｶﾈ ９９'
 
-wait_for_window() {  # NAME SECONDS -> prints the window id
-    local name=$1 seconds=$2 id=""
-    for _ in $(seq $((seconds * 10))); do
-        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
+running() { kill -0 "$app" 2>/dev/null || fail "the program ended early"; }
+ended() { ! kill -0 "$app" 2>/dev/null; }
+# found NAME SIZE: sets `found` to a visible window named exactly NAME whose size is SIZE
+# (or, with !SIZE, any size but SIZE)
+found() {
+    local id size
+    running
+    found=""
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        size=$(window_size "$id")
+        case $2 in
+        !*) [ "$size" != "${2#!}" ] && found=$id ;;
+        *) [ "$size" = "$2" ] && found=$id ;;
+        esac
     done
-    return 1
+    [ -n "$found" ]
 }
-
-wait_for_exit() {  # PID SECONDS
-    for _ in $(seq $(($2 * 10))); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+count_windows() { xdotool search --onlyvisible --class porukane 2>/dev/null | wc -l; }
+more_windows_than() { running; [ "$(count_windows)" -gt "$1" ]; }
+# the character: the program's 128x128 window, and its painted body (not the empty backing)
+character_found() {
+    local id
+    running
+    win=""
+    for id in $(xdotool search --onlyvisible --class porukane 2>/dev/null); do
+        [ "$(window_size "$id")" = "128x128" ] && win=$id
     done
-    return 1
+    [ -n "$win" ]
 }
 
 case "$scenario" in
@@ -64,27 +77,19 @@ notinstalled)
     program/porukane >app.log 2>&1 &
     app=$!
     pids+=($app)
-    wait_for_window 'ﾎﾟﾙｶﾈ ９９' 10 >/dev/null || fail "no title screen"
+    wait_until 30 "the 480x260 title screen '$title'" found "$title" 480x260
+    splash=$found
     shot title
-    # The not-installed box comes after the two-second wait.
-    box=""
-    for _ in $(seq 100); do
-        for id in $(xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null); do
-            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
-            [ "$geometry" != "480x260" ] && box=$id
-        done
-        [ -n "$box" ] && break
-        sleep 0.1
-    done
-    [ -n "$box" ] || fail "no not-installed box"
-    kill -0 "$app" 2>/dev/null || fail "ended before the box was answered"
-    sleep 0.5
+    # The not-installed box comes once the title screen has gone after its two seconds.
+    wait_until 30 "the title screen to go" eval '! viewable "$splash"'
+    wait_until 30 "the not-installed box: a '$title' window other than 480x260" \
+        found "$title" '!480x260'
+    box=$found
     shot notinstalled
-    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
-    xdotool windowfocus --sync "$box" >/dev/null 2>&1 || true
+    activate "$box"
     xdotool key Return
-    wait_for_exit "$app" 10 || fail "still running after the box was answered"
-    grep -q '^\[pos\]' "$ini" && fail "settings were written"
+    wait_until 20 "the program to end after the box was answered" ended
+    if grep -q '^\[pos\]' "$ini"; then fail "settings were written"; fi
     ;;
 companion)
     [ -f "$program_dir/1.bin" ] || { echo "SKIP: our character was not built"; exit 77; }
@@ -94,37 +99,24 @@ companion)
     app=$!
     pids+=($app)
     # The character window: a frameless tool window of the character's size.
-    win=""
-    for _ in $(seq 150); do
-        for id in $(xdotool search --onlyvisible --class porukane 2>/dev/null); do
-            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null || true)
-            if echo "$geometry" | grep -q 'Geometry: 128x128'; then win=$id; fi
-        done
-        [ -n "$win" ] && break
-        sleep 0.1
-    done
-    [ -n "$win" ] || fail "the character did not appear"
-    sleep 1.5
+    wait_until 30 "the 128x128 character window" character_found
+    position() { xdotool getwindowgeometry "$win" | awk '/Position/ {print $2}'; }
+    at_remembered() { [ "$(position)" = "200,150" ]; }
+    poll 10 at_remembered || fail "the character window is at $(position), not at 200,150"
+    # Clicks count once the character is painted: the body's middle no longer shows the desktop.
+    painted() { [ "$(pixel 264 214)" != "$desktop" ]; }
+    wait_until 30 "the character's body painted at 264,214" painted
     shot character
-    position=$(xdotool getwindowgeometry "$win" | awk '/Position/ {print $2}')
-    [ "$position" = "200,150" ] || fail "character at $position, expected 200,150"
-    # Right click on the middle of the body opens the menu.
-    before=$(xdotool search --onlyvisible --class porukane 2>/dev/null | wc -l)
+    # Right click on the middle of the body opens the menu: one more window of the program.
+    before=$(count_windows)
     xdotool mousemove 264 214 click 3
-    menu=""
-    for _ in $(seq 50); do
-        after=$(xdotool search --onlyvisible --class porukane 2>/dev/null | wc -l)
-        [ "$after" -gt "$before" ] && { menu=yes; break; }
-        sleep 0.1
-    done
-    [ -n "$menu" ] || fail "right click opened no menu"
-    sleep 0.3
+    wait_until 20 "a menu after a right click on the character" more_windows_than "$before"
     shot menu
     # おわり is the fourth item.
     xdotool key Down Down Down Down Return
-    wait_for_exit "$app" 10 || fail "still running after おわり"
-    grep -q '^x=" 200"$' "$ini" || fail "x not saved as ' 200': $(cat "$ini")"
-    grep -q '^y=" 150"$' "$ini" || fail "y not saved as ' 150': $(cat "$ini")"
+    wait_until 20 "the program to end after おわり" ended
+    grep -q '^x=" 200"$' "$ini" || fail "x not saved as ' 200'"
+    grep -q '^y=" 150"$' "$ini" || fail "y not saved as ' 150'"
     ;;
 *)
     echo "unknown scenario $scenario"

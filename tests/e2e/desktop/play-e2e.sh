@@ -14,11 +14,8 @@ tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change dir
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-for cmd in Xvfb openbox xdotool import xprop; do
-    if ! command -v "$cmd" >/dev/null; then
-        echo "SKIP: $cmd is not installed"
-        exit 77
-    fi
+for cmd in import xwininfo python3; do
+    command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
 done
 if [ ! -x /usr/bin/convert ]; then
     echo "SKIP: ImageMagick is not installed"
@@ -33,21 +30,13 @@ export XDG_RUNTIME_DIR=$work/runtime
 # A sanitizer build reports leaks at exit on stderr; only system libraries' own are expected.
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+export LC_ALL=C.UTF-8  # window names are UTF-8; xdotool matches them in the locale's encoding
 
+session_name=e2e_desktop_play
+session_logs=(play.log play.err build.log)
 source "$here/../xsession.sh"
 
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output"; cat play.log 2>/dev/null || true
-    echo "--- program errors"; cat play.err 2>/dev/null || true
-    exit 1
-}
-
 start_x_session 800x600 -wr
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
 
 bash "$here/make-character.sh" "$tool" "$work" >build.log 2>&1 || fail "cannot build the character"
 
@@ -56,39 +45,52 @@ rgb() {
     /usr/bin/convert "$3" -format \
         "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
 }
-# wait_line PATTERN: waits up to 5 s for the program to print a matching line
-wait_line() {
-    for _ in $(seq 50); do grep -q -- "$1" play.log && return 0; sleep 0.1; done
-    return 1
-}
+has_line() { grep -q -- "$1" play.log; }
+# wait_line PATTERN WHAT: waits for the program to print a matching line
+wait_line() { wait_until 20 "$2 (a line matching '$1')" has_line "$1"; }
 lines() { wc -l <play.log; }
+playing() { kill -0 "$play" 2>/dev/null || fail "the program ended early"; }
+ended() { ! kill -0 "$play" 2>/dev/null; }
+geometry() { xdotool getwindowgeometry "$win" | tr -s ' \n' ' '; }
+# window_box ID -> "W H X Y" of a window on the screen
+window_box() {
+    xdotool getwindowgeometry "$1" 2>/dev/null |
+        awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
+}
+
+# no_new_lines_but MARK PATTERN WHAT: a middle click on the body is the sentinel that shows
+# the program has handled everything before it. Once it is reported, the lines printed since
+# line MARK must be its report alone; otherwise WHAT reached the character.
+no_new_lines_but_sentinel() {
+    local mark=$1 what=$2 sx=$3 sy=$4
+    xdotool mousemove "$sx" "$sy" click 2
+    wait_line "click button=[0-9]* shift=0 x=$sx y=$sy$" "the sentinel middle click at $sx,$sy"
+    local extra
+    extra=$(tail -n +"$((mark + 1))" play.log | grep -v -- "click button=[0-9]* shift=0 x=$sx y=$sy$" || true)
+    [ -z "$extra" ] || fail "$what reached the character: $extra"
+}
 
 import -window root before.png
 "$tool" play "$work/e2e.acs" --still >play.log 2>play.err &
 play=$!
 pids+=($play)
-wait_line "^shown at" || fail "the character was not shown"
+wait_line "^shown at" "the character shown"
 read -r x y < <(sed -n 's/^shown at \([-0-9]*\),\([-0-9]*\) .*/\1 \2/p' play.log)
-win=$(xdotool search --sync --onlyvisible --name "テスト君" | head -1)
-[ -n "$win" ] || fail "no window titled with the character's Japanese name"
+named() { playing; win=$(xdotool search --onlyvisible --name "^テスト君\$" 2>/dev/null | head -1); [ -n "$win" ]; }
+wait_until 20 "a visible window titled with the character's Japanese name テスト君" named
 # Show plays for 200 ms; on a busy machine the first paint may come later.
-for _ in $(seq 25); do
-    sleep 0.2
-    import -window root shown.png
-    [ "$(rgb $((x + 12)) $((y + 40)) shown.png)" = "208,32,32" ] && break
-done
-
-geometry=$(xdotool getwindowgeometry "$win" | tr -s ' \n' ' ')
-[[ $geometry == *"Position: $x,$y "* && $geometry == *"Geometry: 64x64"* ]] ||
-    fail "window geometry: $geometry (expected $x,$y 64x64)"
+body_painted() {
+    import -window root shown.png && [ "$(rgb $((x + 12)) $((y + 40)) shown.png)" = "208,32,32" ]
+}
+wait_until 20 "the character's red body at $((x + 12)),$((y + 40))" body_painted
+at_shown() { [[ $(geometry) == *"Position: $x,$y "* && $(geometry) == *"Geometry: 64x64"* ]]; }
+poll 10 at_shown || fail "window geometry: $(geometry) (expected $x,$y 64x64)"
 xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "not always on top"
 xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY ||
     fail "not a tool window"
 
-# Shape: body pixels are the character's red; the frame's corner and the body's hole show
-# exactly what the desktop showed before the character came.
-body=$(rgb $((x + 12)) $((y + 40)) shown.png)
-[ "$body" = "208,32,32" ] || fail "body pixel is $body, not the character's red"
+# Shape: the frame's corner and the body's hole show exactly what the desktop showed before
+# the character came.
 for spot in "2 2" "61 61" "31 31" "2 61"; do
     read -r dx dy <<<"$spot"
     now=$(rgb $((x + dx)) $((y + dy)) shown.png)
@@ -96,44 +98,37 @@ for spot in "2 2" "61 61" "31 31" "2 61"; do
     [ "$now" = "$then" ] || fail "transparent pixel ($dx,$dy) shows $now instead of the desktop's $then"
 done
 
-# Mouse: right click, left double click, shift + right click on the body.
+# Mouse: right click, left double click, shift + right click on the body. Each uses another
+# button than the one before, so no two of them make a double click.
 bx=$((x + 12)); by=$((y + 40))
-xdotool mousemove "$bx" "$by"; sleep 0.2
-xdotool click 3
-wait_line "^click button=2 shift=0 x=$bx y=$by$" || fail "right click not reported as Click button 2"
-sleep 0.6  # past the double-click interval
+xdotool mousemove "$bx" "$by" click 3
+wait_line "^click button=2 shift=0 x=$bx y=$by$" "a right click reported as Click button 2"
 xdotool click --repeat 2 --delay 80 1
-wait_line "^dblclick button=1 shift=0 x=$bx y=$by$" || fail "double click not reported as DblClick 1"
-grep -q "^click button=1 shift=0" play.log || fail "the first click of a double click is missing"
-sleep 0.6
-xdotool keydown shift; xdotool click 3; xdotool keyup shift
-wait_line "^click button=2 shift=1 " || fail "shift state not reported"
+wait_line "^dblclick button=1 shift=0 x=$bx y=$by$" "a double click reported as DblClick 1"
+has_line "^click button=1 shift=0" || fail "the first click of a double click is missing"
+xdotool keydown shift click 3 keyup shift
+wait_line "^click button=2 shift=1 " "a shift + right click reported with shift=1"
 
 # A click on a transparent pixel (the hole) belongs to whatever lies below. (Left button:
 # openbox answers a right click on the desktop with its root menu, which grabs the pointer.)
-before_hole=$(lines)
-sleep 0.6
-xdotool mousemove $((x + 31)) $((y + 31)); sleep 0.2; xdotool click 1; sleep 0.8
-[ "$(lines)" = "$before_hole" ] || fail "a click on a transparent pixel reached the character"
+mark=$(lines)
+xdotool mousemove $((x + 31)) $((y + 31)) click 1
+no_new_lines_but_sentinel "$mark" "a click on a transparent pixel" "$bx" "$by"
 
 # A left drag moves the character and is no click.
-sleep 0.6
-xdotool mousemove "$bx" "$by"; sleep 0.2
-xdotool mousedown 1; sleep 0.2
-xdotool mousemove $((bx + 20)) $((by + 10)); sleep 0.2
-xdotool mousemove $((bx + 40)) $((by + 20)); sleep 0.2
-xdotool mouseup 1; sleep 0.5
-geometry=$(xdotool getwindowgeometry "$win" | tr -s ' \n' ' ')
-[[ $geometry == *"Position: $((x + 40)),$((y + 20)) "* ]] || fail "drag did not move the window: $geometry"
-[ "$(lines)" = "$before_hole" ] || fail "a drag was reported as a click"
+mark=$(lines)
+xdotool mousemove "$bx" "$by" mousedown 1 mousemove $((bx + 20)) $((by + 10)) \
+    mousemove $((bx + 40)) $((by + 20)) mouseup 1
+dragged() { [[ $(geometry) == *"Position: $((x + 40)),$((y + 20)) "* ]]; }
+poll 20 dragged || fail "drag did not move the window to $((x + 40)),$((y + 20)): $(geometry)"
+no_new_lines_but_sentinel "$mark" "a drag" $((bx + 40)) $((by + 20))
 import -window root dragged.png
 
 # Closing from the window manager hides the character (cause 1) and the program ends.
-xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+activate "$win"
 xdotool key alt+F4 || true  # the window may be gone before the keys are released
-wait_line "^hide cause=1$" || fail "closing the window did not raise Hide with cause 1"
-for _ in $(seq 50); do kill -0 "$play" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$play" 2>/dev/null; then fail "the program did not end after Hide"; fi
+wait_line "^hide cause=1$" "Hide with cause 1 after closing the window"
+wait_until 20 "the program to end after Hide" ended
 wait "$play" || fail "the program ended with status $?"
 
 if [ -s play.err ]; then fail "the program printed warnings"; fi
@@ -145,34 +140,50 @@ if command -v trayer >/dev/null; then
     trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
         --height 24 >trayer.log 2>&1 &
     pids+=($!)
-    # The character looks for a tray once, when it is loaded: wait for trayer's panel.
-    for _ in $(seq 100); do
-        xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
-        sleep 0.1
-    done
-    sleep 0.5
+    session_logs+=(trayer.log)
+    # The character looks for a tray once, when it is loaded: wait until trayer owns the
+    # system tray selection.
+    wait_until 30 "trayer to own the _NET_SYSTEM_TRAY_S0 selection" \
+        selection_owned _NET_SYSTEM_TRAY_S0
     "$tool" play "$work/e2e.acs" --still >play.log 2>play.err &
     play=$!
     pids+=($play)
-    wait_line "^shown at" || fail "the character was not shown the second time"
-    icon=""
-    for _ in $(seq 50); do
-        # The tray icon is the program's window named after the program (the character
-        # window carries the character's name): "WxH+x+y  +absX+absY".
-        icon=$(xwininfo -root -tree | sed -n \
-            's/.*"porukane-acs": ("porukane-acs" "porukane-acs")  *\([0-9]*\)x\([0-9]*\)+[-0-9]*+[-0-9]*  *+\([-0-9]*\)+\([-0-9]*\).*/\1 \2 \3 \4/p')
-        [ -n "$icon" ] && break
-        sleep 0.1
-    done
-    [ -n "$icon" ] || fail "no tray icon in the notification area"
+    wait_line "^shown at" "the character shown the second time"
+    # The tray icon: a visible window of the program named after the program (the character
+    # window carries the character's name), once trayer has taken it into its panel; Qt shows
+    # it at the screen's corner before that.
+    tray_icon() {
+        playing
+        local panel id pw ph px py iw ih ix iy
+        panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
+        [ -n "$panel" ] || return 1
+        read -r pw ph px py < <(window_box "$panel")
+        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = porukane-acs ] || continue
+            read -r iw ih ix iy < <(window_box "$id")
+            icon="$iw $ih $ix $iy"
+            [ $((ix + iw / 2)) -ge "$px" ] && [ $((ix + iw / 2)) -lt $((px + pw)) ] &&
+                [ $((iy + ih / 2)) -ge "$py" ] && [ $((iy + ih / 2)) -lt $((py + ph)) ] && return 0
+        done
+        return 1
+    }
+    wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
     read -r iw ih ix iy <<<"$icon"
     import -window root tray.png
-    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)); sleep 0.2
-    xdotool click 3; sleep 0.7
+    # Its menu is one more visible window of the program.
+    menus() { xdotool search --onlyvisible --pid "$play" 2>/dev/null | wc -l; }
+    before=$(menus)
+    menu_open() { playing; [ "$(menus)" -gt "$before" ]; }
+    # An icon just taken into the panel may miss the first click: click again while no
+    # menu has come.
+    for _ in 1 2 3 4; do
+        xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+        poll 5 menu_open && break
+    done
+    menu_open || fail "no menu after four right clicks on the tray icon at $ix,$iy"
     xdotool key Down Return  # the menu's only item, 隠す
-    wait_line "^hide cause=1$" || fail "the tray menu did not hide the character with cause 1"
-    for _ in $(seq 50); do kill -0 "$play" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$play" 2>/dev/null; then fail "the program did not end after the tray hide"; fi
+    wait_line "^hide cause=1$" "Hide with cause 1 from the tray menu"
+    wait_until 20 "the program to end after the tray hide" ended
     if [ -s play.err ]; then fail "the program printed warnings"; fi
     tray="tray menu"
 fi

@@ -30,31 +30,21 @@ cd "$work"
 export XDG_RUNTIME_DIR=$work/runtime
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+export LC_ALL=C.UTF-8  # window names are UTF-8; xdotool matches them in the locale's encoding
 
+session_name=e2e_desktop_scale
+session_logs=(play.log play.err build.log)
 source "$here/../xsession.sh"
 
-fail() {
-    echo "FAIL: $*"
-    echo "--- program output"; cat play.log 2>/dev/null || true
-    echo "--- program errors"; cat play.err 2>/dev/null || true
-    exit 1
-}
-
 start_x_session 800x600 -wr
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-    sleep 0.1
-done
 bash "$here/make-character.sh" "$tool" "$work" >build.log 2>&1 || fail "cannot build the character"
 
 rgb() {
     /usr/bin/convert "$3" -format \
         "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
 }
-wait_line() {
-    for _ in $(seq 50); do grep -q -- "$1" play.log && return 0; sleep 0.1; done
-    return 1
-}
+has_line() { grep -q -- "$1" play.log; }
+wait_line() { poll 20 has_line "$1"; }
 lines() { wc -l <play.log; }
 
 import -window root before.png

@@ -47,4 +47,10 @@ struct CopyResult {
 // On failure `to` is removed again, so no half-written file is left.
 CopyResult copyFile(const std::string& from, const std::string& to, bool sync = false);
 
+// For tests only: when set, copyFile calls this in place of copy_file_range(2), with the same
+// meaning of the result (bytes copied, 0 at the end of the source, -1 with errno set). A test
+// makes it answer EXDEV, as the kernel does between two file systems, to reach the plain
+// read-and-write copy.
+extern long long (*kernelCopyForTesting)(int in, int out, std::size_t length);
+
 }  // namespace media

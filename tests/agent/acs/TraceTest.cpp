@@ -1,0 +1,237 @@
+// `porukane-acs trace` on characters written here: the timeline it prints follows the playback
+// rules for branches, 0-duration frames, exit walks, return animations, the stop and the end.
+
+#include "Fixture.h"
+
+#include "agent/acs/Writer.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// Lines in failure messages as text.
+void PrintTo(const QString& s, std::ostream* os) {
+    *os << s.toStdString();
+}
+
+namespace {
+
+using acs::Branch;
+using acs::Frame;
+
+Frame frame(int ms, std::int16_t exit = acs::kExitEnd, std::vector<Branch> branches = {},
+            std::uint16_t sound = acs::kNoSound, bool images = true) {
+    Frame f;
+    f.duration = static_cast<std::uint16_t>(ms / 10);
+    f.exitValue = exit;
+    f.branches = std::move(branches);
+    f.sound = sound;
+    if (images) {
+        f.images.push_back({0, 0, 0});
+    }
+    return f;
+}
+
+acs::Animation animation(std::string name, std::uint8_t transition, std::vector<Frame> frames,
+                         std::string returnAnimation = "") {
+    acs::Animation a;
+    a.name = std::move(name);
+    a.transition = transition;
+    a.frames = std::move(frames);
+    a.returnAnimation = std::move(returnAnimation);
+    return a;
+}
+
+// Frames are numbered from 0 here.
+acs::CharacterData timelineCharacter() {
+    acs::CharacterData c;
+    c.info.width = 2;
+    c.info.height = 2;
+    c.info.palette = {{255, 0, 255}, {10, 20, 30}};
+    c.images.push_back(acs::test::solidImage(2, 2, 1));
+    c.sounds.push_back(acs::test::pcmWave(8));
+    c.animations = {
+        // 0 -> 2 at 50 %; 2 is a 0-duration frame with a sound and a branch of 0 %.
+        animation("Branchy", 2,
+                  {frame(100, acs::kExitEnd, {{2, 50}}), frame(100),
+                   frame(0, acs::kExitEnd, {{0, 0}}, 0), frame(100)}),
+        // The usual exit pattern: 0 -> 1 -> 2 rests on 2 (a 100 % branch to the blank end
+        // frame 3); the exit walk goes 2 -> 1 -> 0 -> 3.
+        animation("Walk", 1,
+                  {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}),
+                   frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}),
+        animation("Short", 2, {frame(100, acs::kExitEnd, {}, 0)}),
+        animation("Ret", 0, {frame(100)}, "BACK"),
+        animation("Back", 1, {frame(50, -2), frame(50, 0)}),
+        // No frame with a duration: rests on frame 1, the last with images, and walks from it.
+        animation("Flash", 1,
+                  {frame(0), frame(0, 0), frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}),
+        animation("ｱｲﾄﾞﾙ", 2, {frame(10)}),
+    };
+    return c;
+}
+
+class Trace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        const acs::WriteResult written = acs::writeCharacter(timelineCharacter());
+        ASSERT_TRUE(written.ok()) << written.error.message();
+        QFile f(m_file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(written.bytes.data()),
+                static_cast<qint64>(written.bytes.size()));
+    }
+
+    // The lines the tool prints; `status` and `err` keep the rest.
+    QStringList trace(QStringList args) {
+        args.prepend(m_file);
+        args.prepend(QStringLiteral("trace"));
+        QProcess p;
+        p.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
+        p.waitForFinished(60000);
+        status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        err = QString::fromUtf8(p.readAllStandardError());
+        QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+        EXPECT_EQ(lines.takeLast(), QString()) << "output ends with a newline";
+        return lines;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_file = m_dir.filePath(QStringLiteral("timeline.acs"));
+    int status = -1;
+    QString err;
+};
+
+QString step(int t, const char* anim, int frame, int ms, int sound, const char* kind = "play") {
+    return QStringLiteral(R"({"t":%1,"anim":"%2","frame":%3,"ms":%4,"sound":%5,"step":"%6"})")
+        .arg(t)
+        .arg(QString::fromUtf8(anim))
+        .arg(frame)
+        .arg(ms)
+        .arg(sound)
+        .arg(QLatin1String(kind));
+}
+QString done(int t, const char* anim) {
+    return QStringLiteral(R"({"t":%1,"done":"%2"})").arg(t).arg(QString::fromUtf8(anim));
+}
+QString flag(int t, const char* key) {
+    return QStringLiteral(R"({"t":%1,"%2":true})").arg(t).arg(QLatin1String(key));
+}
+
+TEST_F(Trace, BranchDrawsComeFromTheListInTurnAndZeroFramesAreListed) {
+    // Draw 30 takes the 50 % branch, 70 does not; the 0 % branch of frame 2 still draws.
+    EXPECT_EQ(trace({"Branchy", "branchy", "--draws", "30,70,70"}),
+              (QStringList{step(0, "Branchy", 0, 100, -1), step(100, "Branchy", 2, 0, 0),
+                           step(100, "Branchy", 3, 100, -1), done(200, "Branchy"),
+                           step(200, "Branchy", 0, 100, -1), step(300, "Branchy", 1, 100, -1),
+                           step(400, "Branchy", 2, 0, 0), step(400, "Branchy", 3, 100, -1),
+                           done(500, "Branchy"), flag(500, "idle")}));
+    EXPECT_EQ(status, 0);
+    // The default draw is 0: every branch with a percentage is taken.
+    EXPECT_EQ(trace({"Branchy"}).mid(0, 3),
+              (QStringList{step(0, "Branchy", 0, 100, -1), step(100, "Branchy", 2, 0, 0),
+                           step(100, "Branchy", 3, 100, -1)}));
+}
+
+TEST_F(Trace, TransitionsArePaidBeforeTheNextAnimation) {
+    // Walk rests on frame 2 and owes its exit walk; Ret owes Back, whose own walk is owed in
+    // turn; Flash never shows a frame with a duration and walks from its last frame with images.
+    EXPECT_EQ(trace({"Walk", "Ret", "Flash", "Short"}),
+              (QStringList{step(0, "Walk", 0, 100, -1),
+                           step(100, "Walk", 1, 100, -1),
+                           step(200, "Walk", 2, 100, -1),
+                           step(300, "Walk", 3, 0, -1),
+                           done(300, "Walk"),
+                           step(300, "Walk", 1, 100, -1, "exit"),
+                           step(400, "Walk", 0, 100, -1, "exit"),
+                           step(500, "Walk", 3, 0, -1, "exit"),
+                           step(500, "Ret", 0, 100, -1),
+                           done(600, "Ret"),
+                           step(600, "Back", 0, 50, -1, "return"),
+                           step(650, "Back", 1, 50, -1, "return"),
+                           step(700, "Back", 0, 50, -1, "exit"),
+                           step(750, "Flash", 0, 0, -1),
+                           step(750, "Flash", 1, 0, -1),
+                           step(750, "Flash", 2, 0, -1),
+                           done(750, "Flash"),
+                           step(750, "Flash", 0, 0, -1, "exit"),
+                           step(750, "Short", 0, 100, 0),
+                           done(850, "Short"),
+                           flag(850, "idle")}));
+}
+
+TEST_F(Trace, StopCutsTheRunningAnimationAndDropsTheQueue) {
+    // Cut in the middle of frame 1: the walk starts there at once; Short never starts.
+    const QStringList cut = {step(0, "Walk", 0, 100, -1),
+                             step(100, "Walk", 1, 100, -1),
+                             flag(150, "stop"),
+                             step(150, "Walk", 0, 100, -1, "exit"),
+                             step(250, "Walk", 3, 0, -1, "exit"),
+                             flag(250, "idle")};
+    EXPECT_EQ(trace({"Walk", "Short", "--stop-at", "150"}), cut);
+    // A frame that starts at the stop time starts before the stop.
+    EXPECT_EQ(trace({"Walk", "Short", "--stop-at", "100"}),
+              (QStringList{step(0, "Walk", 0, 100, -1), step(100, "Walk", 1, 100, -1),
+                           flag(100, "stop"), step(100, "Walk", 0, 100, -1, "exit"),
+                           step(200, "Walk", 3, 0, -1, "exit"), flag(200, "idle")}));
+    // So does a request that ends at that time, with its done line.
+    EXPECT_EQ(trace({"Short", "Short", "--stop-at", "100"}),
+              (QStringList{step(0, "Short", 0, 100, 0), done(100, "Short"),
+                           step(100, "Short", 0, 100, 0), flag(100, "stop"), flag(100, "idle")}));
+}
+
+TEST_F(Trace, StopLetsATransitionFinishAndPaysNothingAfterIt) {
+    // Back is a return animation in progress: it finishes, but its own walk is not paid.
+    EXPECT_EQ(trace({"Ret", "Short", "--stop-at", "120"}).mid(2),
+              (QStringList{step(100, "Back", 0, 50, -1, "return"), flag(120, "stop"),
+                           step(150, "Back", 1, 50, -1, "return"), flag(200, "idle")}));
+    // So does an exit walk owed to the next request; that request never starts.
+    EXPECT_EQ(trace({"Walk", "Ret", "--stop-at", "350"}).mid(6),
+              (QStringList{flag(350, "stop"), step(400, "Walk", 0, 100, -1, "exit"),
+                           step(500, "Walk", 3, 0, -1, "exit"), flag(500, "idle")}));
+}
+
+TEST_F(Trace, NothingPlayingMeansNoStopLine) {
+    EXPECT_EQ(trace({"Short", "--stop-at", "500"}),
+              (QStringList{step(0, "Short", 0, 100, 0), done(100, "Short"), flag(100, "idle")}));
+}
+
+TEST_F(Trace, UntilEndsTheTraceAndHidesWhatHappensThen) {
+    const QStringList head = {step(0, "Walk", 0, 100, -1), step(100, "Walk", 1, 100, -1),
+                              step(200, "Walk", 2, 100, -1)};
+    EXPECT_EQ(trace({"Walk", "--until", "250"}), head + QStringList{flag(250, "until")});
+    EXPECT_EQ(trace({"Walk", "--until", "300"}), head + QStringList{flag(300, "until")});
+    EXPECT_EQ(trace({"Walk", "--until", "0"}), QStringList{flag(0, "until")});
+    EXPECT_EQ(trace({"Walk", "--stop-at", "300", "--until", "300"}).last(), flag(300, "until"));
+}
+
+TEST_F(Trace, NamesMatchInAnyScriptAndPrintAsStored) {
+    EXPECT_EQ(trace({"アイドル", "SHORT"}),
+              (QStringList{step(0, "ｱｲﾄﾞﾙ", 0, 10, -1), done(10, "ｱｲﾄﾞﾙ"),
+                           step(10, "Short", 0, 100, 0), done(110, "Short"), flag(110, "idle")}));
+}
+
+TEST_F(Trace, BadArgumentsFailWithOneLine) {
+    const QStringList cases[] = {{"Nope"},
+                                 {"Short", "--draws", "100"},
+                                 {"Short", "--draws", "1,,2"},
+                                 {"Short", "--draws", ""},
+                                 {"Short", "--until", "-5"},
+                                 {"Short", "--stop-at", "soon"},
+                                 {"Short", "--until"},
+                                 {"Short", "--fast"},
+                                 {}};
+    for (const QStringList& args : cases) {
+        EXPECT_EQ(trace(args), QStringList{}) << args.join(' ').toStdString();
+        EXPECT_EQ(status, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("porukane-acs: "))) << err.toStdString();
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    }
+}
+
+}  // namespace
