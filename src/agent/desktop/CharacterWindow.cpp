@@ -83,8 +83,8 @@ CharacterWindow::CharacterWindow(int frameWidth, int frameHeight, int scale, QWi
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    winId();  // creates the native window, to be shaped and to follow its screen
     applyGeometry();
-    winId();  // creates the native window so that its screen can be followed
     if (QWindow* window = windowHandle()) {
         connect(window, &QWindow::screenChanged, this, [this] { applyGeometry(); });
     }
@@ -203,9 +203,14 @@ void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
     // window shapes it to nothing instead.
     if (shape.isEmpty())
         shape = QRegion(-1, -1, 1, 1);
-    // Most frames of an animation keep the outline; skip the round trip to the X server then.
-    if (shape != mask())
-        setMask(shape);
+    // The shape goes to the native window, not to the widget: a widget mask would split every
+    // repaint into one image transfer per rectangle of the outline. Most frames of an
+    // animation keep the outline; skip the round trip to the X server then.
+    if (shape != m_appliedShape) {
+        m_appliedShape = shape;
+        if (QWindow* window = windowHandle())
+            window->setMask(shape);
+    }
     // Repaint only the rows that differ from what is on the screen.
     const QImage& now = m_shown->image;
     if (!old || old->image.size() != now.size() || now.isNull()) {

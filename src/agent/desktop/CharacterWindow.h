@@ -57,6 +57,10 @@ public:
     // The frame's top-left corner in physical screen pixels.
     QPoint physicalPos() const;
 
+    // The window's shape (its opaque pixels) in window coordinates; a frame without opaque
+    // pixels gives a region outside the window.
+    QRegion shape() const { return m_appliedShape; }
+
     // Paints done so far (for benchmarks and for checking that nothing is repainted).
     quint64 framesDrawn() const { return m_framesDrawn; }
     // Frames prepared so far (cache misses).
@@ -104,6 +108,7 @@ private:
     double m_appliedRatio = 0;
     std::shared_ptr<const acs::ComposedFrame> m_frame;  // the frame shown, to prepare it again
     std::shared_ptr<const Prepared> m_shown;
+    QRegion m_appliedShape;
     std::optional<std::uint64_t> m_shownKey;
     std::unordered_map<std::uint64_t, std::shared_ptr<Prepared>> m_cache;
     std::size_t m_cacheBytes = 0;

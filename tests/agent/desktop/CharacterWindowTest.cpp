@@ -62,11 +62,11 @@ TEST(CharacterWindow, ShapeIsExactlyTheOpaquePixels) {
         ASSERT_EQ(window.size(), QSize(frame->width, frame->height));
         for (int y = 0; y < frame->height; ++y)
             for (int x = 0; x < frame->width; ++x)
-                EXPECT_EQ(window.mask().contains(QPoint(x, y)), rows[y][x] == '#')
+                EXPECT_EQ(window.shape().contains(QPoint(x, y)), rows[y][x] == '#')
                     << rows.size() << " rows, pixel " << x << "," << y;
-        EXPECT_TRUE(window.mask().intersected(window.rect()) == desktop::opaqueRegion(*frame));
+        EXPECT_TRUE(window.shape().intersected(window.rect()) == desktop::opaqueRegion(*frame));
         window.setFrame(nullptr);
-        EXPECT_TRUE(window.mask().intersected(window.rect()).isEmpty());
+        EXPECT_TRUE(window.shape().intersected(window.rect()).isEmpty());
     }
 }
 
@@ -81,7 +81,7 @@ TEST(CharacterWindow, AScaleDrawsBlocksAndScalesShapeSizeAndClicks) {
         EXPECT_EQ(window.scaledFrameSize(), window.size());
         for (int y = 0; y < 3 * scale; ++y)
             for (int x = 0; x < 3 * scale; ++x)
-                EXPECT_EQ(window.mask().contains(QPoint(x, y)), rows[y / scale][x / scale] == '#')
+                EXPECT_EQ(window.shape().contains(QPoint(x, y)), rows[y / scale][x / scale] == '#')
                     << "scale " << scale << " pixel " << x << "," << y;
         window.moveTo({100, 50});
         EXPECT_EQ(window.physicalPos(), QPoint(100, 50));
@@ -137,8 +137,8 @@ TEST(CharacterWindow, FramesArePreparedOnceAndUnchangedPicturesAreNotRepainted) 
 
     show(3, b);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.framesDrawn() > drawn; }, 1000));
-    EXPECT_TRUE(window.mask().contains(QPoint(3, 3)));
-    EXPECT_FALSE(window.mask().contains(QPoint(0, 0)));
+    EXPECT_TRUE(window.shape().contains(QPoint(3, 3)));
+    EXPECT_FALSE(window.shape().contains(QPoint(0, 0)));
     // Back and forth between cached frames composes nothing more.
     for (int i = 0; i < 10; ++i) {
         show(1, a);
@@ -146,7 +146,7 @@ TEST(CharacterWindow, FramesArePreparedOnceAndUnchangedPicturesAreNotRepainted) 
     }
     EXPECT_EQ(composed, 3);
     EXPECT_EQ(window.framesPrepared(), 3u);
-    EXPECT_TRUE(window.mask().contains(QPoint(3, 3)));
+    EXPECT_TRUE(window.shape().contains(QPoint(3, 3)));
 }
 
 TEST(CharacterWindow, TheCacheIsBounded) {

@@ -104,7 +104,7 @@ TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedPlacedAtOnceAndGlides) {
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->window()->pos(), QPoint(100, 50));
     const auto shown = c->model().composeFrame(0, 0);  // Show's only frame
-    EXPECT_TRUE(c->window()->mask().intersected(c->window()->rect()) ==
+    EXPECT_TRUE(c->window()->shape().intersected(c->window()->rect()) ==
                 desktop::opaqueRegion(*shown));
     // Nothing plays and idling is off: no timer may run.
     EXPECT_FALSE(c->timerActive());
@@ -140,7 +140,7 @@ TEST_F(DesktopAgentControlTest, FrameSizeIsTheCharactersTimesTheScaleAndPosition
     const auto shown = big->model().composeFrame(0, 0);
     for (int y = 0; y < 18; ++y)
         for (int x = 0; x < 24; ++x)
-            EXPECT_EQ(big->window()->mask().contains(QPoint(x, y)),
+            EXPECT_EQ(big->window()->shape().contains(QPoint(x, y)),
                       shown->mask[static_cast<std::size_t>(y / 3 * 8 + x / 3)] != 0)
                 << x << "," << y;
     // A drag reports where the frame now stands; the character stays there.
