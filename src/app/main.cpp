@@ -8,6 +8,7 @@
 #include "app/about/AboutForm.h"
 #include "app/character/MainForm.h"
 #include "app/core/AppSettings.h"
+#include "app/core/CommandLine.h"
 #include "app/core/Module1.h"
 #include "app/core/ProgramIcon.h"
 #include "app/core/Startup.h"
@@ -15,21 +16,34 @@
 #include "app/core/TitleScreen.h"
 #include "app/core/wizard/SetupWizard.h"
 #include "app/download/CharacterDownloadForm.h"
+#include "app/media/CharacterImport.h"
 #include "app/media/DriveSelectForm.h"
+#include "app/tray/CompanionTray.h"
 #include "clip/qt/ClipWidget.h"
 #include "clip/qt/QtAnimationControl.h"
+#include "platform/ProgramFolder.h"
 #include "platform/drives/SystemDriveList.h"
 #include "platform/http/DesktopProcessStarter.h"
 #include "platform/http/QtHttpTransfer.h"
 #include "platform/qt/QtServices.h"
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const app::CommandLine commandLine = app::parseCommandLine(arguments);
+    if (const int status = app::runWithoutDisplay(commandLine, argc, argv); status >= 0) {
+        return status;
+    }
+
     desktop::preferXWayland();
     QApplication application(argc, argv);
     // The companion has no main window: closing a box or a form must never end it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(app::programIcon());
 
+    platform::prepareProgramFolder();
     platform::QtHttpTransfer http;
     platform::DesktopProcessStarter processes;
     platform::SystemDriveList drives;
@@ -44,9 +58,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    desktop::DesktopAgentControl::Config agentConfig;
-    agentConfig.scale = app::AppSettings(services.settings).displayScale();
-    desktop::DesktopAgentControl agent(agentConfig);
+    // One tray icon for the whole program (CompanionTray) instead of one per character.
+    desktop::DesktopAgentControl::Config engine;
+    engine.trayIcon = false;
+    engine.scale = app::AppSettings(services.settings).displayScale();
+    desktop::DesktopAgentControl agent(engine);
+    agent.setMuted(app::CompanionTray::mutedSetting(services.settings));
     clip::QtAnimationControlFactory clips;
     app::Module1 state;
     app::Waiter waiter(services, state);
@@ -75,9 +92,25 @@ int main(int argc, char** argv) {
         app::RunSetupWizard(services, forms);
     };
     hooks.loadRandomCharacter = [&mainForm] { mainForm.LoadRandomCharacter(); };
+    hooks.forceSetup = commandLine.setup;
 
+    if (!commandLine.importPath.isEmpty()) {
+        app::importFromCommandLine(services, clips, commandLine.importPath);
+    }
     if (!app::MainForm_Load(services, state, waiter, mainForm.アニメーションタイマー(), hooks)) {
         return 0;
     }
+
+    app::TrayHooks trayHooks;
+    trayHooks.runDriveWizard = [&] {
+        app::DriveSelectForm form(services, clips);
+        form.exec();
+    };
+    trayHooks.runSetupWizard = hooks.runSetupWizard;
+    trayHooks.setMuted = [&agent](bool muted) { agent.setMuted(muted); };
+    app::CompanionTray tray(services, state, mainForm,
+                            platform::Autostart(platform::Autostart::defaultConfigHome(),
+                                                QCoreApplication::applicationFilePath()),
+                            trayHooks, app::programIcon());
     return QApplication::exec();
 }

@@ -12,6 +12,9 @@ class ProcessStarter {
 public:
     virtual ~ProcessStarter() = default;
     virtual bool start(const QString& path, WindowStyle style) = 0;
+    // True when the file at `path` is a whole sample-character installer that start() can
+    // make use of. Only reads the file.
+    virtual bool isCharacterInstaller(const QString& path) = 0;
 };
 
 }  // namespace platform

@@ -18,7 +18,7 @@
 namespace platform {
 
 // Everything the companion asks of the system, passed by reference to every app module so that
-// tests can swap each service for a fake. `programFolder` is the folder the executable lies in,
+// tests can swap each service for a fake. `programFolder` is the program folder (ProgramFolder.h),
 // without a trailing separator; files are named in it as programFolder + "/" + name.
 struct Services {
     MessageBoxes& messages;

@@ -73,6 +73,9 @@ app::AgentCharacter* FakeAgentControl::character(const QString& id) {
 
 void FakeAgentControl::unload(const QString& id) {
     log.append(QStringLiteral("unload:") + id);
+    if (onUnload) {
+        onUnload();
+    }
     if (m_current && m_current->id == id) {
         m_current.reset();
     }
@@ -93,6 +96,16 @@ void FakeAgentControl::raiseDblClick(std::int16_t button, std::int16_t x, std::i
 void FakeAgentControl::raiseHide(std::int16_t cause) {
     if (onHide) {
         onHide(QStringLiteral("d"), cause);
+    }
+}
+
+void FakeAgentControl::raiseDragComplete(std::int16_t x, std::int16_t y) {
+    if (m_current) {
+        m_current->x = x;
+        m_current->y = y;
+    }
+    if (onDragComplete) {
+        onDragComplete(QStringLiteral("d"), 1, 0, x, y);
     }
 }
 

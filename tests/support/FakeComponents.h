@@ -57,11 +57,16 @@ public:
     void setClickHandler(MouseHandler handler) override { onClick = std::move(handler); }
     void setDblClickHandler(MouseHandler handler) override { onDblClick = std::move(handler); }
     void setHideHandler(HideHandler handler) override { onHide = std::move(handler); }
+    void setDragCompleteHandler(MouseHandler handler) override {
+        onDragComplete = std::move(handler);
+    }
 
     // Test side: raise events as the engine would.
     void raiseClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
     void raiseDblClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
     void raiseHide(std::int16_t cause);
+    // The user dropped the character at (x, y): it is already there.
+    void raiseDragComplete(std::int16_t x, std::int16_t y);
 
     FakeAgentCharacter* current() const { return m_current.get(); }
 
@@ -78,6 +83,8 @@ public:
     MouseHandler onClick;
     MouseHandler onDblClick;
     HideHandler onHide;
+    MouseHandler onDragComplete;
+    std::function<void()> onUnload;  // runs inside every unload
 
 private:
     std::unique_ptr<FakeAgentCharacter> m_current;

@@ -110,6 +110,11 @@ float ScriptedRandom::rnd() {
     return value;
 }
 
+bool FakeProcessStarter::isCharacterInstaller(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
 bool FakeProcessStarter::start(const QString& path, platform::WindowStyle style) {
     const bool ok = succeeds ? succeeds(path) : QFileInfo(path).isFile();
     starts.push_back({path, style, ok});

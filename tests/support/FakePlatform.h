@@ -128,6 +128,8 @@ public:
 class FakeProcessStarter final : public platform::ProcessStarter {
 public:
     bool start(const QString& path, platform::WindowStyle style) override;
+    // By default a file that starts with "MZ".
+    bool isCharacterInstaller(const QString& path) override;
 
     struct Start {
         QString path;

@@ -279,6 +279,10 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
     // moves the character and is no click.
     const bool endsDoubleClick = m_afterDoubleClick;
     m_afterDoubleClick = false;
+    if (wasDrag) {
+        emit dragFinished(pos());
+        return;
+    }
     if (button == 0 || wasDrag || endsDoubleClick ||
         !rect().contains(event->position().toPoint())) {
         return;

@@ -74,6 +74,8 @@ signals:
     // The user dragged the character with the left button; the window is already there.
     // `topLeft` in physical screen pixels.
     void dragged(QPoint topLeft);
+    // The left button that dragged the character was released with the window at `topLeft`.
+    void dragFinished(QPoint topLeft);
     // The window manager or the session asked the window to close. The window stays; its
     // owner decides (the character hides).
     void closeRequested();

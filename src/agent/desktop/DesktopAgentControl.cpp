@@ -33,6 +33,14 @@ DesktopAgentControl::DesktopAgentControl(Config config, QObject* parent)
 
 DesktopAgentControl::~DesktopAgentControl() = default;
 
+void DesktopAgentControl::setMuted(bool muted) {
+    m_muted = muted;
+    if (muted) {
+        for (auto& [id, character] : m_characters)
+            character->silence();
+    }
+}
+
 bool DesktopAgentControl::load(const QString& id, const QString& path, QString* error) {
     auto failed = [error](const QString& why) {
         if (error != nullptr)
@@ -106,6 +114,10 @@ void DesktopAgentControl::post(const QString& id, quint64 serial, EventKind kind
                     case EventKind::DblClick:
                         if (m_onDblClick)
                             m_onDblClick(id, a, shift, x, y);
+                        break;
+                    case EventKind::DragComplete:
+                        if (m_onDragComplete)
+                            m_onDragComplete(id, a, shift, x, y);
                         break;
                     case EventKind::Hide:
                         if (m_onHide)

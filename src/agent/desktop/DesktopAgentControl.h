@@ -17,9 +17,9 @@ class DesktopCharacter;
 // once; frames advance from one single-shot timer per character that runs only while
 // something will change, so an idle character costs no CPU.
 //
-// Events (Click, DblClick, Hide) are never raised from inside a call or an input handler:
-// they are posted and delivered when the event loop next runs, and dropped if the character
-// was unloaded (or unloaded and loaded again) in between. So a handler may unload the
+// Events (Click, DblClick, DragComplete, Hide) are never raised from inside a call or an input
+// handler: they are posted and delivered when the event loop next runs, and dropped if the
+// character was unloaded (or unloaded and loaded again) in between. So a handler may unload the
 // character, open a menu or pump events without pulling the window away under its own feet.
 class DesktopAgentControl final : public QObject, public app::AgentControl {
 public:
@@ -48,13 +48,20 @@ public:
     void setClickHandler(MouseHandler handler) override { m_onClick = std::move(handler); }
     void setDblClickHandler(MouseHandler handler) override { m_onDblClick = std::move(handler); }
     void setHideHandler(HideHandler handler) override { m_onHide = std::move(handler); }
+    void setDragCompleteHandler(MouseHandler handler) override {
+        m_onDragComplete = std::move(handler);
+    }
+
+    // Mute: no character starts a sound while muted; muting also silences what plays now.
+    void setMuted(bool muted);
+    bool muted() const { return m_muted; }
 
     // The same character with the desktop-only operations (window, idle switch).
     DesktopCharacter* desktopCharacter(const QString& id) const;
 
 private:
     friend class DesktopCharacter;
-    enum class EventKind { Click, DblClick, Hide };
+    enum class EventKind { Click, DblClick, Hide, DragComplete };
     // Called by a character: queues one event for delivery from the event loop.
     void post(const QString& id, quint64 serial, EventKind kind, std::int16_t a,
               std::int16_t shift = 0, std::int16_t x = 0, std::int16_t y = 0);
@@ -63,9 +70,11 @@ private:
     Config m_config;
     std::map<QString, std::unique_ptr<DesktopCharacter>> m_characters;
     quint64 m_nextSerial = 1;
+    bool m_muted = false;
     MouseHandler m_onClick;
     MouseHandler m_onDblClick;
     HideHandler m_onHide;
+    MouseHandler m_onDragComplete;
 };
 
 }  // namespace desktop

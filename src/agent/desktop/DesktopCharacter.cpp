@@ -56,6 +56,10 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
         m_player.takeEvents();  // the window is already there
         schedule();
     });
+    connect(m_window, &CharacterWindow::dragFinished, this, [this](QPoint topLeft) {
+        m_control.post(m_id, m_serial, DesktopAgentControl::EventKind::DragComplete, kButtonLeft, 0,
+                       toInt16(topLeft.x()), toInt16(topLeft.y()));
+    });
     connect(m_window, &CharacterWindow::closeRequested, this, [this] { hideNow(); });
 
     if (config.sound)
@@ -264,8 +268,13 @@ void DesktopCharacter::showPicture(int animation, int frame) {
                         [this, a, f] { return m_character->composeFrame(a, f); });
 }
 
+void DesktopCharacter::silence() {
+    if (m_sounds)
+        m_sounds->stopAll();
+}
+
 void DesktopCharacter::startSound(int index) {
-    if (!m_sounds || index < 0)
+    if (!m_sounds || index < 0 || m_control.muted())
         return;
     auto found = m_decoded.find(index);
     if (found == m_decoded.end()) {

@@ -52,6 +52,8 @@ public:
     // Hide with cause 1 follows from the event loop.
     void hideNow();
     void setIdleEnabled(bool on);
+    // Stops every sound this character started.
+    void silence();
 
     CharacterWindow* window() const { return m_window; }
     QSystemTrayIcon* trayIcon() const { return m_tray; }

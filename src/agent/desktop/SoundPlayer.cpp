@@ -191,6 +191,8 @@ void SoundPlayer::stopAll() {
     m_voices.clear();
     for (auto& voice : voices) {
         voice->sink->disconnect(this);
+        // Drops what the server still holds instead of draining it: a stop must not wait.
+        voice->sink->reset();
         voice->sink->stop();
     }
 }

@@ -10,6 +10,8 @@
 #include "app/character/AnimationNames.h"
 #include "app/character/Texts.h"
 #include "app/core/AppSettings.h"
+#include "app/core/CharacterFileCheck.h"
+#include "app/core/Texts.h"
 
 namespace app {
 namespace {
@@ -71,12 +73,16 @@ MainForm::MainForm(platform::Services& services, Module1& state, Waiter& waiter,
                std::int16_t y) { キャラクター_DblClick(id, button, shift, x, y); });
     m_agent.setHideHandler(
         [this](const QString& id, std::int16_t cause) { キャラクター_Hide(id, cause); });
+    m_agent.setDragCompleteHandler(
+        [this](const QString& id, std::int16_t button, std::int16_t shift, std::int16_t x,
+               std::int16_t y) { キャラクター_DragComplete(id, button, shift, x, y); });
 }
 
 MainForm::~MainForm() {
     m_agent.setClickHandler({});
     m_agent.setDblClickHandler({});
     m_agent.setHideHandler({});
+    m_agent.setDragCompleteHandler({});
 }
 
 void MainForm::LoadRandomCharacter() {
@@ -93,8 +99,8 @@ void MainForm::LoadRandomCharacter() {
             }
         }
         if (candidates.isEmpty()) {
-            m_services.messages.show(QString::fromUtf16(texts::kNoLoadableCharacter),
-                                     platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+            m_services.messages.show(unloadableReport(), platform::MessageIcon::Critical,
+                                     platform::MessageButtons::Ok);
             m_ended = true;
             m_services.exit.endProgram(1);
             return;
@@ -122,6 +128,27 @@ void MainForm::LoadRandomCharacter() {
     m_state.animNames = character->animationNames();
     m_animationTimer->setInterval(7000);
     m_services.events.processEvents();
+}
+
+QString MainForm::unloadableReport() const {
+    // Each file with what is wrong with it, so the user knows what to replace.
+    constexpr int kMaxListed = 10;
+    QString text = QString::fromUtf16(texts::kNoLoadableCharacter) + QLatin1Char('\r');
+    int listed = 0;
+    for (const QString& name : m_state.charFiles) {
+        if (!m_unloadable.contains(name)) {
+            continue;
+        }
+        if (++listed > kMaxListed) {
+            break;
+        }
+        QString reason = checkCharacterFile(programFile(m_services, name)).reason;
+        if (reason.isEmpty()) {
+            reason = QString::fromUtf16(texts::kDamaged);
+        }
+        text += QLatin1Char('\r') + name + QString::fromUtf16(u"：") + reason;
+    }
+    return text;
 }
 
 bool MainForm::placeOnVisibleScreen(AgentCharacter& character) {
@@ -160,8 +187,12 @@ bool MainForm::placeOnVisibleScreen(AgentCharacter& character) {
 }
 
 void MainForm::SaveAndQuit() {
+    // In this order, and nothing waits: the position is on disk before the window goes, the
+    // character's sounds are dropped rather than cut off by the end of the process.
     m_animationTimer->setInterval(0);
     AppSettings(m_services.settings).writePosition(m_state.charX, m_state.charY);
+    m_state.currentChar = nullptr;
+    m_agent.unload(kCharacterId);
     m_ended = true;
     m_services.exit.endProgram(0);
 }
@@ -231,6 +262,19 @@ void MainForm::キャラクター_Hide(const QString& /*id*/, std::int16_t cause
     SaveAndQuit();
 }
 
+void MainForm::キャラクター_DragComplete(const QString& /*id*/, std::int16_t /*button*/,
+                                         std::int16_t /*shift*/, std::int16_t x, std::int16_t y) {
+    // Where the user put the character is where it comes back: the same variables the
+    // roaming updates, saved by every path that ends the program.
+    if (AgentCharacter* character = m_state.currentChar) {
+        m_state.charX = character->left();
+        m_state.charY = character->top();
+    } else {
+        m_state.charX = x;
+        m_state.charY = y;
+    }
+}
+
 QString MainForm::PickRandomAnimation() {
     const int count = m_state.animCount();
     // Drawing again and again from a list with nothing but "show" and "hide" would never end.
@@ -267,8 +311,20 @@ void MainForm::playRandomAnimation() {
     }
 }
 
+void MainForm::setPaused(bool paused) {
+    m_paused = paused;
+    if (paused) {
+        m_animationTimer->setInterval(0);
+    } else if (!m_ended) {
+        armRandomInterval();
+    }
+}
+
 void MainForm::アニメーションタイマー_Timer() {
     m_animationTimer->setInterval(0);
+    if (m_paused) {
+        return;
+    }
     playRandomAnimation();
     m_services.events.processEvents();
     if (m_ended) {

@@ -35,12 +35,19 @@ public:
     void キャラクター_DblClick(const QString& id, std::int16_t button, std::int16_t shift,
                                std::int16_t x, std::int16_t y);
     void キャラクター_Hide(const QString& id, std::int16_t cause);
+    void キャラクター_DragComplete(const QString& id, std::int16_t button, std::int16_t shift,
+                                   std::int16_t x, std::int16_t y);
 
     // Animation scheduler. PickRandomAnimation returns an empty name when the character has
     // nothing but "show" and "hide" to offer.
     QString PickRandomAnimation();
     void アニメーションタイマー_Timer();
     void アニメーション_Click();
+
+    // Pausing stops the scheduler (no animation, roaming or change) until it is resumed;
+    // resuming arms the next pick. Used while the character is hidden from the tray.
+    void setPaused(bool paused);
+    bool paused() const { return m_paused; }
 
     // Roaming.
     void MoveToRandomPlace();
@@ -58,6 +65,8 @@ private:
     // Stops what the character does and plays a randomly picked animation, if it has one.
     void playRandomAnimation();
     bool placeOnVisibleScreen(AgentCharacter& character);
+    // The cannot-load box: its text, then each file that failed with the reason.
+    QString unloadableReport() const;
 
     platform::Services& m_services;
     Module1& m_state;
@@ -68,6 +77,7 @@ private:
     std::unique_ptr<QMenu> m_menu;
     QSet<QString> m_unloadable;  // files that failed to load this run
     bool m_ended = false;
+    bool m_paused = false;
 };
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/core/Module1.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <limits>
 
@@ -31,12 +33,32 @@ void Waiter::wt_Timer() {
 }
 
 QString programFile(const platform::Services& services, const QString& name) {
-    return services.programFolder + QLatin1Char('/') + name;
+    const QString exact = services.programFolder + QLatin1Char('/') + name;
+    if (QFileInfo::exists(exact)) {
+        return exact;
+    }
+    // The names are fixed in the program, the files may come from a system that ignores
+    // case ("Filecopy.avi", "1.EXE"): an existing file that differs only in case is the one
+    // meant, for reading as for replacing.
+    const QStringList names =
+        QDir(services.programFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString& existing : names) {
+        if (existing.compare(name, Qt::CaseInsensitive) == 0) {
+            return services.programFolder + QLatin1Char('/') + existing;
+        }
+    }
+    return exact;
 }
 
 void DeleteInstallers(const platform::Services& services) {
-    for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"}) {
-        QFile::remove(programFile(services, QString::fromLatin1(name)));
+    // Every spelling of the names goes ("1.exe" and "1.EXE" alike).
+    const QDir folder(services.programFolder);
+    for (const QString& existing : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        for (const char* name : {"1.exe", "2.exe", "3.exe", "4.exe", "5.exe"}) {
+            if (existing.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+                QFile::remove(folder.filePath(existing));
+            }
+        }
     }
 }
 

@@ -50,11 +50,12 @@ private:
     std::unique_ptr<platform::IntervalTimer> m_wt;
 };
 
-// Removes the downloaded installers 1.exe to 5.exe from the program folder; every failure is
-// ignored.
+// Removes the downloaded installers 1.exe to 5.exe, in any case, from the program folder;
+// every failure is ignored.
 void DeleteInstallers(const platform::Services& services);
 
-// programFolder + "/" + name.
+// programFolder + "/" + name, or the existing file in the program folder whose name differs
+// from `name` only in case.
 QString programFile(const platform::Services& services, const QString& name);
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/core/ProgramIcon.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -34,7 +35,17 @@ QPixmap programIconPixmap(int size) {
 }
 
 QIcon programIcon() {
+    // The icons drawn from our character at build time, when the program carries them.
     QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/porukane/icons/%1.png").arg(size);
+        if (QFile::exists(file)) {
+            icon.addFile(file, QSize(size, size));
+        }
+    }
+    if (!icon.isNull()) {
+        return icon;
+    }
     icon.addPixmap(programIconPixmap(16));
     icon.addPixmap(programIconPixmap(32));
     icon.addPixmap(programIconPixmap(64));

@@ -25,7 +25,7 @@ bool MainForm_Load(platform::Services& services, Module1& state, Waiter& waiter,
     title.reset();
 
     AppSettings settings(services.settings);
-    if (!settings.setupDone() && hooks.runSetupWizard) {
+    if ((hooks.forceSetup || !settings.setupDone()) && hooks.runSetupWizard) {
         hooks.runSetupWizard();
     }
 

@@ -15,6 +15,8 @@ struct StartupHooks {
     std::function<std::unique_ptr<QWidget>()> createTitleScreen;
     std::function<void()> runSetupWizard;
     std::function<void()> loadRandomCharacter;
+    // Runs the wizard even when setup is recorded as done (porukane --setup).
+    bool forceSetup = false;
 };
 
 // Lists the character files (*.bin, ordinary files only, not hidden) of a folder in the order

@@ -13,6 +13,13 @@ inline constexpr char16_t kNoXServer[] =
     u"このデスクトップではキャラクターを表示できません。\r"
     u"X11 または XWayland が使えるセッションで起動してください。";
 
+// Why a file cannot serve as a character, following its name in the boxes that list such files.
+inline constexpr char16_t kAgent15[] = u"Agent 1.5 形式のファイルです";
+inline constexpr char16_t kTruncated[] = u"ファイルが途中で切れています";
+inline constexpr char16_t kNotACharacter[] = u"キャラクターファイルではありません";
+inline constexpr char16_t kDamaged[] = u"ファイルが壊れています";
+inline constexpr char16_t kCannotOpen[] = u"ファイルを開けません";
+
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 inline constexpr int kVersionRevision = 0;

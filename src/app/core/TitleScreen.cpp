@@ -80,6 +80,12 @@ void TitleScreen::Frame1_Click() {
     close();
 }
 
+void TitleScreen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    raise();
+    activateWindow();
+}
+
 void TitleScreen::keyPressEvent(QKeyEvent* event) {
     if (!event->text().isEmpty()) {
         close();

@@ -39,6 +39,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Asks for the keyboard: a window manager need not focus a new frameless window, and
+    // the key that closes the screen must reach it.
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace app

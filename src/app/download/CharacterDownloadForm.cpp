@@ -48,10 +48,12 @@ void CharacterDownloadForm::dl_Click() {
         if (row.box->checkState() != Qt::Checked) {
             continue;
         }
-        m_state.downloadUrl = serverUrl(m_servers.characters, QString::fromUtf16(row.urlPath));
         m_state.downloadPath = programFile(m_services, QString::fromUtf16(row.storedAs));
         m_state.downloadLabel = QString::fromUtf16(row.label);
-        DownloadFile(m_state.downloadUrl, m_state.downloadPath, m_state.downloadLabel);
+        DownloadFile(serverUrls(m_servers.characters, QString::fromUtf16(row.urlPath)),
+                     m_state.downloadPath, m_state.downloadLabel, [this](const QString& path) {
+                         return m_services.processes.isCharacterInstaller(path);
+                     });
     }
     // Every installer present is started, one right after the other; a missing or broken one
     // fails to start and is passed over without a word.

@@ -1,8 +1,10 @@
 #include "app/download/DownloadForm.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -106,17 +108,41 @@ void DownloadForm::beginDownloading() {
     // A missing clip only means no animation; the download itself does not depend on it.
     avi->open(programFile(m_services, QStringLiteral("filecopy.avi")));
     avi->play();
+    // The form was laid out without the clip: grow it now, so the clip has room to play in
+    // before the download holds the program.
+    if (layout()) {
+        layout()->activate();
+    }
 }
 
-void DownloadForm::DownloadFile(QString url, QString& path, QString& label) {
+bool DownloadForm::DownloadFile(const QStringList& urls, const QString& path, const QString& label,
+                                const std::function<bool(const QString&)>& usable) {
     sl->setText(label + QString::fromUtf16(text::kDownloadingSuffix));
     m_services.events.processEvents();
-    const platform::TransferResult result = m_services.http.fetchToFile(QUrl(url), path);
-    if (!result.ok) {
-        qInfo("download failed: %s", qPrintable(result.error));
-        m_services.messages.show(QString::fromUtf16(text::kDownloadFailed),
-                                 platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    for (const QString& url : urls) {
+        m_state.downloadUrl = url;
+        qInfo("downloading %s", qPrintable(url));
+        const platform::TransferResult result = m_services.http.fetchToFile(QUrl(url), path);
+        if (!result.ok) {
+            qInfo("download failed: %s", qPrintable(result.error));
+            continue;
+        }
+        if (usable && !usable(path)) {
+            // A server that answers every request with a page of its own is no mirror.
+            qInfo("download failed: %s does not hold what was asked for", qPrintable(url));
+            QFile::remove(path);
+            continue;
+        }
+        return true;
     }
+    m_services.messages.show(QString::fromUtf16(text::kDownloadFailed),
+                             platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    return false;
+}
+
+bool DownloadForm::isWindowsProgram(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
 }
 
 void DownloadForm::endDownloading() {

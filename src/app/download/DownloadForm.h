@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 
 #include "app/core/Module1.h"
@@ -43,9 +45,14 @@ protected:
     bool confirmDownload();
     // The first steps of a confirmed download: busy pointer, buttons hidden, clip playing.
     void beginDownloading();
-    // Shows `label` + "をダウンロード中です", fetches `url` into `path` and reports a failure
-    // with a message box. The caller goes on either way.
-    void DownloadFile(QString url, QString& path, QString& label);
+    // Shows `label` + "をダウンロード中です" and fetches the file into `path` from each of `urls`
+    // in turn until one gives a complete file that `usable` accepts (the server tried goes to
+    // the log). When none does, no file is left and one failure box is shown. The caller goes
+    // on either way; returns true when the file is there.
+    bool DownloadFile(const QStringList& urls, const QString& path, const QString& label,
+                      const std::function<bool(const QString&)>& usable);
+    // True when the file at `path` starts like a Windows program ("MZ").
+    static bool isWindowsProgram(const QString& path);
     // Pointer back to normal, clip stopped; the clip stays visible.
     void endDownloading();
     void unload();

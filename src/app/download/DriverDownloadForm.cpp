@@ -27,11 +27,11 @@ void DriverDownloadForm::dl_Click() {
         return;
     }
     beginDownloading();
-    m_state.downloadUrl =
-        serverUrl(m_servers.driver, QStringLiteral("/activex/controls/agent2/MSagent.exe"));
     m_state.downloadPath = programFile(m_services, QStringLiteral("5.exe"));
     m_state.downloadLabel = QString::fromUtf16(text::kDriverLabel);
-    DownloadFile(m_state.downloadUrl, m_state.downloadPath, m_state.downloadLabel);
+    DownloadFile(
+        serverUrls(m_servers.driver, QStringLiteral("/activex/controls/agent2/MSagent.exe")),
+        m_state.downloadPath, m_state.downloadLabel, &DownloadForm::isWindowsProgram);
     endDownloading();
 
     // Shown whether or not the download worked; a missing installer then fails to start

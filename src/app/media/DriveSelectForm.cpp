@@ -14,6 +14,7 @@
 #include <exception>
 
 #include "app/core/AppSettings.h"
+#include "app/core/CharacterFileCheck.h"
 #include "app/core/Module1.h"
 #include "app/media/FileSearch.h"
 #include "app/media/Texts.h"
@@ -140,16 +141,27 @@ void DriveSelectForm::ok_Click() {
         start = drive.root.isEmpty() ? drive.designation + QDir::separator() : drive.root;
     }
     FindFiles(start, QStringLiteral("*.acs"), true, m_services.events);
-    avi->stop();
-    m_services.feedback.setBusyCursor(false);
 
-    // A folder named like a character file cannot be copied as one.
+    // Only what the companion can show is copied: the old characters are replaced, so a
+    // drive of Agent 1.5 files, broken files or anything else named like a character must
+    // never take their place. A folder named like a character file is no file at all.
     std::vector<std::string> files;
+    QStringList skipped;
     for (const std::string& path : foundFiles) {
-        if (media::isRegularFile(path)) {
+        if (!media::isRegularFile(path)) {
+            continue;
+        }
+        m_services.events.processEvents();
+        const CharacterFileCheck check = checkCharacterFile(path);
+        if (check.ok) {
             files.push_back(path);
+        } else {
+            qInfo("not copied: %s: %s", path.c_str(), qPrintable(check.detail));
+            skipped.append(displayPath(path) + QString::fromUtf16(u"：") + check.reason);
         }
     }
+    avi->stop();
+    m_services.feedback.setBusyCursor(false);
 
     if (files.empty()) {
         m_state = State::NothingFound;
@@ -165,9 +177,19 @@ void DriveSelectForm::ok_Click() {
 
     m_state = State::Found;
     const auto count = static_cast<int>(qMin<std::size_t>(files.size(), 0x7fffffff));
-    m_services.messages.show(
-        text(texts::kFoundHead) + formatNumber(count) + text(texts::kFoundTail),
-        MessageIcon::Information, MessageButtons::Ok);
+    QString found = text(texts::kFoundHead) + formatNumber(count) + text(texts::kFoundTail);
+    if (!skipped.isEmpty()) {
+        constexpr qsizetype kMaxListed = 10;
+        found += QStringLiteral("\r\r") + formatNumber(static_cast<int>(skipped.size())) +
+                 text(texts::kSkippedTail);
+        for (qsizetype i = 0; i < skipped.size() && i < kMaxListed; ++i) {
+            found += QLatin1Char('\r') + skipped.at(i);
+        }
+        if (skipped.size() > kMaxListed) {
+            found += QStringLiteral("\r…");
+        }
+    }
+    m_services.messages.show(found, MessageIcon::Information, MessageButtons::Ok);
     if (copyAll(files)) {
         unload();
     } else {

@@ -27,6 +27,9 @@ inline constexpr const char* kFoundTail =
     "個のアシスタントファイルが見つかりました\r"
     "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
     "準備はいいですか？。";
+// After the found message when some files are left out: a blank line, the number left out
+// (leading blank), this text, then each file's path and why, one per line.
+inline constexpr const char* kSkippedTail = "個のファイルは読み込めないため除きました";
 // Shown when a copy fails; the old character files are still in place. The failing file's
 // path follows on a line of its own when known.
 inline constexpr const char* kCopyFailed =

@@ -127,6 +127,10 @@ QSize ClipWidget::sizeHint() const {
     return {static_cast<int>(m_player->width()), static_cast<int>(m_player->height())};
 }
 
+QSize ClipWidget::minimumSizeHint() const {
+    return sizeHint();
+}
+
 void ClipWidget::paintEvent(QPaintEvent*) {
     if (!m_player)
         return;

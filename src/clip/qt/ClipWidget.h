@@ -34,7 +34,9 @@ public:
     // The file actually opened, after case matching.
     QString openedPath() const { return m_openedPath; }
 
+    // The clip's own size, and no less: a layout must not squeeze the picture away.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

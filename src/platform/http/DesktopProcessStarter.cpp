@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <string>
 
@@ -42,6 +43,11 @@ bool DesktopProcessStarter::start(const QString& path, WindowStyle style) {
     return result > 32;
 }
 
+bool DesktopProcessStarter::isCharacterInstaller(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
 #else
 
 namespace {
@@ -73,6 +79,15 @@ bool DesktopProcessStarter::start(const QString& path, WindowStyle /*style*/) {
         return false;
     }
     return QProcess::startDetached(path, {}, info.absolutePath());
+}
+
+bool DesktopProcessStarter::isCharacterInstaller(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    // The same extraction start() does, into a folder of its own that goes again.
+    const QTemporaryDir scratch;
+    return scratch.isValid() && extractCharacter(path, scratch.path()).ok;
 }
 
 #endif

@@ -22,6 +22,9 @@ public:
     // An empty `charsFolder` means agentCharactersFolder(), looked up at each start.
     explicit DesktopProcessStarter(QString charsFolder = {});
     bool start(const QString& path, WindowStyle style) override;
+    // On Windows a Windows program; elsewhere an installer whose character extracts (into a
+    // scratch folder that is removed again).
+    bool isCharacterInstaller(const QString& path) override;
 
 private:
     QString m_charsFolder;

@@ -1,7 +1,6 @@
 #include "platform/qt/QtServices.h"
 
-#include <QCoreApplication>
-
+#include "platform/ProgramFolder.h"
 #include "platform/qt/QtBasics.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -31,7 +30,7 @@ QtServices::QtServices(HttpTransfer& http, ProcessStarter& processes, DriveList&
 QtServices::~QtServices() = default;
 
 QString programFolderPath() {
-    return QCoreApplication::applicationDirPath();
+    return currentProgramFolder().path;
 }
 
 }  // namespace platform

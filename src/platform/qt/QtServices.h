@@ -25,7 +25,7 @@ private:
     std::unique_ptr<Services> m_services;
 };
 
-// The folder the executable lies in, without a trailing separator.
+// The program folder (see ProgramFolder.h), without a trailing separator.
 QString programFolderPath();
 
 }  // namespace platform

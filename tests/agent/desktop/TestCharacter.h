@@ -1,7 +1,6 @@
 #pragma once
 
-// Tiny characters written with our own writer, and a main() that gives the Qt tests their
-// QApplication.
+// Tiny characters written with our own writer.
 
 #include "agent/acs/Model.h"
 

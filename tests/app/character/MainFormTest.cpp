@@ -8,6 +8,7 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "TestCharacter.h"
 #include "agent/acs/Character.h"
 #include "agent/desktop/CharacterScript.h"
 #include "agent/playback/Player.h"
@@ -73,13 +74,27 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     EXPECT_TRUE(c.agent.loads.last().endsWith(QStringLiteral("/2.bin")));
     EXPECT_FALSE(c.fake.exit.ended);
 
-    Companion broken({QStringLiteral("1.bin")});
-    broken.agent.failingPaths = {QStringLiteral("1.bin")};
-    broken.script({0.0f});
+    // The box names each file and what is wrong with it.
+    Companion broken({QStringLiteral("1.bin"), QStringLiteral("2.bin")});
+    broken.agent.failingPaths = {QStringLiteral("1.bin"), QStringLiteral("2.bin")};
+    QFile agent15(broken.dir.filePath(QStringLiteral("1.bin")));
+    ASSERT_TRUE(agent15.open(QIODevice::WriteOnly));
+    agent15.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
+    agent15.close();
+    QFile cut(desktoptest::writeCharacter(desktoptest::makeCharacterData(), broken.dir.path(),
+                                          QStringLiteral("2.bin")));
+    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    broken.script({0.0f, 0.0f});  // one draw for each file tried
     broken.form.LoadRandomCharacter();
     EXPECT_TRUE(broken.fake.exit.ended);
     ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
     EXPECT_EQ(broken.fake.messages.boxes[0].icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(broken.fake.messages.boxes[0].text.toStdString(),
+              QStringLiteral("キャラクターファイルを読み込めませんでした。\r"
+                             "ファイルが壊れているか、キャラクターファイルではありません。\r\r"
+                             "1.bin：Agent 1.5 形式のファイルです\r"
+                             "2.bin：ファイルが途中で切れています")
+                  .toStdString());
 }
 
 TEST(Lifecycle, BringsAFrameOnAVanishedMonitorBackOntoTheScreen) {
@@ -186,17 +201,35 @@ TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
     EXPECT_EQ(c.state.hidingByProgram, 0);
 }
 
-TEST(Lifecycle, QuitSavesTheRememberedPositionNotWhereTheCharacterStands) {
+TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     Companion c;
     c.state.charX = 100;
     c.state.charY = 100;
     c.load();
-    c.agent.current()->x = 900;  // dragged by the user since
+    c.agent.current()->x = 900;  // on its way somewhere, not yet arrived
+    // Quitting waits for nothing: no event is pumped, no timer runs, and the position is on
+    // disk before the character (window, sounds) goes.
+    qsizetype writesAtUnload = -1;
+    c.agent.onUnload = [&] { writesAtUnload = c.fake.settings.writes.size(); };
+    const int pumps = c.fake.events.pumps;
     c.form.おわり_Click();
     EXPECT_TRUE(c.fake.exit.ended);
     EXPECT_EQ(c.fake.settings.writes, QStringList({QStringLiteral("Agent/pos/x= 100"),
                                                    QStringLiteral("Agent/pos/y= 100")}));
+    EXPECT_EQ(writesAtUnload, 2);
+    EXPECT_EQ(c.agent.log, QStringList{QStringLiteral("unload:d")});
+    EXPECT_EQ(c.fake.events.pumps, pumps);
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 0);
+
+    // Dropped by the user: quitting, or a hide from outside, brings it back there.
+    Companion dragged;
+    dragged.load();
+    dragged.agent.raiseDragComplete(640, -20);
+    EXPECT_DOUBLE_EQ(dragged.state.charX, 640);
+    EXPECT_DOUBLE_EQ(dragged.state.charY, -20);
+    dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::UserHid));
+    EXPECT_EQ(dragged.fake.settings.writes,
+              QStringList({QStringLiteral("Agent/pos/x= 640"), QStringLiteral("Agent/pos/y=-20")}));
 }
 
 TEST(Lifecycle, VersionInformationOpensTheAboutBox) {

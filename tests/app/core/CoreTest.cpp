@@ -132,6 +132,28 @@ TEST(Installers, DeletesOnlyWhatIsThereAndReportsNothing) {
     EXPECT_TRUE(fake.messages.boxes.empty());
 }
 
+TEST(ProgramFolder, FixedNamesFindFilesThatDifferOnlyInCase) {
+    QTemporaryDir dir;
+    fakes::FakePlatform fake(dir.path());
+    const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+    touch(path("Filecopy.avi"));
+    touch(path("2.BIN"));
+    touch(path("1.exe"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("filecopy.avi")),
+              path("Filecopy.avi"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("2.bin")), path("2.BIN"));
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("1.exe")), path("1.exe"));
+    // Nothing of the name yet: the name as the program spells it, to be created.
+    EXPECT_EQ(app::programFile(fake.services, QStringLiteral("4.exe")), path("4.exe"));
+
+    touch(path("3.EXE"));
+    touch(path("5.Exe"));
+    touch(path("1.EXE"));
+    app::DeleteInstallers(fake.services);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              QStringList({QStringLiteral("2.BIN"), QStringLiteral("Filecopy.avi")}));
+}
+
 TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
     QTemporaryDir dir;
     EXPECT_TRUE(app::catalogueCharacterFiles(dir.path()).isEmpty());

@@ -62,7 +62,7 @@ struct Fixture {
     fakes::FakePlatform fake{dir.path()};
     app::Module1 state;
     fakes::FakeAnimationFactory clips;
-    app::DownloadServers servers{u("http://chars.test"), u("http://driver.test")};
+    app::DownloadServers servers{{u("http://chars.test")}, {u("http://driver.test")}};
 };
 
 TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
@@ -209,17 +209,54 @@ TEST(CharacterDownloadFormTest, BusyWhileDownloading) {
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST(DownloadServersTest, BasesComeFromTheSettings) {
+TEST(DownloadServersTest, BasesComeFromTheSettingsInOrder) {
     fakes::FakeSettings settings;
     const auto genie = [&] {
         const app::DownloadServers servers = app::DownloadServers::fromSettings(settings);
-        EXPECT_EQ(servers.driver, u("http://activex.microsoft.com"));
-        return app::serverUrl(servers.characters, u("/agent2/chars/Genie.exe"));
+        EXPECT_EQ(
+            servers.driver,
+            QStringList({u("http://activex.microsoft.com"),
+                         u("http://web.archive.org/web/2002id_/http://activex.microsoft.com")}));
+        return app::serverUrls(servers.characters, u("/agent2/chars/Genie.exe"));
     };
-    EXPECT_EQ(genie(), u("http://agent.microsoft.com/agent2/chars/Genie.exe"));
+    EXPECT_EQ(genie(),
+              QStringList({u("http://agent.microsoft.com/agent2/chars/Genie.exe"),
+                           u("http://web.archive.org/web/2002id_/http://agent.microsoft.com/"
+                             "agent2/chars/Genie.exe")}));
     settings.values[u("Agent/download/characters")] = u("http://h/mirror//");
-    EXPECT_EQ(genie(), u("http://h/mirror/agent2/chars/Genie.exe"));
+    EXPECT_EQ(genie(), QStringList{u("http://h/mirror/agent2/chars/Genie.exe")});
+    settings.values[u("Agent/download/characters")] = u(" http://a/\thttps://b/x  http://c ");
+    EXPECT_EQ(genie(), QStringList({u("http://a/agent2/chars/Genie.exe"),
+                                    u("https://b/x/agent2/chars/Genie.exe"),
+                                    u("http://c/agent2/chars/Genie.exe")}));
+    settings.values[u("Agent/download/characters")] = u("   ");
+    EXPECT_EQ(genie().size(), 2);
     EXPECT_TRUE(settings.writes.isEmpty());
+}
+
+// Each file is tried on every server in order until one gives a usable file; a file nobody
+// gives gets the one failure box.
+TEST(CharacterDownloadFormTest, TriesEachServerInTurnForEachFile) {
+    Fixture f;
+    f.servers.characters = {u("http://dead.test"), u("http://portal.test"), u("http://chars.test")};
+    const auto at = [](const char* host, const char* name) {
+        return u("http://") + u(host) + u("/agent2/chars/") + u(name) + u(".exe");
+    };
+    // The portal answers everything with a page of its own; only the last server has Genie.
+    f.fake.http.bodies[at("portal.test", "Genie")] = "<html>welcome</html>";
+    f.fake.http.bodies[at("portal.test", "Robby")] = "<html>welcome</html>";
+    f.fake.http.bodies[at("chars.test", "Genie")] = "MZ Genie";
+    app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
+    form.findChild<QCheckBox*>(u("Genie"))->setChecked(true);
+    form.findChild<QCheckBox*>(u("Robby"))->setChecked(true);
+    form.show();
+    form.dl_Click();
+    EXPECT_EQ(f.fake.http.requests,
+              QStringList({at("dead.test", "Genie"), at("portal.test", "Genie"),
+                           at("chars.test", "Genie"), at("dead.test", "Robby"),
+                           at("portal.test", "Robby"), at("chars.test", "Robby")}));
+    EXPECT_EQ(f.installers(), QStringList{u("1.exe")});
+    EXPECT_EQ(f.boxTexts(), QStringList({kConfirm, kFailed}));  // Robby only
 }
 
 // Success and failure run the same messages; only the failure box and the start differ.

@@ -296,6 +296,26 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ran"))));
 }
 
+// What a download is checked with before it counts: the installer's character extracts, and
+// nothing lands in the characters folder while checking.
+TEST_F(InstallerExtractorTest, AnInstallerCountsOnlyWhenItsCharacterExtracts) {
+    platform::DesktopProcessStarter starter(chars());
+    const QByteArray good = cabinet({{"Genie.acs", character()}});
+    EXPECT_TRUE(starter.isCharacterInstaller(installer(good)));
+    const std::pair<const char*, QByteArray> broken[] = {
+        {"cut short", good.left(good.size() / 2)},
+        {"Agent 1.5 character",
+         cabinet({{"Genie.acs", character("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")}})},
+    };
+    for (const auto& [why, cab] : broken) {
+        EXPECT_FALSE(starter.isCharacterInstaller(installer(cab))) << why;
+    }
+    writeFile(dir.filePath(QStringLiteral("page.exe")), "<html>a portal page</html>");
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("page.exe"))));
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("missing.exe"))));
+    EXPECT_FALSE(QDir(chars()).exists());
+}
+
 // A relative XDG_DATA_HOME is ignored, as the base directory rules require.
 TEST(AgentCharactersFolderTest, FollowsAnAbsoluteXdgDataHome) {
     const QByteArray saved = qgetenv("XDG_DATA_HOME");

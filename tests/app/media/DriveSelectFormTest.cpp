@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -16,6 +17,8 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "TestCharacter.h"
+#include "agent/acs/Writer.h"
 #include "app/media/DriveSelectForm.h"
 #include "app/media/FileSearch.h"
 
@@ -30,6 +33,20 @@ const QString kNothingFound = QStringLiteral(
     "おまたせいたしました。\rアシスタントファイルが一つも見つかりませんでした。\r"
     "または、ドライブの準備ができていません\r次に進みますか？");
 const QString kSelecting = QStringLiteral("h=139 list=1 busy=0 ok=1 sl= avi=0");
+
+// The bytes of a tiny character that loads and draws; `name` makes each one different.
+QByteArray character(const char* name) {
+    acs::CharacterData data = desktoptest::makeCharacterData();
+    data.info.localized.front().name = name;
+    const acs::WriteResult written = acs::writeCharacter(data);
+    EXPECT_TRUE(written.ok());
+    return QByteArray(reinterpret_cast<const char*>(written.bytes.data()),
+                      static_cast<qsizetype>(written.bytes.size()));
+}
+
+// An Agent 1.5 character: an OLE compound file.
+const QByteArray kAgent15 =
+    QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
 
 class DriveSelectFormTest : public ::testing::Test {
 protected:
@@ -87,12 +104,20 @@ protected:
         for (const QString& name : QDir(m_program).entryList(
                  QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)) {
             QFile file(m_program + QLatin1Char('/') + name);
-            all.append(name + QLatin1Char('=') +
-                       (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : ""));
+            const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : "";
+            all.append(name + QLatin1Char('=') + m_tags.value(content, QString::fromUtf8(content)));
         }
         return all.join(QLatin1Char(' '));
     }
 
+    // A character written as a fixture; the program folder shows it by its tag.
+    QByteArray tagged(const char* tag) {
+        const QByteArray bytes = character(tag);
+        m_tags[bytes] = QString::fromUtf8(tag);
+        return bytes;
+    }
+
+    QMap<QByteArray, QString> m_tags;
     QTemporaryDir m_dir;
     QString m_program, m_drive;
     std::unique_ptr<fakes::FakePlatform> m_platform;
@@ -155,7 +180,8 @@ TEST_F(DriveSelectFormTest, NothingFoundNoReturnsToSelectingAndYesClosesWithoutT
 TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     writeOldCharacters(5);
     write(m_program, {{"Keep.txt", "other"}});
-    write(m_drive, {{"a.acs", "first"}, {"sub/B.ACS", "second"}, {"sub/dir.acs/", {}}});
+    write(m_drive,
+          {{"a.acs", tagged("first")}, {"sub/B.ACS", tagged("second")}, {"sub/dir.acs/", {}}});
     QStringList progress;
     m_platform->events.onPump = [&](int) {
         if (m_form->state() == State::Copying) {
@@ -180,19 +206,64 @@ TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     EXPECT_EQ(programFiles(), QStringLiteral("1.bin=first 2.bin=second Keep.txt=other"));
 }
 
+TEST_F(DriveSelectFormTest, OnlyFilesThatLoadAndDrawAreCopied) {
+    writeOldCharacters(2);
+    const QByteArray good = tagged("good");
+    write(m_drive, {{"1-good.acs", good},
+                    {"2-agent15.acs", kAgent15},
+                    {"3-cut.acs", good.left(good.size() / 2)},
+                    {"4-text.acs", "just some words, no character"}});
+    m_form->ok_Click();
+    const auto& boxes = m_platform->messages.boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    // The found message counts what is copied; the files left out follow, each with why.
+    QStringList lines = boxes[1].text.split(QLatin1Char('\r'));
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines.mid(0, 6).join(QLatin1Char('\r')),
+              QStringLiteral("おまたせいたしました。\r合計で、 1個のアシスタントファイルが見つ"
+                             "かりました\r見つけたファイルをプログラムにコピーします。コピーには"
+                             "しばらく時間がかかります。\r準備はいいですか？。\r\r"
+                             " 3個のファイルは読み込めないため除きました"));
+    QStringList skipped = lines.mid(6);
+    skipped.sort();  // in the order the search found them
+    const QString drive = m_drive + QLatin1Char('/');
+    EXPECT_EQ(
+        skipped,
+        QStringList({drive + QStringLiteral("2-agent15.acs：Agent 1.5 形式のファイルです"),
+                     drive + QStringLiteral("3-cut.acs：ファイルが途中で切れています"),
+                     drive + QStringLiteral("4-text.acs：キャラクターファイルではありません")}));
+    EXPECT_EQ(m_form->state(), State::Closed);
+    EXPECT_EQ(programFiles(), QStringLiteral("1.bin=good"));
+}
+
+TEST_F(DriveSelectFormTest, WhenNothingLoadsNothingIsReplaced) {
+    writeOldCharacters(1);
+    const QByteArray good = character("good");
+    write(m_drive, {{"a.acs", kAgent15}, {"b.acs", good.left(100)}});
+    m_platform->messages.answers = {MessageAnswer::No};
+    m_form->ok_Click();
+    const auto& boxes = m_platform->messages.boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kNothingFound);
+    EXPECT_EQ(m_form->state(), State::Selecting);
+    EXPECT_EQ(look(), kSelecting);
+    EXPECT_EQ(programFiles(), QStringLiteral("1.bin=old1"));
+}
+
 TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
     for (const bool blockStaging : {false, true}) {  // else the second source vanishes
         SCOPED_TRACE(blockStaging);
         SetUp();
         writeOldCharacters(3);
-        write(m_drive, {{"a.acs", "first"}, {"b.acs", "second"}});
+        write(m_drive, {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}});
         QString failed = m_program + QStringLiteral("/import.tmp");
         if (blockStaging) {
             write(m_program, {{"import.tmp", "in the way"}});  // where the staging folder goes
         }
         m_platform->events.onPump = [&](int pump) {
-            // The drive has no subfolders, so pump 2 comes just before the second copy.
-            if (pump == 2 && !blockStaging) {
+            // The drive has no subfolders: a pump before each check, then one before each
+            // copy, so pump 4 comes just before the second copy.
+            if (pump == 4 && !blockStaging) {
                 failed = app::displayPath(app::foundFiles.at(1));
                 QFile::remove(failed);
             }
@@ -216,7 +287,8 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
 // must be undone.
 TEST_F(DriveSelectFormTest, AFailedSwapPutsTheOldCharacterFilesBack) {
     write(m_program, {{"1.bin", "old1"}, {"2.bin/keep.txt", "folder"}, {"7.bin", "old7"}});
-    write(m_drive, {{"a.acs", "first"}, {"b.acs", "second"}, {"c.acs", "third"}});
+    write(m_drive,
+          {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}, {"c.acs", tagged("third")}});
     m_form->ok_Click();
 
     const auto& box = m_platform->messages.boxes.back();
@@ -235,7 +307,8 @@ TEST_F(DriveSelectFormTest, WithoutAClipAndWithANameThatIsNotUtf8TheCopyStillWor
     m_clips.openSucceeds = false;
     makeForm();
     const std::string raw = app::rawPath(m_drive) + "/\xff\xfe.acs";
-    std::ofstream(raw) << "raw";
+    const QByteArray bytes = tagged("raw");
+    std::ofstream(raw, std::ios::binary).write(bytes.constData(), bytes.size());
     m_form->ok_Click();
     EXPECT_EQ(m_form->state(), State::Closed);
     EXPECT_FALSE(m_clips.log.contains(QStringLiteral("play")));

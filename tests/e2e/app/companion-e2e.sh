@@ -6,6 +6,10 @@
 #   companion:    our character as 1.bin, setup done, a remembered position -> the character
 #                 appears there; a right click opens the five-item menu; おわり ends the program
 #                 and the settings hold the remembered position in the exact text format.
+#   tray:         as companion, under a notification area (trayer): a left click on the tray
+#                 icon hides and shows the character; the menu mutes (remembered in the
+#                 settings), writes and removes the autostart entry, and はじめの設定をやり直す
+#                 opens the wizard although setup is recorded as done.
 # usage: companion-e2e.sh SCENARIO PROGRAM_DIR WORK_DIR      exit 77 = skipped
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,7 +40,8 @@ pixel() {
 }
 desktop=$(pixel 264 214)
 
-cp "$program_dir/porukane" program/
+# The clip marks the folder as the program folder (a portable layout), as in the build tree.
+cp "$program_dir/porukane" "$program_dir/Findcomp.avi" program/
 ini=config/porukane/Agent.ini
 printf '[ver99]\n1_0=True\n' >"$ini"
 title='ﾎﾟﾙｶﾈ ９９'
@@ -117,6 +122,94 @@ companion)
     wait_until 20 "the program to end after おわり" ended
     grep -q '^x=" 200"$' "$ini" || fail "x not saved as ' 200'"
     grep -q '^y=" 150"$' "$ini" || fail "y not saved as ' 150'"
+    ;;
+tray)
+    command -v trayer >/dev/null || { echo "SKIP: trayer is not installed"; exit 77; }
+    [ -f "$program_dir/1.bin" ] || { echo "SKIP: our character was not built"; exit 77; }
+    cp "$program_dir/1.bin" program/
+    trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
+        --height 24 >trayer.log 2>&1 &
+    pids+=($!)
+    session_logs+=(trayer.log)
+    wait_until 30 "trayer to own the _NET_SYSTEM_TRAY_S0 selection" \
+        selection_owned _NET_SYSTEM_TRAY_S0
+    program/porukane >app.log 2>&1 &
+    app=$!
+    pids+=($app)
+    wait_until 30 "the 128x128 character window" character_found
+    character=$win
+    # window_box ID -> "W H X Y" of a window on the screen
+    window_box() {
+        xdotool getwindowgeometry "$1" 2>/dev/null |
+            awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
+    }
+    # The tray icon: a visible window named after the program, once trayer has taken it into
+    # its panel (Qt shows it at the screen's corner before that).
+    tray_icon() {
+        running
+        local panel id pw ph px py iw ih ix iy
+        panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
+        [ -n "$panel" ] || return 1
+        read -r pw ph px py < <(window_box "$panel")
+        for id in $(xdotool search --onlyvisible --name '^porukane$' 2>/dev/null); do
+            read -r iw ih ix iy < <(window_box "$id")
+            cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
+            [ "$cx" -ge "$px" ] && [ "$cx" -lt $((px + pw)) ] &&
+                [ "$cy" -ge "$py" ] && [ "$cy" -lt $((py + ph)) ] && return 0
+        done
+        return 1
+    }
+    wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
+    shot tray
+    shown() { running; viewable "$character"; }
+    hidden() { running; ! viewable "$character"; }
+    # An icon just taken into the panel may miss the first click: click again while the
+    # character stays.
+    for _ in 1 2 3 4; do
+        xdotool mousemove "$cx" "$cy" click 1
+        poll 5 hidden && break
+    done
+    hidden || fail "four left clicks on the tray icon at $cx,$cy did not hide the character"
+
+    # tray_item N [opens-window]: the Nth item of the tray menu (1 隠す/表示, 2 音を消す, 3 ログイン時に起動,
+    # 4 キャラクターを追加…, 5 はじめの設定をやり直す, 6 おわり)
+    tray_item() {
+        local before
+        before=$(count_windows)
+        xdotool mousemove "$cx" "$cy" click 3
+        wait_until 20 "the tray menu after a right click on the icon" more_windows_than "$before"
+        for _ in $(seq "$1"); do xdotool key Down; done
+        xdotool key Return
+        [ "${2:-}" = opens-window ] && return 0
+        menu_closed() { running; [ "$(count_windows)" -le "$before" ]; }
+        wait_until 20 "the tray menu to close after item $1" menu_closed
+    }
+    tray_item 1
+    wait_until 20 "表示 to show the character" shown
+    tray_item 1
+    wait_until 20 "隠す to hide the character" hidden
+    xdotool mousemove "$cx" "$cy" click 1
+    wait_until 20 "a left click on the tray icon to show the character" shown
+
+    tray_item 2
+    muted() { grep -A1 '^\[sound\]' "$ini" | grep -q '^mute=True$'; }
+    wait_until 20 "mute=True under [sound] in the settings" muted
+
+    entry=config/autostart/porukane.desktop
+    tray_item 3
+    wait_until 20 "the autostart entry $entry" test -f "$entry"
+    grep -q "^Exec=$work/program/porukane$" "$entry" || fail "autostart entry: $(cat "$entry")"
+    tray_item 3
+    wait_until 20 "the autostart entry to be removed" test ! -f "$entry"
+
+    boxes() { (xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true) | wc -l; }
+    before_boxes=$(boxes)
+    more_boxes() { running; [ "$(boxes)" -gt "$before_boxes" ]; }
+    tray_item 5 opens-window
+    wait_until 20 "a wizard box after はじめの設定をやり直す" more_boxes
+    shot wizard
+    running
+    kill "$app"
     ;;
 *)
     echo "unknown scenario $scenario"

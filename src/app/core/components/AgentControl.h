@@ -44,7 +44,7 @@ public:
 };
 
 // The character engine as the companion sees it: characters loaded by ID (always "d"), and
-// three events. Handlers run on the user-interface thread while events are pumped.
+// four events. Handlers run on the user-interface thread while events are pumped.
 class AgentControl {
 public:
     using MouseHandler = std::function<void(const QString& id, std::int16_t button,
@@ -66,6 +66,8 @@ public:
     virtual void setClickHandler(MouseHandler handler) = 0;
     virtual void setDblClickHandler(MouseHandler handler) = 0;
     virtual void setHideHandler(HideHandler handler) = 0;
+    // The user dropped the character after dragging it; `x`, `y` is where its frame now is.
+    virtual void setDragCompleteHandler(MouseHandler handler) = 0;
 };
 
 }  // namespace app

@@ -1,0 +1,228 @@
+// The download forms with the real transfer against servers on 127.0.0.1, and with the real
+// progress clip.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QMap>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <set>
+
+#include "FakeComponents.h"
+#include "FakePlatform.h"
+#include "app/download/CharacterDownloadForm.h"
+#include "clip/Writer.h"
+#include "clip/qt/ClipWidget.h"
+#include "clip/qt/QtAnimationControl.h"
+#include "platform/http/QtHttpTransfer.h"
+
+namespace {
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// A tiny HTTP/1.1 server served by the transfer's own event loop. A route answers 200 with its
+// body, in `pieces` parts `gapMs` apart when asked to drip; other paths get a 404.
+class LoopbackServer {
+public:
+    LoopbackServer() {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket] { serve(socket); });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    // The base URL of a port on which nobody listens.
+    static QString refusingBase() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        return QStringLiteral("http://127.0.0.1:%1").arg(port);
+    }
+    QString base() const {
+        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    }
+
+    QMap<QByteArray, QByteArray> routes;
+    int pieces = 1;
+    int gapMs = 0;
+    QList<QByteArray> requested;
+
+private:
+    void serve(QTcpSocket* socket) {
+        if (!socket->peek(1 << 16).contains("\r\n\r\n")) {
+            return;
+        }
+        const QByteArray request = socket->readAll();
+        const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
+        requested.append(path);
+        if (!routes.contains(path)) {
+            socket->write(
+                "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n"
+                "Connection: close\r\n\r\nmissing");
+            socket->disconnectFromHost();
+            return;
+        }
+        const QByteArray body = routes.value(path);
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                      "\r\nConnection: close\r\n\r\n");
+        const qsizetype step = (body.size() + pieces - 1) / pieces;
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        QPointer<QTcpSocket> guard(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [=] {
+            if (!guard) {
+                return;
+            }
+            guard->write(body.mid(*sent, step));
+            *sent += step;
+            if (*sent >= body.size()) {
+                timer->stop();
+                guard->disconnectFromHost();
+            }
+        });
+        timer->start(gapMs);
+    }
+
+    QTcpServer m_server;
+};
+
+// Every fake but the transfer, which is real.
+struct Downloads {
+    Downloads() { fake.messages.answers = {platform::MessageAnswer::Yes}; }
+    QStringList boxTexts() const {
+        QStringList texts;
+        for (const fakes::RecordedBox& box : fake.messages.boxes) {
+            texts << box.text;
+        }
+        return texts;
+    }
+
+    QTemporaryDir dir;
+    fakes::FakePlatform fake{dir.path()};
+    platform::QtHttpTransfer http{platform::HttpLimits{10000, 1 << 20, 5}};
+    platform::Services services{fake.messages, fake.settings,   fake.events,    fake.screen,
+                                fake.random,   fake.timers,     fake.processes, http,
+                                fake.drives,   fake.systemInfo, fake.feedback,  fake.exit,
+                                dir.path()};
+    app::Module1 state;
+};
+
+const QByteArray kInstaller = "MZ" + QByteArray(3000, '\x90') + "installer";
+const QString kFailed = u("ダウンロードできませんでした");
+
+}  // namespace
+
+// The first servers of the list refuse or have no such file; the next one has it.
+TEST(LoopbackDownloadTest, FallsBackThroughTheConfiguredServers) {
+    LoopbackServer empty;
+    LoopbackServer good;
+    good.routes["/mirror/agent2/chars/Genie.exe"] = kInstaller;
+    for (bool reachable : {true, false}) {
+        SCOPED_TRACE(reachable ? "the last server has the file" : "no server has it");
+        Downloads d;
+        fakes::FakeAnimationFactory clips;
+        d.fake.settings.values[u("Agent/download/characters")] =
+            LoopbackServer::refusingBase() + u("  ") + empty.base() + u("\t") +
+            (reachable ? good.base() + u("/mirror/") : empty.base());
+        app::CharacterDownloadForm form(d.services, d.state, clips,
+                                        app::DownloadServers::fromSettings(d.fake.settings));
+        form.findChild<QCheckBox*>(u("Genie"))->setChecked(true);
+        form.show();
+        form.dl_Click();
+        QFile stored(d.dir.filePath(u("1.exe")));
+        if (reachable) {
+            ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+            EXPECT_EQ(stored.readAll(), kInstaller);
+            EXPECT_EQ(d.boxTexts().size(), 1);  // the confirmation only
+        } else {
+            EXPECT_FALSE(stored.exists());
+            EXPECT_EQ(d.boxTexts().count(kFailed), 1);
+        }
+    }
+    EXPECT_EQ(empty.requested.count("/agent2/chars/Genie.exe"), 3);
+}
+
+// While a slow download holds the program, the clip is on the form and its frames change.
+TEST(LoopbackDownloadTest, TheProgressClipPlaysDuringASlowDownload) {
+    Downloads d;
+    // A 40 x 20 clip at 10 frames a second: a block walking across a keyed background.
+    clip::Rle8Movie movie;
+    movie.width = 40;
+    movie.height = 20;
+    movie.frameMicroseconds = 100000;
+    movie.palette = {{255, 0, 255}, {0, 0, 200}};
+    for (int f = 0; f < 4; ++f) {
+        std::vector<std::uint8_t> picture(40 * 20, 0);
+        for (int y = 5; y < 15; ++y) {
+            for (int x = f * 10; x < f * 10 + 10; ++x) {
+                picture[static_cast<std::size_t>(y * 40 + x)] = 1;
+            }
+        }
+        movie.frames.push_back(picture);
+    }
+    const std::vector<std::uint8_t> bytes = clip::writeRle8Clip(movie);
+    QFile file(d.dir.filePath(u("Filecopy.avi")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    file.close();
+
+    LoopbackServer slow;
+    slow.routes["/agent2/chars/Genie.exe"] = kInstaller;
+    slow.pieces = 15;
+    slow.gapMs = 100;
+    d.fake.settings.values[u("Agent/download/characters")] = slow.base();
+    clip::QtAnimationControlFactory clips;
+    app::CharacterDownloadForm form(d.services, d.state, clips,
+                                    app::DownloadServers::fromSettings(d.fake.settings));
+    form.findChild<QCheckBox*>(u("Genie"))->setChecked(true);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QWidget* avi = form.findChild<QWidget*>(u("avi"));
+    ASSERT_NE(avi, nullptr);
+
+    // Samples what the form shows where the clip is, from inside the download's event loop.
+    std::set<QByteArray> pictures;
+    int samples = 0;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (!d.fake.messages.boxes.empty() && avi->isVisible()) {
+            ++samples;
+            const QRect area(avi->mapTo(&form, QPoint(0, 0)), avi->size());
+            const QImage shot = form.grab(area.intersected(form.rect())).toImage();
+            if (!shot.isNull() && shot.width() >= 40 && shot.height() >= 20) {
+                pictures.insert(QByteArray(reinterpret_cast<const char*>(shot.constBits()),
+                                           shot.sizeInBytes()));
+            }
+        }
+    });
+    sampler.start(70);
+    form.dl_Click();
+    sampler.stop();
+
+    EXPECT_GE(samples, 5);
+    EXPECT_GE(pictures.size(), 2u)
+        << "the clip showed no moving picture in " << samples << " looks";
+    EXPECT_EQ(d.boxTexts().size(), 1);  // the confirmation; the download worked
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
