@@ -7,6 +7,7 @@
 #include "agent/desktop/Session.h"
 #include "app/about/AboutForm.h"
 #include "app/character/MainForm.h"
+#include "app/core/AppSettings.h"
 #include "app/core/CommandLine.h"
 #include "app/core/Module1.h"
 #include "app/core/ProgramIcon.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     // One tray icon for the whole program (CompanionTray) instead of one per character.
     desktop::DesktopAgentControl::Config engine;
     engine.trayIcon = false;
+    engine.scale = app::AppSettings(services.settings).displayScale();
     desktop::DesktopAgentControl agent(engine);
     agent.setMuted(app::CompanionTray::mutedSetting(services.settings));
     clip::QtAnimationControlFactory clips;
