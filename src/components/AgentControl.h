@@ -14,7 +14,7 @@ namespace app {
 using playback::HideCause;
 
 // One loaded character. Requests return at once; the work happens while events are pumped.
-// Positions are the top-left corner of the character frame in global desktop pixels.
+// Positions are the top-left corner of the character frame in physical screen pixels.
 class AgentCharacter {
 public:
     virtual ~AgentCharacter() = default;
@@ -35,8 +35,9 @@ public:
     // The character's animation names, in the order the engine enumerates them.
     virtual QStringList animationNames() const = 0;
 
-    // Width and height of the character frame in pixels, used to keep it on a visible screen.
-    virtual QSize frameSize() const { return {128, 128}; }
+    // Width and height of the character frame as it stands on the screen (the loaded
+    // character's size times its display scale), in physical screen pixels.
+    virtual QSize frameSize() const = 0;
 };
 
 // The character engine as the companion sees it: characters loaded by ID (always "d"), and

@@ -5,6 +5,7 @@
 #include "agent/desktop/DesktopAgentControl.h"
 #include "app/about/AboutForm.h"
 #include "app/character/MainForm.h"
+#include "app/core/AppSettings.h"
 #include "app/core/CommandLine.h"
 #include "app/core/ProgramIcon.h"
 #include "app/core/Waiter.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     // One tray icon for the whole program (CompanionTray) instead of one per character.
     desktop::DesktopAgentControl::Config engine;
     engine.trayIcon = false;
+    engine.scale = app::AppSettings(services.settings).displayScale();
     desktop::DesktopAgentControl agent(engine);
     agent.setMuted(app::CompanionTray::mutedSetting(services.settings));
     clip::QtAnimationControlFactory clips;

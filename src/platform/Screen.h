@@ -7,7 +7,7 @@ namespace platform {
 
 // The primary screen. Sizes in twips are 1440 per inch; a twips-per-pixel factor converts each
 // axis (pixels to twips multiplies, twips to pixels divides, no rounding). `availableAreas` lists
-// the usable area of every connected screen in global desktop pixels.
+// the usable area of every connected screen; sizes and areas are in physical screen pixels.
 class Screen {
 public:
     virtual ~Screen() = default;

@@ -63,6 +63,7 @@ bool FakeAgentControl::load(const QString& id, const QString& path, QString* err
     }
     m_current = std::make_unique<FakeAgentCharacter>(*this, id, path);
     m_current->names = namesByFile.value(file, defaultNames);
+    m_current->size = defaultSize;
     return true;
 }
 

@@ -33,6 +33,7 @@ public:
     void stopAll() override;
     void moveTo(std::int16_t toX, std::int16_t toY) override;
     QStringList animationNames() const override { return names; }
+    QSize frameSize() const override { return size; }
 
     QString id;
     QString path;
@@ -40,6 +41,7 @@ public:
     std::int16_t y = 0;
     bool visible = false;
     QStringList names;
+    QSize size{128, 128};
     // When true, a move lands at once (the glide "finishes" before the next read).
     bool movesAtOnce = true;
 
@@ -72,6 +74,7 @@ public:
     QStringList loads;                       // every path passed to load, in order
     QStringList failingPaths;                // file names (not paths) whose load fails
     QMap<QString, QStringList> namesByFile;  // file name -> animation names after load
+    QSize defaultSize{128, 128};             // frame size of every character loaded
     QStringList defaultNames{QStringLiteral("Show"), QStringLiteral("Hide"),
                              QStringLiteral("Wave")};
     // When set, the program's own hide raises Hide with cause 3 during the call.

@@ -1,8 +1,12 @@
-// `porukane-acs play FILE [ANIMATION] [--still] [--quit-after SECONDS]`: the character engine
+// `porukane-acs play FILE [ANIMATION] [--still] [--scale N] [--quit-after SECONDS]
+// [--report-frames]`: the character engine
 // on the desktop without the companion around it. Shows the character at the centre of the
 // screen, then plays ANIMATION, or a random animation every couple of seconds. Prints each
 // event it receives on stdout (one line each), so scripts can drive it with xdotool and check
 // what happened. Esc, closing the window or hiding the character from its tray icon quits.
+// --scale draws each character pixel as N x N screen pixels (default: the screen's device pixel
+// ratio rounded); --report-frames prints, when the program ends, how many frames were prepared
+// and painted.
 
 #include "Play.h"
 
@@ -17,6 +21,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,8 +33,8 @@ const QString kId = QStringLiteral("play");
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: porukane-acs play FILE [ANIMATION] [--still|--no-idle] "
-                 "[--quit-after SECONDS]\n");
+                 "usage: porukane-acs play FILE [ANIMATION] [--still|--no-idle] [--scale N] "
+                 "[--quit-after SECONDS] [--report-frames]\n");
     return 2;
 }
 
@@ -59,6 +64,8 @@ struct PlayOptions {
     QString animation;
     bool still = false;
     int quitAfterSeconds = 0;
+    int scale = 0;  // 0: the screen's device pixel ratio, rounded
+    bool reportFrames = false;
 };
 
 // False for arguments that do not fit the usage line.
@@ -67,6 +74,15 @@ bool parseArguments(int argc, char** argv, PlayOptions& o) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--still") == 0 || std::strcmp(arg, "--no-idle") == 0) {
             o.still = true;
+        } else if (std::strcmp(arg, "--scale") == 0 && i + 1 < argc) {
+            bool ok = false;
+            o.scale = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || o.scale < 1 || o.scale > 4) {
+                std::fprintf(stderr, "porukane-acs: --scale takes 1, 2, 3 or 4\n");
+                return false;
+            }
+        } else if (std::strcmp(arg, "--report-frames") == 0) {
+            o.reportFrames = true;
         } else if (std::strcmp(arg, "--quit-after") == 0 && i + 1 < argc) {
             o.quitAfterSeconds = std::atoi(argv[++i]);
         } else if (arg[0] == '-' && arg[1] == '-') {
@@ -116,17 +132,23 @@ void reportEvents(desktop::DesktopAgentControl& control) {
 }
 
 void showAtScreenCentre(desktop::DesktopCharacter& character) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QPoint topLeft =
-        screen.center() - QPoint(character.model().width() / 2, character.model().height() / 2);
+    // Positions are physical screen pixels; Qt's geometry is in device-independent ones.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect area = primary->availableGeometry();
+    const double ratio = primary->devicePixelRatio();
+    const QPoint centre(static_cast<int>(std::lround(area.center().x() * ratio)),
+                        static_cast<int>(std::lround(area.center().y() * ratio)));
+    const QSize size = character.frameSize();
+    const QPoint topLeft = centre - QPoint(size.width() / 2, size.height() / 2);
     character.setLeft(static_cast<std::int16_t>(topLeft.x()));
     character.setTop(static_cast<std::int16_t>(topLeft.y()));
     character.show();
-    say(QStringLiteral("shown at %1,%2 size %3x%4")
+    say(QStringLiteral("shown at %1,%2 size %3x%4 scale %5")
             .arg(topLeft.x())
             .arg(topLeft.y())
-            .arg(character.model().width())
-            .arg(character.model().height()));
+            .arg(size.width())
+            .arg(size.height())
+            .arg(character.window()->pixelScale()));
 }
 
 }  // namespace
@@ -151,6 +173,7 @@ int runPlay(int argc, char** argv) {
 
     desktop::DesktopAgentControl::Config config;
     config.playback.idle = !options.still;
+    config.scale = options.scale;
     desktop::DesktopAgentControl control(config);
     QString error;
     if (!control.load(kId, options.file, &error)) {
@@ -178,5 +201,12 @@ int runPlay(int argc, char** argv) {
     }
     EscapeQuits escape;
     app.installEventFilter(&escape);
-    return app.exec();
+    const int status = app.exec();
+    if (options.reportFrames) {
+        const desktop::CharacterWindow* window = character->window();
+        say(QStringLiteral("frames prepared %1 drawn %2")
+                .arg(window ? window->framesPrepared() : 0)
+                .arg(window ? window->framesDrawn() : 0));
+    }
+    return status;
 }

@@ -3,16 +3,24 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTransform>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace desktop {
 
 namespace {
+
+constexpr int kMaxScale = 4;
+// Prepared frames kept per window: a few hundred frames of a mid-sized character.
+constexpr std::size_t kCacheBytes = 12u * 1024u * 1024u;
 
 int buttonCode(Qt::MouseButton button) {
     switch (button) {
@@ -36,10 +44,6 @@ int shiftCode(Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::AltModifier)
         code |= kShiftAlt;
     return code;
-}
-
-QPoint globalPoint(const QMouseEvent* event) {
-    return event->globalPosition().toPoint();
 }
 
 }  // namespace
@@ -69,78 +73,185 @@ QRegion opaqueRegion(const acs::ComposedFrame& frame) {
     return region;
 }
 
-CharacterWindow::CharacterWindow(int frameWidth, int frameHeight, QWidget* parent)
+CharacterWindow::CharacterWindow(int frameWidth, int frameHeight, int scale, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_frameWidth(frameWidth),
-      m_frameHeight(frameHeight) {
+      m_frameHeight(frameHeight),
+      m_requestedScale(scale >= 1 && scale <= kMaxScale ? scale : 0) {
     setObjectName(QStringLiteral("character"));
     // Showing or animating the character must never take the keyboard from the user's work.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    winId();  // creates the native window, to be shaped and to follow its screen
     applyGeometry();
-    winId();  // creates the native window so that its screen can be followed
     if (QWindow* window = windowHandle()) {
         connect(window, &QWindow::screenChanged, this, [this] { applyGeometry(); });
     }
 }
 
-int CharacterWindow::pixelScale() const {
-    return std::max(1, static_cast<int>(std::floor(devicePixelRatioF() + 1e-6)));
+double CharacterWindow::ratio() const {
+    const double r = devicePixelRatioF();
+    return r > 0 ? r : 1.0;
+}
+
+QPoint CharacterWindow::toPhysical(QPointF logical) const {
+    const double r = ratio();
+    return {static_cast<int>(std::lround(logical.x() * r)),
+            static_cast<int>(std::lround(logical.y() * r))};
+}
+
+void CharacterWindow::moveTo(QPoint topLeft) {
+    const double r = ratio();
+    move(static_cast<int>(std::lround(topLeft.x() / r)),
+         static_cast<int>(std::lround(topLeft.y() / r)));
+}
+
+QPoint CharacterWindow::physicalPos() const {
+    return toPhysical(QPointF(pos()));
 }
 
 void CharacterWindow::applyGeometry() {
-    const int scale = pixelScale();
-    const double ratio = devicePixelRatioF();
-    const double factor = scale / ratio;  // logical pixels per frame pixel
-    setFixedSize(static_cast<int>(std::lround(m_frameWidth * factor)),
-                 static_cast<int>(std::lround(m_frameHeight * factor)));
-    QRegion shape = m_region;
-    if (scale != 1 || ratio != 1.0)
-        shape = QTransform::fromScale(factor, factor).map(m_region);
+    const double r = ratio();
+    const int scale = m_requestedScale > 0
+                          ? m_requestedScale
+                          : std::clamp(static_cast<int>(std::floor(r + 0.5)), 1, kMaxScale);
+    if (scale == m_scale && r == m_appliedRatio)
+        return;
+    m_scale = scale;
+    m_appliedRatio = r;
+    setFixedSize(static_cast<int>(std::lround(m_frameWidth * scale / r)),
+                 static_cast<int>(std::lround(m_frameHeight * scale / r)));
+    // Prepared frames are for the old scale and ratio.
+    m_cache.clear();
+    m_cacheBytes = 0;
+    m_shown.reset();
+    const std::optional<std::uint64_t> key = m_shownKey;
+    m_shownKey.reset();
+    if (key) {
+        const auto frame = m_frame;
+        showFrame(*key, [frame] { return frame; });
+    } else {
+        present(prepare(m_frame.get()));
+    }
+}
+
+std::shared_ptr<const CharacterWindow::Prepared> CharacterWindow::prepare(
+    const acs::ComposedFrame* frame) const {
+    auto prepared = std::make_shared<Prepared>();
+    if (frame && frame->width > 0 && frame->height > 0) {
+        const QImage view(frame->rgba.data(), frame->width, frame->height, frame->width * 4,
+                          QImage::Format_RGBA8888);
+        prepared->image = view.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (m_scale != 1) {
+            // No smooth transform: each frame pixel becomes a whole block of pixels.
+            prepared->image =
+                prepared->image.scaled(frame->width * m_scale, frame->height * m_scale,
+                                       Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        }
+        prepared->image.setDevicePixelRatio(m_appliedRatio);
+        prepared->shape = opaqueRegion(*frame);
+        const double factor = m_scale / m_appliedRatio;  // window pixels per frame pixel
+        if (factor != 1.0)
+            prepared->shape = QTransform::fromScale(factor, factor).map(prepared->shape);
+    }
+    prepared->bytes = static_cast<std::size_t>(prepared->image.sizeInBytes()) +
+                      static_cast<std::size_t>(prepared->shape.rectCount()) * sizeof(QRect) + 64;
+    return prepared;
+}
+
+void CharacterWindow::setFrame(const std::shared_ptr<const acs::ComposedFrame>& frame) {
+    m_frame = frame;
+    m_shownKey.reset();
+    present(prepare(frame.get()));
+}
+
+void CharacterWindow::showFrame(std::uint64_t key, const Composer& compose) {
+    if (m_shownKey == key)
+        return;
+    std::shared_ptr<Prepared> prepared;
+    if (auto found = m_cache.find(key); found != m_cache.end()) {
+        prepared = found->second;
+        m_frame.reset();  // made again from the owner's frames should the scale change
+    } else {
+        m_frame = compose();
+        prepared = std::const_pointer_cast<Prepared>(prepare(m_frame.get()));
+        ++m_framesPrepared;
+        // Least recently shown frames go first; the new one stays even when it alone is over
+        // the budget.
+        while (m_cacheBytes + prepared->bytes > kCacheBytes && !m_cache.empty()) {
+            auto oldest = std::min_element(m_cache.begin(), m_cache.end(), [](auto& a, auto& b) {
+                return a.second->used < b.second->used;
+            });
+            m_cacheBytes -= oldest->second->bytes;
+            m_cache.erase(oldest);
+        }
+        m_cache.emplace(key, prepared);
+        m_cacheBytes += prepared->bytes;
+    }
+    prepared->used = ++m_clock;
+    m_shownKey = key;
+    present(std::move(prepared));
+}
+
+void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
+    if (prepared == m_shown)
+        return;
+    const std::shared_ptr<const Prepared> old = std::exchange(m_shown, std::move(prepared));
+    QRegion shape = m_shown->shape;
     // An empty QRegion would remove the mask and show the whole window; a region outside the
     // window shapes it to nothing instead.
     if (shape.isEmpty())
         shape = QRegion(-1, -1, 1, 1);
-    // Most frames of an animation keep the outline; skip the round trip to the X server then.
-    if (shape != mask())
-        setMask(shape);
-    m_appliedScale = scale;
-}
-
-void CharacterWindow::setFrame(std::shared_ptr<const acs::ComposedFrame> frame) {
-    if (frame == m_frame)
-        return;
-    m_frame = std::move(frame);
-    if (m_frame && m_frame->width > 0 && m_frame->height > 0) {
-        const QImage view(m_frame->rgba.data(), m_frame->width, m_frame->height, m_frame->width * 4,
-                          QImage::Format_RGBA8888);
-        m_image = view.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        m_region = opaqueRegion(*m_frame);
-    } else {
-        m_image = QImage();
-        m_region = QRegion();
+    // The shape goes to the native window, not to the widget: a widget mask would split every
+    // repaint into one image transfer per rectangle of the outline. Most frames of an
+    // animation keep the outline; skip the round trip to the X server then.
+    if (shape != m_appliedShape) {
+        m_appliedShape = shape;
+        if (QWindow* window = windowHandle())
+            window->setMask(shape);
     }
-    applyGeometry();
-    update();
+    // Repaint only the rows that differ from what is on the screen.
+    const QImage& now = m_shown->image;
+    if (!old || old->image.size() != now.size() || now.isNull()) {
+        update();
+        return;
+    }
+    const QImage& before = old->image;
+    int top = 0;
+    int bottom = now.height();
+    const auto rowBytes = static_cast<std::size_t>(now.width()) * 4;
+    while (top < bottom &&
+           std::memcmp(now.constScanLine(top), before.constScanLine(top), rowBytes) == 0)
+        ++top;
+    while (bottom > top && std::memcmp(now.constScanLine(bottom - 1),
+                                       before.constScanLine(bottom - 1), rowBytes) == 0)
+        --bottom;
+    if (top == bottom)
+        return;  // the same picture
+    const double toWindow = 1.0 / m_appliedRatio;
+    const int y0 = static_cast<int>(std::floor(top * toWindow));
+    const int y1 = static_cast<int>(std::ceil(bottom * toWindow));
+    update(QRect(0, y0, width(), y1 - y0));
 }
 
-void CharacterWindow::paintEvent(QPaintEvent*) {
+void CharacterWindow::paintEvent(QPaintEvent* event) {
+    ++m_framesDrawn;
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (m_image.isNull()) {
-        painter.fillRect(rect(), Qt::transparent);
+    if (!m_shown || m_shown->image.isNull()) {
+        painter.fillRect(event->rect(), Qt::transparent);
         return;
     }
-    // No smooth transform: each frame pixel becomes a whole block of device pixels.
-    painter.drawImage(rect(), m_image);
+    // The image is already at the device's pixels: a plain copy, no scaling.
+    painter.drawImage(QPoint(0, 0), m_shown->image);
 }
 
 void CharacterWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_leftDown = true;
         m_dragging = false;
-        m_pressGlobal = globalPoint(event);
+        m_pressGlobal = event->globalPosition().toPoint();
         m_pressTopLeft = pos();
     }
     event->accept();
@@ -149,12 +260,12 @@ void CharacterWindow::mousePressEvent(QMouseEvent* event) {
 void CharacterWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!m_leftDown || !(event->buttons() & Qt::LeftButton))
         return;
-    const QPoint offset = globalPoint(event) - m_pressGlobal;
+    const QPoint offset = event->globalPosition().toPoint() - m_pressGlobal;
     if (!m_dragging && offset.manhattanLength() < QApplication::startDragDistance())
         return;
     m_dragging = true;
     move(m_pressTopLeft + offset);
-    emit dragged(pos());
+    emit dragged(physicalPos());
 }
 
 void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
@@ -176,7 +287,7 @@ void CharacterWindow::mouseReleaseEvent(QMouseEvent* event) {
         !rect().contains(event->position().toPoint())) {
         return;
     }
-    emit clicked(button, shiftCode(event->modifiers()), globalPoint(event));
+    emit clicked(button, shiftCode(event->modifiers()), toPhysical(event->globalPosition()));
 }
 
 void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -184,12 +295,13 @@ void CharacterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_leftDown = true;
         m_dragging = false;
-        m_pressGlobal = globalPoint(event);
+        m_pressGlobal = event->globalPosition().toPoint();
         m_pressTopLeft = pos();
     }
     m_afterDoubleClick = true;
     if (button != 0)
-        emit doubleClicked(button, shiftCode(event->modifiers()), globalPoint(event));
+        emit doubleClicked(button, shiftCode(event->modifiers()),
+                           toPhysical(event->globalPosition()));
 }
 
 void CharacterWindow::closeEvent(QCloseEvent* event) {
@@ -199,7 +311,7 @@ void CharacterWindow::closeEvent(QCloseEvent* event) {
 
 void CharacterWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (m_appliedScale != 0 && m_appliedScale != pixelScale())
+    if (ratio() != m_appliedRatio)
         applyGeometry();
 }
 

@@ -7,7 +7,11 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 
 namespace desktop {
 
@@ -24,28 +28,51 @@ QRegion opaqueRegion(const acs::ComposedFrame& frame);
 // pixels reach the window below, even without a compositor. It draws frames and reports
 // mouse input; what a click means is decided by its owner.
 //
-// Positions are the frame's top-left corner in global desktop pixels. On a screen with a
-// device pixel ratio above 1 each frame pixel becomes an integer block of device pixels
-// (nearest neighbour), never a blurred fraction.
+// Each frame pixel is drawn as a block of `scale` x `scale` physical pixels (nearest
+// neighbour, never a blurred fraction); the shape and the drag area follow. Positions taken
+// and reported are the frame's top-left corner in physical screen pixels, whatever device
+// pixel ratio Qt applies to the screen.
 class CharacterWindow : public QWidget {
     Q_OBJECT
 public:
-    CharacterWindow(int frameWidth, int frameHeight, QWidget* parent = nullptr);
+    // `scale` 1..4, or 0 for the screen's device pixel ratio rounded to the nearest whole
+    // number (halves up), at least 1.
+    CharacterWindow(int frameWidth, int frameHeight, int scale = 0, QWidget* parent = nullptr);
 
-    // Shows `frame` (nullptr: nothing, the window is shaped to no pixel). Repaints and
-    // reshapes only when the frame differs from the one shown.
-    void setFrame(std::shared_ptr<const acs::ComposedFrame> frame);
-    const acs::ComposedFrame* frame() const { return m_frame.get(); }
+    // Shows `frame` (nullptr: nothing, the window is shaped to no pixel), prepared afresh.
+    void setFrame(const std::shared_ptr<const acs::ComposedFrame>& frame);
+    // Shows the frame known to the owner by `key`. Frames are prepared (scaled image and
+    // shape) once and kept in a bounded cache; `compose` is called only for a frame not in it.
+    // Showing the key already shown does nothing; a frame that looks the same as the one
+    // shown is neither repainted nor reshaped.
+    using Composer = std::function<std::shared_ptr<const acs::ComposedFrame>()>;
+    void showFrame(std::uint64_t key, const Composer& compose);
 
-    // Integer scale of frame pixels to device pixels for the current screen (1 at ratio 1).
-    int pixelScale() const;
+    // The scale in use: physical pixels per frame pixel on each axis.
+    int pixelScale() const { return m_scale; }
+    // The frame's size on the screen in physical pixels.
+    QSize scaledFrameSize() const { return {m_frameWidth * m_scale, m_frameHeight * m_scale}; }
+    // Moves the frame's top-left corner to `topLeft` in physical screen pixels.
+    void moveTo(QPoint topLeft);
+    // The frame's top-left corner in physical screen pixels.
+    QPoint physicalPos() const;
+
+    // The window's shape (its opaque pixels) in window coordinates; a frame without opaque
+    // pixels gives a region outside the window.
+    QRegion shape() const { return m_appliedShape; }
+
+    // Paints done so far (for benchmarks and for checking that nothing is repainted).
+    quint64 framesDrawn() const { return m_framesDrawn; }
+    // Frames prepared so far (cache misses).
+    quint64 framesPrepared() const { return m_framesPrepared; }
 
 signals:
     // A completed press-and-release that was not a drag, or a double click; `global` is the
-    // pointer position in global desktop pixels.
+    // pointer position in physical screen pixels.
     void clicked(int button, int shift, QPoint global);
     void doubleClicked(int button, int shift, QPoint global);
     // The user dragged the character with the left button; the window is already there.
+    // `topLeft` in physical screen pixels.
     void dragged(QPoint topLeft);
     // The left button that dragged the character was released with the window at `topLeft`.
     void dragFinished(QPoint topLeft);
@@ -63,16 +90,36 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // A frame ready for the screen at the current scale and ratio.
+    struct Prepared {
+        QImage image;   // scaled to physical pixels, tagged with the device pixel ratio
+        QRegion shape;  // opaque pixels in window (logical) coordinates
+        std::size_t bytes = 0;
+        std::uint64_t used = 0;
+    };
+    std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame) const;
+    void present(std::shared_ptr<const Prepared> prepared);
     void applyGeometry();
+    double ratio() const;
+    QPoint toPhysical(QPointF logical) const;
 
     int m_frameWidth;
     int m_frameHeight;
-    std::shared_ptr<const acs::ComposedFrame> m_frame;
-    QImage m_image;
-    QRegion m_region;  // opaque pixels of m_frame in frame pixels
-    int m_appliedScale = 0;
+    int m_requestedScale;
+    int m_scale = 1;
+    double m_appliedRatio = 0;
+    std::shared_ptr<const acs::ComposedFrame> m_frame;  // the frame shown, to prepare it again
+    std::shared_ptr<const Prepared> m_shown;
+    QRegion m_appliedShape;
+    std::optional<std::uint64_t> m_shownKey;
+    std::unordered_map<std::uint64_t, std::shared_ptr<Prepared>> m_cache;
+    std::size_t m_cacheBytes = 0;
+    std::uint64_t m_clock = 0;
+    quint64 m_framesDrawn = 0;
+    quint64 m_framesPrepared = 0;
 
-    // Drag state: left button down at m_pressGlobal with the window at m_pressTopLeft.
+    // Drag state: left button down at m_pressGlobal with the window at m_pressTopLeft
+    // (logical coordinates).
     bool m_leftDown = false;
     bool m_dragging = false;
     bool m_afterDoubleClick = false;  // the release that ends a double click is no click

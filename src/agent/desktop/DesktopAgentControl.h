@@ -27,6 +27,9 @@ public:
         playback::Options playback;  // idle timing etc.; idle on as Agent had it
         bool trayIcon = true;        // one tray icon per character where a tray exists
         bool sound = true;
+        // Physical pixels per character pixel, 1..4; 0: the screen's device pixel ratio
+        // rounded to a whole number.
+        int scale = 0;
     };
 
     explicit DesktopAgentControl(QObject* parent = nullptr);

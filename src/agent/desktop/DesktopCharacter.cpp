@@ -18,6 +18,8 @@ namespace {
 // Catching up a hide "at once" lets the player run the Hiding animation in zero wall time;
 // ten minutes of player time ends any animation that ends at all.
 constexpr int kCatchUpMs = 600'000;
+// The window's cache key of "no picture" (picture keys are animation << 32 | frame).
+constexpr std::uint64_t kNoPicture = ~std::uint64_t{0};
 
 std::int16_t toInt16(int value) {
     return static_cast<std::int16_t>(std::clamp(value, -32768, 32767));
@@ -34,8 +36,8 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
       m_character(std::move(character)),
       m_random(std::make_unique<playback::StdRandom>()),
       m_player(engine::makeScript(*m_character), *m_random, config.playback) {
-    m_window = new CharacterWindow(m_character->width(), m_character->height());
-    m_window->move(0, 0);
+    m_window = new CharacterWindow(m_character->width(), m_character->height(), config.scale);
+    m_window->moveTo({0, 0});
     // Window managers and scripts know the window by the character's name.
     if (const acs::LocalizedInfo* info = m_character->preferredLocalizedInfo()) {
         m_window->setWindowTitle(QString::fromStdString(info->name));
@@ -166,6 +168,12 @@ void DesktopCharacter::moveTo(std::int16_t x, std::int16_t y) {
     schedule();
 }
 
+QSize DesktopCharacter::frameSize() const {
+    if (m_window)
+        return m_window->scaledFrameSize();
+    return {m_character->width(), m_character->height()};
+}
+
 QStringList DesktopCharacter::animationNames() const {
     QStringList names;
     for (const std::string& name : m_player.animationNames()) {
@@ -223,13 +231,8 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
     for (const playback::Event& event : events) {
         switch (event.kind) {
             case playback::EventKind::PictureChanged:
-                if (m_window) {
-                    m_window->setFrame(event.picture.animation < 0
-                                           ? nullptr
-                                           : m_character->composeFrame(
-                                                 static_cast<std::size_t>(event.picture.animation),
-                                                 static_cast<std::size_t>(event.picture.frame)));
-                }
+                if (m_window)
+                    showPicture(event.picture.animation, event.picture.frame);
                 break;
             case playback::EventKind::SoundStarted:
                 if (withSound)
@@ -237,7 +240,7 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
                 break;
             case playback::EventKind::PositionChanged:
                 if (m_window)
-                    m_window->move(event.x, event.y);
+                    m_window->moveTo({event.x, event.y});
                 break;
             case playback::EventKind::VisibilityChanged:
                 if (m_window)
@@ -252,6 +255,17 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
                 break;
         }
     }
+}
+
+void DesktopCharacter::showPicture(int animation, int frame) {
+    if (animation < 0 || frame < 0) {
+        m_window->showFrame(kNoPicture, [] { return nullptr; });
+        return;
+    }
+    const auto a = static_cast<std::size_t>(animation);
+    const auto f = static_cast<std::size_t>(frame);
+    m_window->showFrame((std::uint64_t{a} << 32) | f,
+                        [this, a, f] { return m_character->composeFrame(a, f); });
 }
 
 void DesktopCharacter::silence() {

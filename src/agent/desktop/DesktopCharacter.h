@@ -43,6 +43,7 @@ public:
     void stopAll() override;
     void moveTo(std::int16_t x, std::int16_t y) override;
     QStringList animationNames() const override;
+    QSize frameSize() const override;
 
     // Hidden by the user (tray menu): ends what plays, plays a Hiding animation, then raises
     // Hide with cause 1.
@@ -67,6 +68,7 @@ private:
     void pump();
     void apply(const std::vector<playback::Event>& events, bool withSound);
     void schedule();
+    void showPicture(int animation, int frame);
     void startSound(int index);
     void createTrayIcon();
 

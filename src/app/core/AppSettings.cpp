@@ -108,6 +108,16 @@ double AppSettings::readPosition(const char* key, float defaultValue) {
     return leadingNumber(text);
 }
 
+int AppSettings::displayScale() {
+    const QString text = m_store
+                             .read(QString::fromLatin1(kSettingsApp), QStringLiteral("display"),
+                                   QStringLiteral("scale"), QStringLiteral("auto"))
+                             .trimmed();
+    bool ok = false;
+    const int scale = text.toInt(&ok);
+    return ok && scale >= 1 && scale <= 4 ? scale : 0;
+}
+
 void AppSettings::writePosition(double x, double y) {
     m_store.write(QString::fromLatin1(kSettingsApp), QStringLiteral("pos"), QStringLiteral("x"),
                   formatNumber(x));

@@ -36,6 +36,9 @@ public:
     // The remembered position; a missing key gives `defaultValue` (half the screen).
     double readPosition(const char* key, float defaultValue);
     void writePosition(double x, double y);
+    // `[display] scale`: 1..4 physical pixels per character pixel, or 0 for "auto" (the
+    // screen's device pixel ratio, rounded). Absent, "auto" or any other text gives 0.
+    int displayScale();
 
 private:
     platform::SettingsStore& m_store;

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,11 +33,20 @@ QScreen* primary() {
 constexpr double kTwipsPerInch = 1440.0;
 }  // namespace
 
+// Character positions are physical screen pixels; Qt's geometry is in device-independent
+// pixels, which a device pixel ratio above 1 shrinks.
+QRect physical(const QScreen* screen, const QRect& logical) {
+    const double r = screen->devicePixelRatio();
+    const auto px = [r](int v) { return static_cast<int>(std::lround(v * r)); };
+    return QRect(QPoint(px(logical.left()), px(logical.top())),
+                 QSize(px(logical.width()), px(logical.height())));
+}
+
 int QtScreen::widthPixels() const {
-    return primary() ? primary()->geometry().width() : 1024;
+    return primary() ? physical(primary(), primary()->geometry()).width() : 1024;
 }
 int QtScreen::heightPixels() const {
-    return primary() ? primary()->geometry().height() : 768;
+    return primary() ? physical(primary(), primary()->geometry()).height() : 768;
 }
 
 double QtScreen::twipsPerPixelX() const {
@@ -52,7 +62,7 @@ double QtScreen::twipsPerPixelY() const {
 QList<QRect> QtScreen::availableAreas() const {
     QList<QRect> areas;
     for (QScreen* screen : QGuiApplication::screens()) {
-        areas.append(screen->availableGeometry());
+        areas.append(physical(screen, screen->availableGeometry()));
     }
     return areas;
 }

@@ -24,7 +24,8 @@ std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::string>& ro
     for (const std::string& row : rows) {
         for (char c : row) {
             f->mask.push_back(c == '#' ? 1 : 0);
-            f->rgba.insert(f->rgba.end(), 4, c == '#' ? 200 : 0);
+            f->rgba.insert(f->rgba.end(), 3, c == '#' ? 200 : 0);
+            f->rgba.push_back(c == '#' ? 255 : 0);
         }
     }
     return f;
@@ -60,15 +61,116 @@ TEST(CharacterWindow, ShapeIsExactlyTheOpaquePixels) {
         window.setFrame(frame);
         window.setFrame(frame);  // the same frame again keeps the shape
         ASSERT_EQ(window.size(), QSize(frame->width, frame->height));
-        EXPECT_EQ(window.frame(), frame.get());
         for (int y = 0; y < frame->height; ++y)
             for (int x = 0; x < frame->width; ++x)
-                EXPECT_EQ(window.mask().contains(QPoint(x, y)), rows[y][x] == '#')
+                EXPECT_EQ(window.shape().contains(QPoint(x, y)), rows[y][x] == '#')
                     << rows.size() << " rows, pixel " << x << "," << y;
-        EXPECT_TRUE(window.mask().intersected(window.rect()) == desktop::opaqueRegion(*frame));
+        EXPECT_TRUE(window.shape().intersected(window.rect()) == desktop::opaqueRegion(*frame));
         window.setFrame(nullptr);
-        EXPECT_TRUE(window.mask().intersected(window.rect()).isEmpty());
+        EXPECT_TRUE(window.shape().intersected(window.rect()).isEmpty());
     }
+}
+
+TEST(CharacterWindow, AScaleDrawsBlocksAndScalesShapeSizeAndClicks) {
+    const std::vector<std::string> rows = {"#..", ".#.", "..#"};
+    const auto frame = frameFrom(rows);
+    for (int scale : {1, 2, 3, 4}) {
+        CharacterWindow window(3, 3, scale);
+        window.setFrame(frame);
+        ASSERT_EQ(window.pixelScale(), scale);
+        ASSERT_EQ(window.size(), QSize(3 * scale, 3 * scale));  // ratio 1 here
+        EXPECT_EQ(window.scaledFrameSize(), window.size());
+        for (int y = 0; y < 3 * scale; ++y)
+            for (int x = 0; x < 3 * scale; ++x)
+                EXPECT_EQ(window.shape().contains(QPoint(x, y)), rows[y / scale][x / scale] == '#')
+                    << "scale " << scale << " pixel " << x << "," << y;
+        window.moveTo({100, 50});
+        EXPECT_EQ(window.physicalPos(), QPoint(100, 50));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        // Nearest neighbour: every block is one solid colour, no blend at the edges.
+        const QImage shot = window.grab().toImage();
+        for (int y = 0; y < 3 * scale; ++y) {
+            for (int x = 0; x < 3 * scale; ++x) {
+                if (rows[y / scale][x / scale] == '#') {
+                    EXPECT_EQ(shot.pixelColor(x, y), QColor(200, 200, 200))
+                        << "scale " << scale << " pixel " << x << "," << y;
+                }
+            }
+        }
+        QStringList lines;
+        QObject::connect(&window, &CharacterWindow::clicked, [&lines](int, int, QPoint p) {
+            lines << QString::asprintf("%d,%d", p.x(), p.y());
+        });
+        QTest::mouseClick(&window, Qt::RightButton, {}, QPoint(scale * 2 + scale / 2, scale * 2));
+        EXPECT_EQ(lines, QStringList(QString::asprintf("%d,%d", 100 + scale * 2 + scale / 2,
+                                                       50 + scale * 2)));
+    }
+    // Out-of-range scales fall back to the screen's own (ratio 1 here).
+    EXPECT_EQ(CharacterWindow(3, 3, 5).pixelScale(), 1);
+    EXPECT_EQ(CharacterWindow(3, 3, -1).pixelScale(), 1);
+}
+
+TEST(CharacterWindow, FramesArePreparedOnceAndUnchangedPicturesAreNotRepainted) {
+    const auto a = frameFrom({"##..", "##..", "....", "...."});
+    const auto aAgain = frameFrom({"##..", "##..", "....", "...."});  // same look, other key
+    const auto b = frameFrom({"....", "....", "..##", "..##"});
+    CharacterWindow window(4, 4);
+    int composed = 0;
+    const auto show = [&](std::uint64_t key, const std::shared_ptr<acs::ComposedFrame>& f) {
+        window.showFrame(key, [&composed, f] {
+            ++composed;
+            return f;
+        });
+    };
+    show(1, a);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    const quint64 drawn = window.framesDrawn();
+    EXPECT_GE(drawn, 1u);
+
+    show(1, a);       // the key shown: nothing at all
+    show(2, aAgain);  // prepared, but it looks the same: no repaint
+    QTest::qWait(50);
+    EXPECT_EQ(window.framesDrawn(), drawn);
+    EXPECT_EQ(composed, 2);
+
+    show(3, b);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.framesDrawn() > drawn; }, 1000));
+    EXPECT_TRUE(window.shape().contains(QPoint(3, 3)));
+    EXPECT_FALSE(window.shape().contains(QPoint(0, 0)));
+    // Back and forth between cached frames composes nothing more.
+    for (int i = 0; i < 10; ++i) {
+        show(1, a);
+        show(3, b);
+    }
+    EXPECT_EQ(composed, 3);
+    EXPECT_EQ(window.framesPrepared(), 3u);
+    EXPECT_TRUE(window.shape().contains(QPoint(3, 3)));
+}
+
+TEST(CharacterWindow, TheCacheIsBounded) {
+    // 512x512 frames take 1 MB each prepared: far more of them than the cache may hold.
+    const auto big = std::make_shared<acs::ComposedFrame>();
+    big->width = 512;
+    big->height = 512;
+    big->mask.assign(512u * 512u, 1);
+    big->rgba.assign(512u * 512u * 4u, 255);
+    CharacterWindow window(512, 512);
+    int composed = 0;
+    const auto compose = [&] {
+        ++composed;
+        return big;
+    };
+    for (std::uint64_t key = 0; key < 64; ++key)
+        window.showFrame(key, compose);
+    EXPECT_EQ(composed, 64);
+    window.showFrame(63, compose);  // the newest stay
+    window.showFrame(62, compose);
+    EXPECT_EQ(composed, 64);
+    window.showFrame(0, compose);  // the oldest went
+    EXPECT_EQ(composed, 65);
 }
 
 TEST(CharacterWindow, MouseInputMapsToClickDoubleClickAndDrag) {

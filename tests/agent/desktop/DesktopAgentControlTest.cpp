@@ -3,7 +3,9 @@
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,7 +104,7 @@ TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedPlacedAtOnceAndGlides) {
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->window()->pos(), QPoint(100, 50));
     const auto shown = c->model().composeFrame(0, 0);  // Show's only frame
-    EXPECT_TRUE(c->window()->mask().intersected(c->window()->rect()) ==
+    EXPECT_TRUE(c->window()->shape().intersected(c->window()->rect()) ==
                 desktop::opaqueRegion(*shown));
     // Nothing plays and idling is off: no timer may run.
     EXPECT_FALSE(c->timerActive());
@@ -112,6 +114,44 @@ TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedPlacedAtOnceAndGlides) {
     c->moveTo(160, 90);
     EXPECT_TRUE(QTest::qWaitFor([c] { return c->left() == 160 && c->top() == 90; }, 3000));
     EXPECT_EQ(c->window()->pos(), QPoint(160, 90));
+}
+
+TEST_F(DesktopAgentControlTest, FrameSizeIsTheCharactersTimesTheScaleAndPositionsStayInPixels) {
+    DesktopCharacter* c = loadShown();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->frameSize(), QSize(8, 6));  // the test character, ratio 1
+
+    DesktopAgentControl::Config config;
+    config.playback.idle = false;
+    config.sound = false;
+    config.trayIcon = false;
+    config.scale = 3;
+    DesktopAgentControl scaled(config);
+    ASSERT_TRUE(scaled.load(QStringLiteral("d"), m_path, nullptr));
+    DesktopCharacter* big = scaled.desktopCharacter(QStringLiteral("d"));
+    EXPECT_EQ(big->frameSize(), QSize(24, 18));
+    EXPECT_EQ(big->window()->size(), QSize(24, 18));
+    big->setLeft(100);
+    big->setTop(50);
+    big->show();
+    EXPECT_TRUE(QTest::qWaitFor([big] { return !big->player().busy(); }, 2000));
+    EXPECT_EQ(big->window()->pos(), QPoint(100, 50));
+    // Show's frame, pixel by pixel in 3x3 blocks.
+    const auto shown = big->model().composeFrame(0, 0);
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 24; ++x)
+            EXPECT_EQ(big->window()->shape().contains(QPoint(x, y)),
+                      shown->mask[static_cast<std::size_t>(y / 3 * 8 + x / 3)] != 0)
+                << x << "," << y;
+    // A drag reports where the frame now stands; the character stays there.
+    QTest::mousePress(big->window(), Qt::LeftButton, {}, QPoint(4, 4));
+    QMouseEvent move(QEvent::MouseMove, QPointF(34, 24),
+                     QPointF(big->window()->mapToGlobal(QPoint(34, 24))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(big->window(), &move);
+    QTest::mouseRelease(big->window(), Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(big->left(), 130);
+    EXPECT_EQ(big->top(), 70);
 }
 
 TEST_F(DesktopAgentControlTest, MouseEventsReachTheHandlersFromTheEventLoop) {

@@ -109,6 +109,31 @@ TEST(Lifecycle, BringsAFrameOnAVanishedMonitorBackOntoTheScreen) {
     EXPECT_DOUBLE_EQ(c.state.charX, 3000);  // the remembered position itself is kept
 }
 
+TEST(Lifecycle, PlacementUsesTheCharactersOwnFrameSize) {
+    // Below and to the right of the screen, partly overlapping (still visible), and beyond a
+    // corner, for a wide, a small and a tall (scaled) character.
+    const struct {
+        QSize size;
+        double x, y;
+        int wantX, wantY;
+    } cases[] = {
+        {{160, 128}, 2000, 900, 1024 - 160, 768 - 128},
+        {{80, 80}, 2000, 900, 1024 - 80, 768 - 80},
+        {{672, 904}, -3000, -5, 0, 0},     // taller than the screen: the top edge stays visible
+        {{80, 80}, 1000, 700, 1000, 700},  // overlaps the screen: left where it is
+        {{80, 80}, 1024, 768, 1024 - 80, 768 - 80},  // just outside: moved in
+    };
+    for (const auto& k : cases) {
+        Companion c;
+        c.agent.defaultSize = k.size;
+        c.state.charX = k.x;
+        c.state.charY = k.y;
+        c.load();
+        EXPECT_EQ(c.agent.current()->x, k.wantX) << k.size.width() << "x" << k.size.height();
+        EXPECT_EQ(c.agent.current()->y, k.wantY) << k.size.width() << "x" << k.size.height();
+    }
+}
+
 TEST(Lifecycle, OnlyARightClickOpensTheMenu) {
     Companion c;
     c.load();

@@ -59,6 +59,21 @@ TEST(Settings, StoresPositionsInTheExactTextFormat) {
     EXPECT_TRUE(settings.setupDone());
 }
 
+TEST(Settings, DisplayScaleIsAutoOrOneToFourAndAnythingElseCountsAsAuto) {
+    fakes::FakeSettings store;
+    app::AppSettings settings(store);
+    EXPECT_EQ(settings.displayScale(), 0);  // absent
+    const struct {
+        const char* text;
+        int scale;
+    } cases[] = {{"auto", 0}, {"1", 1},  {"2", 2},   {" 3 ", 3}, {"4", 4}, {"0", 0},
+                 {"5", 0},    {"-2", 0}, {"2.5", 0}, {"x2", 0},  {"", 0}};
+    for (const auto& k : cases) {
+        store.values[QStringLiteral("Agent/display/scale")] = QString::fromLatin1(k.text);
+        EXPECT_EQ(settings.displayScale(), k.scale) << k.text;
+    }
+}
+
 TEST(Wait, NestedWaitEndsWithTheOuterOneAtTheFirstTick) {
     fakes::FakePlatform fake;
     app::SharedState state;
