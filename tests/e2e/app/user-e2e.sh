@@ -146,6 +146,12 @@ import)
     [ "$(grep -c '^not copied: ' app.log)" = 2 ] || fail "the two broken files were not left out"
     ;;
 drag)
+    # pixel X Y: "r,g,b" of one screen pixel
+    pixel() {
+        import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+            sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
+    }
+    desktop=$(pixel 264 214)
     printf '[ver99]\n1_0=True\n[pos]\nx=" 200"\ny=" 150"\n' >"$ini"
     cp "$program_dir/1.bin" program/
     program/porukane >app.log 2>&1 &
@@ -155,6 +161,10 @@ drag)
     win=$(character_window)
     poll 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
         fail "character not at 200,150"
+    # The press must land on the drawn body: until the first frame is painted and shaped, the
+    # window lets clicks through to the desktop.
+    painted() { running && [ "$(pixel 264 214)" != "$desktop" ]; }
+    wait_until 30 "the character's body painted at 264,214" painted
     # Left button down on the body, a drag in steps, button up.
     xdotool mousemove 264 214 mousedown 1
     for step in 1 2 3 4 5 6 7 8 9 10; do
