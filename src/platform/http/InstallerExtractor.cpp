@@ -221,6 +221,66 @@ bool isAcceptableCabinetHeader(const QByteArray& header, qint64 bytesToEnd) {
            (flags & (MSCAB_HDR_PREVCAB | MSCAB_HDR_NEXTCAB)) == 0;
 }
 
+namespace {
+
+// Takes the first .acs member of an acceptable cabinet into `charsFolder`, through a
+// temporary file that is renamed only once the member has passed every check.
+ExtractResult extractFromCabinet(mscab_decompressor* cabd, mscabd_cabinet* cab,
+                                 const QString& installerPath, const QString& charsFolder,
+                                 qint64 maxBytes) {
+    mscabd_file* member = nullptr;
+    int acsMembers = 0;
+    for (mscabd_file* f = cab->files; f != nullptr; f = f->next) {
+        if (f->filename != nullptr && endsWithAcs(f->filename)) {
+            ++acsMembers;
+            if (member == nullptr) {
+                member = f;
+            }
+        }
+    }
+    if (member == nullptr) {
+        return failed(QStringLiteral("the cabinet holds no .acs file"));
+    }
+    if (acsMembers > 1) {
+        qInfo("%s holds %d characters; taking the first", qPrintable(installerPath), acsMembers);
+    }
+    if (static_cast<qint64>(member->length) > maxBytes) {
+        return failed(QStringLiteral("the character is larger than %1 bytes").arg(maxBytes));
+    }
+    if (!QDir().mkpath(charsFolder)) {
+        return failed(QStringLiteral("cannot create ") + charsFolder);
+    }
+    QTemporaryFile temporary(charsFolder + QStringLiteral("/.extract-XXXXXX.part"));
+    if (!temporary.open()) {
+        return failed(QStringLiteral("cannot write in ") + charsFolder);
+    }
+    temporary.close();
+    const QString target =
+        charsFolder + QLatin1Char('/') + safeStem(member->filename) + QStringLiteral(".acs");
+    const int error =
+        cabd->extract(cabd, member, QFile::encodeName(temporary.fileName()).constData());
+    if (error != MSPACK_ERR_OK) {
+        return failed(QStringLiteral("the cabinet is damaged (libmspack error %1)").arg(error));
+    }
+    if (QFileInfo(temporary.fileName()).size() != static_cast<qint64>(member->length) ||
+        !hasAgentSignature(temporary.fileName())) {
+        return failed(QStringLiteral("the extracted file is not an Agent 2 character"));
+    }
+    std::error_code renameError;
+    // Replaces an existing character of the same name in one step, and only with a file
+    // that passed the checks above.
+    std::filesystem::rename(fsPath(temporary.fileName()), fsPath(target), renameError);
+    if (renameError) {
+        return failed(QStringLiteral("cannot rename into ") + target);
+    }
+    temporary.setAutoRemove(false);
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return {true, target, {}};
+}
+
+}  // namespace
+
 ExtractResult extractCharacter(const QString& installerPath, const QString& charsFolder,
                                qint64 maxBytes) {
     QFile installer(installerPath);
@@ -251,64 +311,7 @@ ExtractResult extractCharacter(const QString& installerPath, const QString& char
             continue;
         }
         // The first acceptable cabinet decides: later ones are not tried.
-        mscabd_file* member = nullptr;
-        int acsMembers = 0;
-        for (mscabd_file* f = cab->files; f != nullptr; f = f->next) {
-            if (f->filename != nullptr && endsWithAcs(f->filename)) {
-                ++acsMembers;
-                if (member == nullptr) {
-                    member = f;
-                }
-            }
-        }
-        if (member == nullptr) {
-            result = failed(QStringLiteral("the cabinet holds no .acs file"));
-            break;
-        }
-        if (acsMembers > 1) {
-            qInfo("%s holds %d characters; taking the first", qPrintable(installerPath),
-                  acsMembers);
-        }
-        if (static_cast<qint64>(member->length) > maxBytes) {
-            result = failed(QStringLiteral("the character is larger than %1 bytes").arg(maxBytes));
-            break;
-        }
-        if (!QDir().mkpath(charsFolder)) {
-            result = failed(QStringLiteral("cannot create ") + charsFolder);
-            break;
-        }
-        QTemporaryFile temporary(charsFolder + QStringLiteral("/.extract-XXXXXX.part"));
-        if (!temporary.open()) {
-            result = failed(QStringLiteral("cannot write in ") + charsFolder);
-            break;
-        }
-        temporary.close();
-        const QString target =
-            charsFolder + QLatin1Char('/') + safeStem(member->filename) + QStringLiteral(".acs");
-        const int error =
-            cabd->extract(cabd, member, QFile::encodeName(temporary.fileName()).constData());
-        if (error != MSPACK_ERR_OK) {
-            result =
-                failed(QStringLiteral("the cabinet is damaged (libmspack error %1)").arg(error));
-            break;
-        }
-        if (QFileInfo(temporary.fileName()).size() != static_cast<qint64>(member->length) ||
-            !hasAgentSignature(temporary.fileName())) {
-            result = failed(QStringLiteral("the extracted file is not an Agent 2 character"));
-            break;
-        }
-        std::error_code renameError;
-        // Replaces an existing character of the same name in one step, and only with a file
-        // that passed the checks above.
-        std::filesystem::rename(fsPath(temporary.fileName()), fsPath(target), renameError);
-        if (renameError) {
-            result = failed(QStringLiteral("cannot rename into ") + target);
-            break;
-        }
-        temporary.setAutoRemove(false);
-        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        result = {true, target, {}};
+        result = extractFromCabinet(cabd, cab, installerPath, charsFolder, maxBytes);
         break;
     }
 

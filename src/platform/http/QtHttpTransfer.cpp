@@ -18,6 +18,42 @@ bool isSuccess(int status) {
     return status >= 200 && status < 300;
 }
 
+QNetworkRequest requestFor(const QUrl& url, const HttpLimits& limits) {
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(limits.maxRedirects);
+    request.setTransferTimeout(limits.idleTimeoutMs);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    // Asking for the body as stored keeps Content-Length comparable with the bytes received
+    // (Qt would otherwise inflate a gzip body behind our back).
+    request.setRawHeader("Accept-Encoding", "identity");
+    return request;
+}
+
+// Why a finished reply does not count as a whole download (empty when it does).
+QString replyFailure(const QNetworkReply& reply, qint64 received, const HttpLimits& limits) {
+    if (reply.error() == QNetworkReply::OperationCanceledError) {
+        // We abort only through abortWith, so a cancel we did not ask for is the idle time-out.
+        return QStringLiteral("no data for %1 ms").arg(limits.idleTimeoutMs);
+    }
+    if (reply.error() != QNetworkReply::NoError) {
+        return reply.errorString();
+    }
+    const int status = statusOf(reply);
+    if (!isSuccess(status)) {
+        return QStringLiteral("HTTP status %1").arg(status);
+    }
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toLongLong() != received) {
+        return QStringLiteral("body cut short: %1 of %2 bytes")
+            .arg(received)
+            .arg(length.toLongLong());
+    }
+    return {};
+}
+
 }  // namespace
 
 QtHttpTransfer::QtHttpTransfer(HttpLimits limits) : m_limits(limits) {}
@@ -42,18 +78,7 @@ TransferResult QtHttpTransfer::fetchToFile(const QUrl& url, const QString& path)
                            file.errorString()};
     }
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(m_limits.maxRedirects);
-    request.setTransferTimeout(m_limits.idleTimeoutMs);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    // Asking for the body as stored keeps Content-Length comparable with the bytes received
-    // (Qt would otherwise inflate a gzip body behind our back).
-    request.setRawHeader("Accept-Encoding", "identity");
-
-    std::unique_ptr<QNetworkReply> reply(m_manager->get(request));
+    std::unique_ptr<QNetworkReply> reply(m_manager->get(requestFor(url, m_limits)));
     QString failure;
     qint64 received = 0;
     auto abortWith = [&](const QString& why) {
@@ -96,20 +121,8 @@ TransferResult QtHttpTransfer::fetchToFile(const QUrl& url, const QString& path)
     }
     take();
 
-    const int status = statusOf(*reply);
-    if (failure.isEmpty() && reply->error() == QNetworkReply::OperationCanceledError) {
-        // We abort only through abortWith, so a cancel we did not ask for is the idle time-out.
-        failure = QStringLiteral("no data for %1 ms").arg(m_limits.idleTimeoutMs);
-    } else if (failure.isEmpty() && reply->error() != QNetworkReply::NoError) {
-        failure = reply->errorString();
-    }
-    if (failure.isEmpty() && !isSuccess(status)) {
-        failure = QStringLiteral("HTTP status %1").arg(status);
-    }
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    if (failure.isEmpty() && length.isValid() && length.toLongLong() != received) {
-        failure =
-            QStringLiteral("body cut short: %1 of %2 bytes").arg(received).arg(length.toLongLong());
+    if (failure.isEmpty()) {
+        failure = replyFailure(*reply, received, m_limits);
     }
     if (failure.isEmpty() && !file.commit()) {
         failure =

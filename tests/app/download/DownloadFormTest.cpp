@@ -78,15 +78,9 @@ TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
         EXPECT_EQ(box->text(), u(name) + u("をダウンロードする"));
         EXPECT_FALSE(box->isChecked());
     }
-    EXPECT_EQ(child<QPushButton>(chars, "dl")->text(), u("ﾀﾞｳﾝﾛｰﾄﾞする"));
     EXPECT_TRUE(child<QLabel>(chars, "sl")->isHidden());
     EXPECT_EQ(driver.objectName(), u("ドライバダウンロード"));
     EXPECT_EQ(driver.windowTitle(), u("ドライバダウンロード"));
-    EXPECT_EQ(child<QLabel>(driver, "Label1")->text(), u("ドライバーのインストール"));
-    EXPECT_EQ(child<QLabel>(driver, "Label2")->text(),
-              u("office2000をインストールしていない方は必ず行ってください。"));
-    EXPECT_EQ(child<QPushButton>(chars, "キャンセル")->text(), u("キャンゼル"));
-    EXPECT_EQ(child<QPushButton>(driver, "キャンセル")->text(), u("キャンゼル"));
 }
 
 // The whole sequence for different ticks: what is fetched, stored, started and reported.
