@@ -352,7 +352,7 @@ acs::MouthOverlay overlayOf(const QDir& base, const QJsonValue& v, std::size_t i
     return overlay;
 }
 
-acs::CharacterData readManifest(const std::string& manifestPath) {
+QJsonObject parseManifest(const std::string& manifestPath) {
     std::string raw;
     if (!readFile(manifestPath, raw)) {
         bad("cannot read the manifest");
@@ -362,11 +362,10 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
     if (!doc.isObject()) {
         bad("not a JSON object: " + parseError.errorString().toStdString());
     }
-    const QJsonObject m = doc.object();
-    const QDir base = QFileInfo(QString::fromStdString(manifestPath)).absoluteDir();
+    return doc.object();
+}
 
-    acs::CharacterData c;
-    acs::CharacterInfo& info = c.info;
+void readInfoFields(const QJsonObject& m, acs::CharacterInfo& info) {
     info.width = static_cast<std::uint16_t>(intIn(m["width"], 1, 4096, "width"));
     info.height = static_cast<std::uint16_t>(intIn(m["height"], 1, 4096, "height"));
     info.transparentIndex =
@@ -396,20 +395,27 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
             *minor = static_cast<std::uint16_t>(intIn(v[1], 0, 65535, key));
         }
     }
-    // Real characters store state names, their entries and return animations in upper case;
-    // an unpacked character keeps whatever its file stored.
-    const bool upperCase = m["upperCaseNames"].toBool(true);
-    const auto stored = [upperCase](std::string name) {
-        return upperCase ? upper(std::move(name)) : name;
-    };
+}
 
-    // Images first: a derived palette needs their colours.
-    // An image is a PNG file name, or an object: {"file", "region" (a file of stored region
-    // data, or null for none; default: computed), "leading"}, or {"width", "height"} for an
-    // image without pixels.
-    const QJsonArray imageList = arrayOf(m["images"], "images");
+// Real characters store state names, their entries and return animations in upper case;
+// an unpacked character keeps whatever its file stored.
+std::string stored(bool upperCase, std::string name) {
+    return upperCase ? upper(std::move(name)) : name;
+}
+
+// The manifest's images as loaded, each with its options object (empty for a bare file name);
+// an image without pixels is a null QImage.
+struct SourceImages {
     std::vector<QImage> images;
-    std::vector<QJsonObject> imageOptions;
+    std::vector<QJsonObject> options;
+};
+
+// An image is a PNG file name, or an object: {"file", "region" (a file of stored region
+// data, or null for none; default: computed), "leading"}, or {"width", "height"} for an
+// image without pixels.
+SourceImages readImageList(const QDir& base, const QJsonObject& m) {
+    const QJsonArray imageList = arrayOf(m["images"], "images");
+    SourceImages out;
     for (qsizetype i = 0; i < imageList.size(); ++i) {
         const std::string what = "images[" + std::to_string(i) + "]";
         const QJsonObject o = imageList[i].isObject() ? imageList[i].toObject() : QJsonObject{};
@@ -420,89 +426,104 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
             if (w != 0 && h != 0) {
                 bad(what + " has no file");
             }
-            images.emplace_back();
-            imageOptions.push_back(o);
+            out.images.emplace_back();
+            out.options.push_back(o);
             continue;
         }
-        images.push_back(loadImage(base.filePath(QString::fromStdString(text(file, what))), what));
-        imageOptions.push_back(o);
+        out.images.push_back(
+            loadImage(base.filePath(QString::fromStdString(text(file, what))), what));
+        out.options.push_back(o);
     }
-    std::map<std::uint32_t, std::uint8_t> lookup;  // colour -> index (first wins)
-    const QJsonValue palette = m["palette"];
-    if (palette.isString() && palette.toString() == QLatin1String("derive")) {
-        std::vector<std::uint32_t> colours;
-        for (const QImage& img : images) {
-            if (img.isNull()) {
-                continue;
-            }
-            const QImage rgba = img.convertToFormat(QImage::Format_ARGB32);
-            for (int y = 0; y < rgba.height(); ++y) {
-                for (int x = 0; x < rgba.width(); ++x) {
-                    const QRgb p = rgba.pixel(x, y);
-                    if (qAlpha(p) != 0 && lookup.emplace(key(p), 0).second) {
-                        colours.push_back(key(p));
-                    }
+    return out;
+}
+
+using ColourLookup = std::map<std::uint32_t, std::uint8_t>;  // colour -> index (first wins)
+
+// A palette of the images' colours in order of first use, skipping the transparent slot
+// (drawn magenta).
+ColourLookup derivePalette(const std::vector<QImage>& images, acs::CharacterInfo& info) {
+    ColourLookup lookup;
+    std::vector<std::uint32_t> colours;
+    for (const QImage& img : images) {
+        if (img.isNull()) {
+            continue;
+        }
+        const QImage rgba = img.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < rgba.height(); ++y) {
+            for (int x = 0; x < rgba.width(); ++x) {
+                const QRgb p = rgba.pixel(x, y);
+                if (qAlpha(p) != 0 && lookup.emplace(key(p), 0).second) {
+                    colours.push_back(key(p));
                 }
             }
         }
-        if (colours.size() > 255) {
-            bad("the images use " + std::to_string(colours.size()) +
-                " colours; a palette holds 255 besides the transparent index");
-        }
-        // Colours in order of first use, skipping the transparent slot (drawn magenta).
-        std::size_t next = 0;
-        info.palette.clear();
-        for (const std::uint32_t colour : colours) {
-            if (next == info.transparentIndex) {
-                info.palette.push_back({255, 0, 255});
-                ++next;
-            }
-            lookup[colour] = static_cast<std::uint8_t>(next++);
-            info.palette.push_back({static_cast<std::uint8_t>(colour >> 16),
-                                    static_cast<std::uint8_t>(colour >> 8),
-                                    static_cast<std::uint8_t>(colour)});
-        }
-        while (info.palette.size() <= info.transparentIndex) {
+    }
+    if (colours.size() > 255) {
+        bad("the images use " + std::to_string(colours.size()) +
+            " colours; a palette holds 255 besides the transparent index");
+    }
+    std::size_t next = 0;
+    info.palette.clear();
+    for (const std::uint32_t colour : colours) {
+        if (next == info.transparentIndex) {
             info.palette.push_back({255, 0, 255});
+            ++next;
         }
-    } else {
-        const QJsonArray entries = arrayOf(palette, "palette");
-        if (entries.isEmpty() || entries.size() > 256) {
-            bad("palette must hold 1..256 colours");
+        lookup[colour] = static_cast<std::uint8_t>(next++);
+        info.palette.push_back({static_cast<std::uint8_t>(colour >> 16),
+                                static_cast<std::uint8_t>(colour >> 8),
+                                static_cast<std::uint8_t>(colour)});
+    }
+    while (info.palette.size() <= info.transparentIndex) {
+        info.palette.push_back({255, 0, 255});
+    }
+    return lookup;
+}
+
+ColourLookup readPalette(const QJsonValue& palette, acs::CharacterInfo& info) {
+    ColourLookup lookup;
+    const QJsonArray entries = arrayOf(palette, "palette");
+    if (entries.isEmpty() || entries.size() > 256) {
+        bad("palette must hold 1..256 colours");
+    }
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const std::string what = "palette[" + std::to_string(i) + "]";
+        const QJsonArray rgb = arrayOf(entries[i], what);
+        if (rgb.size() != 3) {
+            bad(what + " is not [r, g, b]");
         }
-        for (qsizetype i = 0; i < entries.size(); ++i) {
-            const std::string what = "palette[" + std::to_string(i) + "]";
-            const QJsonArray rgb = arrayOf(entries[i], what);
-            if (rgb.size() != 3) {
-                bad(what + " is not [r, g, b]");
-            }
-            const acs::Rgb colour{static_cast<std::uint8_t>(intIn(rgb[0], 0, 255, what)),
-                                  static_cast<std::uint8_t>(intIn(rgb[1], 0, 255, what)),
-                                  static_cast<std::uint8_t>(intIn(rgb[2], 0, 255, what))};
-            info.palette.push_back(colour);
-            if (i != info.transparentIndex) {
-                lookup.emplace(
-                    (std::uint32_t{colour.r} << 16) | (std::uint32_t{colour.g} << 8) | colour.b,
-                    static_cast<std::uint8_t>(i));
-            }
+        const acs::Rgb colour{static_cast<std::uint8_t>(intIn(rgb[0], 0, 255, what)),
+                              static_cast<std::uint8_t>(intIn(rgb[1], 0, 255, what)),
+                              static_cast<std::uint8_t>(intIn(rgb[2], 0, 255, what))};
+        info.palette.push_back(colour);
+        if (i != info.transparentIndex) {
+            lookup.emplace(
+                (std::uint32_t{colour.r} << 16) | (std::uint32_t{colour.g} << 8) | colour.b,
+                static_cast<std::uint8_t>(i));
         }
     }
-    const bool paletteGiven = !palette.isString();
-    for (std::size_t i = 0; i < images.size(); ++i) {
+    return lookup;
+}
+
+void convertImages(const QDir& base, const SourceImages& source, const ColourLookup& lookup,
+                   bool paletteGiven, std::uint8_t transparentIndex,
+                   std::vector<acs::ImageData>& images) {
+    for (std::size_t i = 0; i < source.images.size(); ++i) {
         const std::string what = "images[" + std::to_string(i) + "]";
-        const QJsonObject& o = imageOptions[i];
-        if (images[i].isNull()) {
+        const QJsonObject& o = source.options[i];
+        const QImage& src = source.images[i];
+        if (src.isNull()) {
             acs::ImageData empty;
             empty.width = static_cast<std::uint16_t>(o["width"].toInt());
             empty.height = static_cast<std::uint16_t>(o["height"].toInt());
-            c.images.push_back(std::move(empty));
+            images.push_back(std::move(empty));
         } else {
-            const bool indexed = paletteGiven && images[i].format() == QImage::Format_Indexed8;
-            c.images.push_back(toIndexed(images[i], indexed, lookup, info.transparentIndex, what));
+            const bool indexed = paletteGiven && src.format() == QImage::Format_Indexed8;
+            images.push_back(toIndexed(src, indexed, lookup, transparentIndex, what));
         }
-        acs::ImageData& image = c.images.back();
+        acs::ImageData& image = images.back();
         if (!o.contains("region")) {
-            image.region = acs::buildRegion(image, info.transparentIndex);
+            image.region = acs::buildRegion(image, transparentIndex);
         } else if (!o["region"].isNull()) {
             image.region = fileOf(base, o["region"], what + ".region");
         }
@@ -511,14 +532,18 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
                 static_cast<std::uint8_t>(intIn(o["leading"], 0, 255, what + ".leading"));
         }
     }
+}
 
+void readTrayIcon(const QDir& base, const QJsonObject& m, acs::CharacterInfo& info) {
     if (m["trayIcon"].isObject()) {
         info.trayIcon = trayIconFromBmp(base, m["trayIcon"].toObject());
     } else if (m.contains("trayIcon")) {
         info.trayIcon = trayIcon(loadImage(
             base.filePath(QString::fromStdString(text(m["trayIcon"], "trayIcon"))), "trayIcon"));
     }
+}
 
+void readNames(const QJsonObject& m, acs::CharacterInfo& info) {
     for (const auto& [id, value] : entriesOf(m["names"], "langId", nullptr, "names")) {
         const QJsonObject e = value.toObject();
         info.localized.push_back({langIdOf(id, "names key"),
@@ -526,7 +551,10 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
                                   text(e["description"], "names." + id + ".description"),
                                   text(e["extra"], "names." + id + ".extra")});
     }
+}
 
+void readSounds(const QDir& base, const QJsonObject& m,
+                std::vector<std::vector<std::uint8_t>>& out) {
     const QJsonArray sounds = m["sounds"].toArray();
     for (qsizetype i = 0; i < sounds.size(); ++i) {
         const std::string what = "sounds[" + std::to_string(i) + "]";
@@ -540,11 +568,74 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
             bytes.compare(8, 4, "WAVE") != 0) {
             bad(what + ": " + path + " is not a RIFF WAVE file");
         }
-        c.sounds.emplace_back(bytes.begin(), bytes.end());
+        out.emplace_back(bytes.begin(), bytes.end());
     }
+}
 
+void readBranches(const QJsonObject& fo, long frameCount, const std::string& fwhere,
+                  acs::Frame& frame) {
+    int total = 0;
+    for (const QJsonValue& branch : fo["branches"].toArray()) {
+        const QJsonArray b = arrayOf(branch, fwhere + ": branch");
+        if (b.size() != 2) {
+            bad(fwhere + ": a branch is not [frame, percent]");
+        }
+        const int target = intIn(b[0], 0, frameCount - 1, fwhere + ": branch frame");
+        const int percent = intIn(b[1], 0, 100, fwhere + ": branch percent");
+        total += percent;
+        frame.branches.push_back(
+            {static_cast<std::uint16_t>(target), static_cast<std::uint16_t>(percent)});
+    }
+    if (total > 100) {
+        bad(fwhere + ": branch percentages add up to " + std::to_string(total));
+    }
+    if (frame.branches.size() > 255) {
+        bad(fwhere + ": too many branches");
+    }
+}
+
+acs::Frame readFrame(const QDir& base, const QJsonObject& fo, const acs::CharacterData& c,
+                     long frameCount, const std::string& fwhere) {
+    acs::Frame frame;
+    const int ms = intIn(fo["durationMs"], 0, 655350, fwhere + ": durationMs");
+    if (ms % 10 != 0) {
+        bad(fwhere + ": durationMs " + std::to_string(ms) + " is not a multiple of 10");
+    }
+    frame.duration = static_cast<std::uint16_t>(ms / 10);
+    for (const QJsonValue& layer : arrayOf(fo["images"], fwhere + ": images")) {
+        const QJsonArray l = arrayOf(layer, fwhere + ": image");
+        if (l.size() != 3) {
+            bad(fwhere + ": an image is not [imageIndex, x, y]");
+        }
+        frame.images.push_back(
+            {static_cast<std::uint32_t>(
+                 intIn(l[0], 0, static_cast<long>(c.images.size()) - 1, fwhere + ": image index")),
+             static_cast<std::int16_t>(intIn(l[1], -32768, 32767, fwhere + ": x")),
+             static_cast<std::int16_t>(intIn(l[2], -32768, 32767, fwhere + ": y"))});
+    }
+    const int sound =
+        fo.contains("sound")
+            ? intIn(fo["sound"], -1, static_cast<long>(c.sounds.size()) - 1, fwhere + ": sound")
+            : -1;
+    frame.sound = sound < 0 ? acs::kNoSound : static_cast<std::uint16_t>(sound);
+    frame.exitValue = static_cast<std::int16_t>(
+        fo.contains("exitBranch")
+            ? intIn(fo["exitBranch"], -2, frameCount - 1, fwhere + ": exitBranch")
+            : -1);
+    readBranches(fo, frameCount, fwhere, frame);
+    const QJsonArray overlays = fo["overlays"].toArray();
+    for (qsizetype k = 0; k < overlays.size(); ++k) {
+        frame.overlays.push_back(overlayOf(base, overlays[k], c.images.size(),
+                                           fwhere + " overlay " + std::to_string(k)));
+    }
+    return frame;
+}
+
+using AnimationIndex = std::map<std::string, std::size_t>;  // folded name -> index
+
+void readAnimations(const QDir& base, const QJsonObject& m, bool upperCase, acs::CharacterData& c,
+                    AnimationIndex& byName) {
     const QJsonArray anims = arrayOf(m["animations"], "animations");
-    std::map<std::string, std::size_t> byName;  // folded name -> index
     for (qsizetype a = 0; a < anims.size(); ++a) {
         const QJsonObject o = anims[a].toObject();
         acs::Animation anim;
@@ -560,82 +651,39 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
                                                    : upper(anim.name);
         anim.transition = static_cast<std::uint8_t>(
             o.contains("transition") ? intIn(o["transition"], 0, 2, where + ": transition") : 2);
-        anim.returnAnimation = stored(text(o["returnAnimation"], where + ": returnAnimation"));
+        anim.returnAnimation =
+            stored(upperCase, text(o["returnAnimation"], where + ": returnAnimation"));
         const QJsonArray frames = arrayOf(o["frames"], where + ": frames");
         if (frames.size() > 0xFFFF) {
             bad(where + " has too many frames");
         }
         const long frameCount = static_cast<long>(frames.size());
         for (qsizetype f = 0; f < frames.size(); ++f) {
-            const QJsonObject fo = frames[f].toObject();
-            const std::string fwhere = where + " frame " + std::to_string(f);
-            acs::Frame frame;
-            const int ms = intIn(fo["durationMs"], 0, 655350, fwhere + ": durationMs");
-            if (ms % 10 != 0) {
-                bad(fwhere + ": durationMs " + std::to_string(ms) + " is not a multiple of 10");
-            }
-            frame.duration = static_cast<std::uint16_t>(ms / 10);
-            for (const QJsonValue& layer : arrayOf(fo["images"], fwhere + ": images")) {
-                const QJsonArray l = arrayOf(layer, fwhere + ": image");
-                if (l.size() != 3) {
-                    bad(fwhere + ": an image is not [imageIndex, x, y]");
-                }
-                frame.images.push_back(
-                    {static_cast<std::uint32_t>(intIn(l[0], 0,
-                                                      static_cast<long>(c.images.size()) - 1,
-                                                      fwhere + ": image index")),
-                     static_cast<std::int16_t>(intIn(l[1], -32768, 32767, fwhere + ": x")),
-                     static_cast<std::int16_t>(intIn(l[2], -32768, 32767, fwhere + ": y"))});
-            }
-            const int sound = fo.contains("sound")
-                                  ? intIn(fo["sound"], -1, static_cast<long>(c.sounds.size()) - 1,
-                                          fwhere + ": sound")
-                                  : -1;
-            frame.sound = sound < 0 ? acs::kNoSound : static_cast<std::uint16_t>(sound);
-            frame.exitValue = static_cast<std::int16_t>(
-                fo.contains("exitBranch")
-                    ? intIn(fo["exitBranch"], -2, frameCount - 1, fwhere + ": exitBranch")
-                    : -1);
-            int total = 0;
-            for (const QJsonValue& branch : fo["branches"].toArray()) {
-                const QJsonArray b = arrayOf(branch, fwhere + ": branch");
-                if (b.size() != 2) {
-                    bad(fwhere + ": a branch is not [frame, percent]");
-                }
-                const int target = intIn(b[0], 0, frameCount - 1, fwhere + ": branch frame");
-                const int percent = intIn(b[1], 0, 100, fwhere + ": branch percent");
-                total += percent;
-                frame.branches.push_back(
-                    {static_cast<std::uint16_t>(target), static_cast<std::uint16_t>(percent)});
-            }
-            if (total > 100) {
-                bad(fwhere + ": branch percentages add up to " + std::to_string(total));
-            }
-            if (frame.branches.size() > 255) {
-                bad(fwhere + ": too many branches");
-            }
-            const QJsonArray overlays = fo["overlays"].toArray();
-            for (qsizetype k = 0; k < overlays.size(); ++k) {
-                frame.overlays.push_back(overlayOf(base, overlays[k], c.images.size(),
-                                                   fwhere + " overlay " + std::to_string(k)));
-            }
-            anim.frames.push_back(std::move(frame));
+            anim.frames.push_back(readFrame(base, frames[f].toObject(), c, frameCount,
+                                            where + " frame " + std::to_string(f)));
         }
         c.animations.push_back(std::move(anim));
     }
-    for (const acs::Animation& anim : c.animations) {
+}
+
+void checkReturnAnimations(const std::vector<acs::Animation>& animations,
+                           const AnimationIndex& byName) {
+    for (const acs::Animation& anim : animations) {
         if (!anim.returnAnimation.empty() &&
             (anim.transition != 0 || !byName.count(names::fold(anim.returnAnimation)))) {
             bad("animation \"" + anim.name + "\": returnAnimation \"" + anim.returnAnimation +
                 "\" needs transition 0 and an existing animation");
         }
     }
+}
 
+void readStates(const QJsonObject& m, bool upperCase, const AnimationIndex& byName,
+                acs::CharacterInfo& info) {
     for (const auto& [key, list] : entriesOf(m["states"], "name", "animations", "states")) {
         acs::State s;
-        s.name = stored(key);
+        s.name = stored(upperCase, key);
         for (const QJsonValue& v : arrayOf(list, "states." + key)) {
-            const std::string name = stored(text(v, "states." + s.name));
+            const std::string name = stored(upperCase, text(v, "states." + s.name));
             if (!byName.count(names::fold(name))) {
                 bad("state " + key + " names animation \"" + name + "\", which does not exist");
             }
@@ -643,6 +691,33 @@ acs::CharacterData readManifest(const std::string& manifestPath) {
         }
         info.states.push_back(std::move(s));
     }
+}
+
+acs::CharacterData readManifest(const std::string& manifestPath) {
+    const QJsonObject m = parseManifest(manifestPath);
+    const QDir base = QFileInfo(QString::fromStdString(manifestPath)).absoluteDir();
+
+    acs::CharacterData c;
+    acs::CharacterInfo& info = c.info;
+    readInfoFields(m, info);
+    const bool upperCase = m["upperCaseNames"].toBool(true);
+
+    // Images first: a derived palette needs their colours.
+    const SourceImages source = readImageList(base, m);
+    const QJsonValue palette = m["palette"];
+    const ColourLookup lookup = palette.isString() && palette.toString() == QLatin1String("derive")
+                                    ? derivePalette(source.images, info)
+                                    : readPalette(palette, info);
+    convertImages(base, source, lookup, !palette.isString(), info.transparentIndex, c.images);
+
+    readTrayIcon(base, m, info);
+    readNames(m, info);
+    readSounds(base, m, c.sounds);
+
+    AnimationIndex byName;
+    readAnimations(base, m, upperCase, c, byName);
+    checkReturnAnimations(c.animations, byName);
+    readStates(m, upperCase, byName, info);
     return c;
 }
 

@@ -261,9 +261,7 @@ std::string frameJson(const acs::Frame& f, const std::string& overlayPrefix, con
     return s + "}";
 }
 
-std::string manifest(const acs::CharacterData& c, const Folder& out) {
-    const acs::CharacterInfo& info = c.info;
-    std::ostringstream m;
+std::string paletteJson(const acs::CharacterInfo& info) {
     std::vector<std::string> palette;  // eight colours a line
     for (std::size_t i = 0; i < info.palette.size(); i += 8) {
         std::vector<std::string> line;
@@ -272,9 +270,14 @@ std::string manifest(const acs::CharacterData& c, const Folder& out) {
         }
         palette.push_back(joined(line, ", "));
     }
+    return joined(palette, ",\n    ");
+}
+
+// The character's own fields, from "width" through "states"; writes the tray icon files.
+void writeInfo(std::ostream& m, const acs::CharacterInfo& info, const Folder& out) {
     m << "{\n  \"width\": " << info.width << ", \"height\": " << info.height
       << ",\n  \"transparentIndex\": " << int{info.transparentIndex} << ",\n  \"palette\": [\n    "
-      << joined(palette, ",\n    ") << "],\n  \"guid\": " << jsonString(guid(info.guid))
+      << paletteJson(info) << "],\n  \"guid\": " << jsonString(guid(info.guid))
       << ",\n  \"formatVersion\": [" << info.majorVersion << ", " << info.minorVersion
       << "], \"animationSetVersion\": [" << info.animationSetMajor << ", " << info.animationSetMinor
       << "],\n  \"flags\": " << info.flags
@@ -289,43 +292,43 @@ std::string manifest(const acs::CharacterData& c, const Folder& out) {
         m << ",\n  \"trayIcon\": {\"color\": \"trayicon.bmp\", \"mask\": \"trayicon-mask.bmp\"}";
     }
     m << ",\n  \"upperCaseNames\": false,\n  \"states\": " << statesJson(info);
+}
 
-    std::vector<std::string> images;
-    for (std::size_t i = 0; i < c.images.size(); ++i) {
-        const acs::ImageData& image = c.images[i];
-        char base[32];
-        std::snprintf(base, sizeof base, "images/%04zu", i);
-        const std::string png = std::string(base) + ".png";
-        std::string entry = jsonString(png);
-        if (image.width == 0 || image.height == 0) {
-            entry = "{\"width\": " + std::to_string(image.width) +
-                    ", \"height\": " + std::to_string(image.height);
-        } else {
-            out.writePng(png, indexedImage(image, info));
-            if (image.region != acs::buildRegion(image, info.transparentIndex) ||
-                image.leading != 1) {
-                entry = "{\"file\": " + entry;
-            }
+// One image's manifest entry; writes its PNG and, where it differs from the computed one,
+// its region.
+std::string imageEntry(const acs::ImageData& image, std::size_t i, const acs::CharacterInfo& info,
+                       const Folder& out) {
+    char base[32];
+    std::snprintf(base, sizeof base, "images/%04zu", i);
+    const std::string png = std::string(base) + ".png";
+    std::string entry = jsonString(png);
+    if (image.width == 0 || image.height == 0) {
+        entry = "{\"width\": " + std::to_string(image.width) +
+                ", \"height\": " + std::to_string(image.height);
+    } else {
+        out.writePng(png, indexedImage(image, info));
+        if (image.region != acs::buildRegion(image, info.transparentIndex) || image.leading != 1) {
+            entry = "{\"file\": " + entry;
         }
-        const bool object = entry[0] == '{';
-        if (object) {
-            if (image.region.empty()) {
-                entry += ", \"region\": null";
-            } else if (image.region != acs::buildRegion(image, info.transparentIndex)) {
-                const std::string rgn = std::string(base) + ".rgn";
-                out.write(rgn, image.region);
-                entry += ", \"region\": " + jsonString(rgn);
-            }
-            if (image.leading != 1) {
-                entry += ", \"leading\": " + std::to_string(image.leading);
-            }
-            entry += "}";
-        }
-        images.push_back(entry);
     }
-    m << ",\n  \"images\": [" << (images.empty() ? "" : "\n    " + joined(images, ",\n    "))
-      << "]";
+    const bool object = entry[0] == '{';
+    if (object) {
+        if (image.region.empty()) {
+            entry += ", \"region\": null";
+        } else if (image.region != acs::buildRegion(image, info.transparentIndex)) {
+            const std::string rgn = std::string(base) + ".rgn";
+            out.write(rgn, image.region);
+            entry += ", \"region\": " + jsonString(rgn);
+        }
+        if (image.leading != 1) {
+            entry += ", \"leading\": " + std::to_string(image.leading);
+        }
+        entry += "}";
+    }
+    return entry;
+}
 
+std::string soundsJson(const acs::CharacterData& c, const Folder& out) {
     std::vector<std::string> sounds;
     for (std::size_t i = 0; i < c.sounds.size(); ++i) {
         char name[32];
@@ -333,20 +336,37 @@ std::string manifest(const acs::CharacterData& c, const Folder& out) {
         out.write(name, c.sounds[i]);
         sounds.push_back(jsonString(name));
     }
-    m << ",\n  \"sounds\": [" << joined(sounds, ", ") << "],\n  \"animations\": [";
+    return joined(sounds, ", ");
+}
+
+void writeAnimation(std::ostream& m, const acs::Animation& anim, std::size_t a, const Folder& out) {
+    m << (a ? ",\n" : "\n") << "    {\"name\": " << jsonString(anim.name);
+    if (anim.recordName != upper(anim.name)) {
+        m << ", \"recordName\": " << jsonString(anim.recordName);
+    }
+    m << ", \"transition\": " << int{anim.transition}
+      << ", \"returnAnimation\": " << jsonString(anim.returnAnimation) << ", \"frames\": [";
+    for (std::size_t f = 0; f < anim.frames.size(); ++f) {
+        const std::string prefix = "overlays/" + std::to_string(a) + "-" + std::to_string(f);
+        m << (f ? ",\n" : "\n") << "      " << frameJson(anim.frames[f], prefix, out);
+    }
+    m << (anim.frames.empty() ? "" : "\n    ") << "]}";
+}
+
+std::string manifest(const acs::CharacterData& c, const Folder& out) {
+    std::ostringstream m;
+    writeInfo(m, c.info, out);
+
+    std::vector<std::string> images;
+    for (std::size_t i = 0; i < c.images.size(); ++i) {
+        images.push_back(imageEntry(c.images[i], i, c.info, out));
+    }
+    m << ",\n  \"images\": [" << (images.empty() ? "" : "\n    " + joined(images, ",\n    "))
+      << "]";
+
+    m << ",\n  \"sounds\": [" << soundsJson(c, out) << "],\n  \"animations\": [";
     for (std::size_t a = 0; a < c.animations.size(); ++a) {
-        const acs::Animation& anim = c.animations[a];
-        m << (a ? ",\n" : "\n") << "    {\"name\": " << jsonString(anim.name);
-        if (anim.recordName != upper(anim.name)) {
-            m << ", \"recordName\": " << jsonString(anim.recordName);
-        }
-        m << ", \"transition\": " << int{anim.transition}
-          << ", \"returnAnimation\": " << jsonString(anim.returnAnimation) << ", \"frames\": [";
-        for (std::size_t f = 0; f < anim.frames.size(); ++f) {
-            const std::string prefix = "overlays/" + std::to_string(a) + "-" + std::to_string(f);
-            m << (f ? ",\n" : "\n") << "      " << frameJson(anim.frames[f], prefix, out);
-        }
-        m << (anim.frames.empty() ? "" : "\n    ") << "]}";
+        writeAnimation(m, c.animations[a], a, out);
     }
     m << (c.animations.empty() ? "" : "\n  ") << "]\n}\n";
     return m.str();
