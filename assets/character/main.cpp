@@ -38,16 +38,8 @@ QJsonObject names(const char* name, const char* description) {
             {"extra", ""}};
 }
 
-int run(const QString& outDir) {
-    QDir dir(outDir);
-    if (!dir.mkpath("img") || !dir.mkpath("snd")) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
-        return 1;
-    }
-
-    Palette palette;
-    Atlas atlas(palette);
-
+// The animations as manifest entries; drawing their poses fills the atlas.
+QJsonArray animationsJson(Atlas& atlas) {
     QJsonArray animationList;
     for (const AnimationSpec& animation : animations()) {
         QJsonArray frames;
@@ -70,44 +62,49 @@ int run(const QString& outDir) {
                                          {"returnAnimation", ""},
                                          {"frames", frames}});
     }
+    return animationList;
+}
 
-    QJsonArray imageList;
+bool writeImages(const QDir& dir, const Atlas& atlas, QJsonArray& imageList) {
     const std::vector<QImage> images = atlas.images();
     for (std::size_t i = 0; i < images.size(); ++i) {
         const QString name = QString("img/%1.png").arg(i, 4, 10, QChar('0'));
         if (!images[i].save(dir.filePath(name), "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(dir.filePath(name)));
-            return 1;
+            return false;
         }
         imageList.append(name);
     }
+    return true;
+}
 
+bool writeSounds(const QDir& dir, QJsonArray& soundList) {
     // Both encodings are used so that both decoders of the player get exercised.
     const std::pair<const char*, std::vector<std::uint8_t>> sounds[kSoundCount] = {
         {"snd/pop.wav", pcmWave(popSound())},       {"snd/swish.wav", pcmWave(hideSound())},
         {"snd/blip.wav", pcmWave(blipSound())},     {"snd/chime.wav", adpcmWave(chimeSound())},
         {"snd/boing.wav", adpcmWave(boingSound())},
     };
-    QJsonArray soundList;
     for (const auto& [name, bytes] : sounds) {
         const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                               static_cast<qsizetype>(bytes.size()));
         if (!writeFile(dir.filePath(name), data)) {
             std::fprintf(stderr, "cannot write %s\n", name);
-            return 1;
+            return false;
         }
         soundList.append(name);
     }
+    return true;
+}
 
-    if (!trayIcon().save(dir.filePath("icon.png"), "PNG")) {
-        std::fprintf(stderr, "cannot write the tray icon\n");
-        return 1;
-    }
-
+QJsonArray paletteJson(const Palette& palette) {
     QJsonArray paletteList;
     for (QRgb c : palette.colors())
         paletteList.append(QJsonArray{qRed(c), qGreen(c), qBlue(c)});
+    return paletteList;
+}
 
+QJsonObject statesJson() {
     QJsonObject stateMap;
     for (const StateSpec& s : states()) {
         QJsonArray list;
@@ -115,17 +112,40 @@ int run(const QString& outDir) {
             list.append(QString::fromStdString(a));
         stateMap.insert(QString::fromStdString(s.name), list);
     }
+    return stateMap;
+}
+
+int run(const QString& outDir) {
+    QDir dir(outDir);
+    if (!dir.mkpath("img") || !dir.mkpath("snd")) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
+        return 1;
+    }
+
+    Palette palette;
+    Atlas atlas(palette);
+
+    const QJsonArray animationList = animationsJson(atlas);
+    QJsonArray imageList;
+    QJsonArray soundList;
+    if (!writeImages(dir, atlas, imageList) || !writeSounds(dir, soundList))
+        return 1;
+
+    if (!trayIcon().save(dir.filePath("icon.png"), "PNG")) {
+        std::fprintf(stderr, "cannot write the tray icon\n");
+        return 1;
+    }
 
     const QJsonObject manifest{
         {"width", kFrameSize},
         {"height", kFrameSize},
         {"transparentIndex", kTransparentIndex},
-        {"palette", paletteList},
+        {"palette", paletteJson(palette)},
         {"guid", "{6d6f6368-696d-6172-7500-706f72756b61}"},
         {"names", QJsonObject{{"0x0411", names(kNameJa, kDescriptionJa)},
                               {"0x0409", names(kNameEn, kDescriptionEn)}}},
         {"trayIcon", "icon.png"},
-        {"states", stateMap},
+        {"states", statesJson()},
         {"images", imageList},
         {"sounds", soundList},
         {"animations", animationList},
