@@ -166,11 +166,11 @@ tray)
     hidden() { running; ! viewable "$character"; }
     # An icon just taken into the panel may miss the first click: click again while the
     # character stays.
-    for _ in 1 2 3 4; do
+    for _ in 1 2 3; do
         xdotool mousemove "$cx" "$cy" click 1
-        poll 5 hidden && break
+        poll 10 hidden && break
     done
-    hidden || fail "four left clicks on the tray icon at $cx,$cy did not hide the character"
+    hidden || fail "three left clicks on the tray icon at $cx,$cy did not hide the character"
 
     # tray_item N [opens-window]: the Nth item of the tray menu (1 隠す/表示, 2 音を消す, 3 ログイン時に起動,
     # 4 キャラクターを追加…, 5 はじめの設定をやり直す, 6 おわり)
@@ -178,10 +178,15 @@ tray)
         local before
         before=$(xdotool search --onlyvisible --class porukane 2>/dev/null | sort)
         # the menu: a visible window of the program that was not there before the click
+        # (never the character window, which 表示 maps again)
         menu_shown() {
+            local id
             running
-            menu=$(comm -13 <(echo "$before") \
-                <(xdotool search --onlyvisible --class porukane 2>/dev/null | sort) | head -1)
+            menu=""
+            for id in $(comm -13 <(echo "$before") \
+                <(xdotool search --onlyvisible --class porukane 2>/dev/null | sort)); do
+                [ "$id" != "$character" ] && [ "$(window_size "$id")" != 128x128 ] && menu=$id
+            done
             [ -n "$menu" ]
         }
         # A click that comes while the icon is still busy with the last menu may be lost: click
