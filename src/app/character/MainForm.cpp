@@ -198,16 +198,19 @@ void MainForm::SaveAndQuit() {
     m_services.exit.endProgram(0);
 }
 
+void MainForm::hideKeepingPosition(AgentCharacter& character) {
+    m_state.charX = character.left();
+    m_state.charY = character.top();
+    character.stop();
+    character.stopAll();
+    m_state.hidingByProgram = 1;
+    character.hide();
+    m_state.hidingByProgram = 0;
+}
+
 void MainForm::changeCharacter() {
-    AgentCharacter* character = m_state.currentChar;
-    if (character) {
-        m_state.charX = character->left();
-        m_state.charY = character->top();
-        character->stop();
-        character->stopAll();
-        m_state.hidingByProgram = 1;
-        character->hide();
-        m_state.hidingByProgram = 0;
+    if (AgentCharacter* character = m_state.currentChar) {
+        hideKeepingPosition(*character);
     }
     m_agent.unload(kCharacterId);
     m_state.currentChar = nullptr;

@@ -48,6 +48,9 @@ public:
     // resuming arms the next pick. Used while the character is hidden from the tray.
     void setPaused(bool paused);
     bool paused() const { return m_paused; }
+    // Remembers where the current character stands, stops it and hides it as the program's own
+    // hide (the Hide handler does not take it for the user closing the program).
+    void hideKeepingPosition(AgentCharacter& character);
 
     // Roaming.
     void MoveToRandomPlace();

@@ -115,14 +115,7 @@ void CompanionTray::toggleShown() {
     } else {
         m_hidden = true;
         m_mainForm.setPaused(true);
-        m_state.charX = character->left();
-        m_state.charY = character->top();
-        character->stop();
-        character->stopAll();
-        // Our own hide: the Hide handler must not take it for the user closing the program.
-        m_state.hidingByProgram = 1;
-        character->hide();
-        m_state.hidingByProgram = 0;
+        m_mainForm.hideKeepingPosition(*character);
     }
     refresh();
 }
