@@ -38,12 +38,6 @@ session_logs=(build.log)
 source "$here/../../tests/e2e/xsession.sh"
 start_x_session 1024x768
 
-# pixel X Y: "r,g,b" of one screen pixel
-pixel() {
-    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
-}
-
 python3 "$here/make-layered.py" "$work" >build.log
 "$tool" build layered.json layered.acs >>build.log
 

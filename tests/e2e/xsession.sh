@@ -10,6 +10,8 @@
 #   fail MESSAGE...                      reports and ends the test (also from inside $(...))
 #   visible_windows                      one line per visible window: id, size+position, name
 #   window_size ID                       "WxH" of a window
+#   window_box ID                        "W H X Y" of a window on the screen
+#   pixel X Y                            "r,g,b" of one screen pixel
 #   activate ID                          activates a window and waits until it has the focus
 #   selection_owned NAME                 whether a client owns an X selection (python3)
 #
@@ -59,6 +61,18 @@ visible_windows() {
                 awk '/Position/ {p = $2} /Geometry/ {g = $2} END {print g "+" p}')" \
             "'$(xdotool getwindowname "$id" 2>/dev/null)'"
     done
+}
+
+# pixel X Y: "r,g,b" of one screen pixel
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
+}
+
+# window_box ID -> "W H X Y" of a window on the screen
+window_box() {
+    xdotool getwindowgeometry "$1" 2>/dev/null |
+        awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
 }
 
 window_size() {

@@ -34,10 +34,6 @@ source "$here/../xsession.sh"
 shot() { import -window root "$work/$1.png" 2>/dev/null || true; }
 
 start_x_session 1024x768
-# pixel X Y: "r,g,b" of one screen pixel
-pixel() {
-    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
-}
 desktop=$(pixel 264 214)
 
 # The clip marks the folder as the program folder (a portable layout), as in the build tree.
@@ -138,11 +134,6 @@ tray)
     pids+=($app)
     wait_until 30 "the 128x128 character window" character_found
     character=$win
-    # window_box ID -> "W H X Y" of a window on the screen
-    window_box() {
-        xdotool getwindowgeometry "$1" 2>/dev/null |
-            awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
-    }
     # The tray icon: a visible window named after the program, once trayer has taken it into
     # its panel (Qt shows it at the screen's corner before that).
     tray_icon() {

@@ -146,11 +146,6 @@ import)
     [ "$(grep -c '^not copied: ' app.log)" = 2 ] || fail "the two broken files were not left out"
     ;;
 drag)
-    # pixel X Y: "r,g,b" of one screen pixel
-    pixel() {
-        import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-            sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
-    }
     desktop=$(pixel 264 214)
     printf '[ver99]\n1_0=True\n[pos]\nx=" 200"\ny=" 150"\n' >"$ini"
     cp "$program_dir/1.bin" program/

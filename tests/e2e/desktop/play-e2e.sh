@@ -52,11 +52,6 @@ lines() { wc -l <play.log; }
 playing() { kill -0 "$play" 2>/dev/null || fail "the program ended early"; }
 ended() { ! kill -0 "$play" 2>/dev/null; }
 geometry() { xdotool getwindowgeometry "$win" | tr -s ' \n' ' '; }
-# window_box ID -> "W H X Y" of a window on the screen
-window_box() {
-    xdotool getwindowgeometry "$1" 2>/dev/null |
-        awk '/Position/ {split($2, p, ",")} /Geometry/ {split($2, g, "x")} END {print g[1], g[2], p[1], p[2]}'
-}
 
 # no_new_lines_but MARK PATTERN WHAT: a middle click on the body is the sentinel that shows
 # the program has handled everything before it. Once it is reported, the lines printed since
