@@ -84,10 +84,15 @@ CharacterWindow::CharacterWindow(int frameWidth, int frameHeight, int scale, QWi
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     winId();  // creates the native window, to be shaped and to follow its screen
-    applyGeometry();
     if (QWindow* window = windowHandle()) {
+        m_surface = platform::makeNativeFrameSurface(*window);
+        // The server shows the frames by itself: Qt's backing store would only add a full
+        // image transfer and a round trip to every frame.
+        if (m_surface)
+            setAttribute(Qt::WA_PaintOnScreen);
         connect(window, &QWindow::screenChanged, this, [this] { applyGeometry(); });
     }
+    applyGeometry();
 }
 
 double CharacterWindow::ratio() const {
@@ -137,7 +142,7 @@ void CharacterWindow::applyGeometry() {
 }
 
 std::shared_ptr<const CharacterWindow::Prepared> CharacterWindow::prepare(
-    const acs::ComposedFrame* frame) const {
+    const acs::ComposedFrame* frame) {
     auto prepared = std::make_shared<Prepared>();
     if (frame && frame->width > 0 && frame->height > 0) {
         const QImage view(frame->rgba.data(), frame->width, frame->height, frame->width * 4,
@@ -150,10 +155,17 @@ std::shared_ptr<const CharacterWindow::Prepared> CharacterWindow::prepare(
                                        Qt::IgnoreAspectRatio, Qt::FastTransformation);
         }
         prepared->image.setDevicePixelRatio(m_appliedRatio);
-        prepared->shape = opaqueRegion(*frame);
+        const QRegion opaque = opaqueRegion(*frame);
         const double factor = m_scale / m_appliedRatio;  // window pixels per frame pixel
-        if (factor != 1.0)
-            prepared->shape = QTransform::fromScale(factor, factor).map(prepared->shape);
+        prepared->shape =
+            factor != 1.0 ? QTransform::fromScale(factor, factor).map(opaque) : opaque;
+        if (m_surface) {
+            const QRegion physical =
+                m_scale != 1 ? QTransform::fromScale(m_scale, m_scale).map(opaque) : opaque;
+            prepared->picture = m_surface->upload(prepared->image, physical);
+            if (!prepared->picture)
+                leaveSurface();
+        }
     }
     prepared->bytes = static_cast<std::size_t>(prepared->image.sizeInBytes()) +
                       static_cast<std::size_t>(prepared->shape.rectCount()) * sizeof(QRect) + 64;
@@ -198,6 +210,33 @@ void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
     if (prepared == m_shown)
         return;
     const std::shared_ptr<const Prepared> old = std::exchange(m_shown, std::move(prepared));
+    if (m_surface)
+        presentOnSurface(old.get());
+    else
+        presentThroughQt(old.get());
+}
+
+int CharacterWindow::firstDifferentRow(const QImage& a, const QImage& b) {
+    const auto rowBytes = static_cast<std::size_t>(a.width()) * 4;
+    int y = 0;
+    while (y < a.height() && std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) == 0)
+        ++y;
+    return y;
+}
+
+void CharacterWindow::presentOnSurface(const Prepared* old) {
+    // An empty region stands for "no pixel" as in the shape Qt is given.
+    m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
+    const QImage& now = m_shown->image;
+    // A frame that looks like the one on the screen costs nothing.
+    if (old && old->picture && m_shown->picture && old->image.size() == now.size() &&
+        firstDifferentRow(now, old->image) == now.height() && old->shape == m_shown->shape)
+        return;
+    ++m_framesDrawn;
+    m_surface->show(m_shown->picture.get());
+}
+
+void CharacterWindow::presentThroughQt(const Prepared* old) {
     QRegion shape = m_shown->shape;
     // An empty QRegion would remove the mask and show the whole window; a region outside the
     // window shapes it to nothing instead.
@@ -218,24 +257,34 @@ void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
         return;
     }
     const QImage& before = old->image;
-    int top = 0;
+    const int top = firstDifferentRow(now, before);
     int bottom = now.height();
+    if (top == bottom)
+        return;  // the same picture
     const auto rowBytes = static_cast<std::size_t>(now.width()) * 4;
-    while (top < bottom &&
-           std::memcmp(now.constScanLine(top), before.constScanLine(top), rowBytes) == 0)
-        ++top;
     while (bottom > top && std::memcmp(now.constScanLine(bottom - 1),
                                        before.constScanLine(bottom - 1), rowBytes) == 0)
         --bottom;
-    if (top == bottom)
-        return;  // the same picture
     const double toWindow = 1.0 / m_appliedRatio;
     const int y0 = static_cast<int>(std::floor(top * toWindow));
     const int y1 = static_cast<int>(std::ceil(bottom * toWindow));
     update(QRect(0, y0, width(), y1 - y0));
 }
 
+void CharacterWindow::leaveSurface() {
+    m_surface.reset();  // takes its child window, and with it the pictures, off the screen
+    setAttribute(Qt::WA_PaintOnScreen, false);
+    m_appliedShape = QRegion();  // Qt has not been told any shape yet
+    update();
+}
+
+QPaintEngine* CharacterWindow::paintEngine() const {
+    return m_surface ? nullptr : QWidget::paintEngine();
+}
+
 void CharacterWindow::paintEvent(QPaintEvent* event) {
+    if (m_surface)
+        return;  // the server paints the picture itself
     ++m_framesDrawn;
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

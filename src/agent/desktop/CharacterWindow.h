@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent/acs/Character.h"
+#include "platform/FrameSurface.h"
 
 #include <QImage>
 #include <QPoint>
@@ -88,21 +89,33 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // None where frames go straight to the display server: Qt paints nothing of this window.
+    QPaintEngine* paintEngine() const override;
 
 private:
     // A frame ready for the screen at the current scale and ratio.
     struct Prepared {
         QImage image;   // scaled to physical pixels, tagged with the device pixel ratio
         QRegion shape;  // opaque pixels in window (logical) coordinates
+        // The image and shape held by the display server, when frames go there directly.
+        std::shared_ptr<const platform::FrameSurface::Picture> picture;
         std::size_t bytes = 0;
         std::uint64_t used = 0;
     };
-    std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame) const;
+    std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame);
     void present(std::shared_ptr<const Prepared> prepared);
+    // The first row at or after which `a` and `b` differ; their height when they look alike.
+    static int firstDifferentRow(const QImage& a, const QImage& b);
+    void presentOnSurface(const Prepared* old);
+    void presentThroughQt(const Prepared* old);
+    // The surface refused a picture: Qt draws and shapes from now on.
+    void leaveSurface();
     void applyGeometry();
     double ratio() const;
     QPoint toPhysical(QPointF logical) const;
 
+    // Frames go to the display server directly when there is a surface for this window system.
+    std::unique_ptr<platform::FrameSurface> m_surface;
     int m_frameWidth;
     int m_frameHeight;
     int m_requestedScale;

@@ -1,3 +1,4 @@
+#include "FrameRows.h"
 #include "agent/desktop/CharacterWindow.h"
 #include "agent/desktop/Texts.h"
 
@@ -16,20 +17,7 @@ using desktop::CharacterWindow;
 
 namespace {
 
-// A frame from rows of '#' (opaque) and '.' (transparent).
-std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::string>& rows) {
-    auto f = std::make_shared<acs::ComposedFrame>();
-    f->width = static_cast<std::uint16_t>(rows.front().size());
-    f->height = static_cast<std::uint16_t>(rows.size());
-    for (const std::string& row : rows) {
-        for (char c : row) {
-            f->mask.push_back(c == '#' ? 1 : 0);
-            f->rgba.insert(f->rgba.end(), 3, c == '#' ? 200 : 0);
-            f->rgba.push_back(c == '#' ? 255 : 0);
-        }
-    }
-    return f;
-}
+using testsupport::frameFrom;
 
 using Act = std::function<void(CharacterWindow&)>;
 
