@@ -4,22 +4,30 @@
 # generated 160x128 character whose 48-frame animation stacks eight layers per frame and loops
 # for ever (a new frame every 100 ms); each also with nothing playing (`--still`, idling off).
 #
-# CPU is the user + system time the kernel charged to the process (/proc/PID/stat, fields 14
-# and 15) over the measured span, in percent of one core: on a busy machine this stays close to
-# the work the program itself did, where wall-clock sampling would not. Peak RSS is VmHWM. The
+# CPU is the time the process's threads ran on a processor over the measured span, in percent
+# of one core: the scheduler's own sum (se.sum_exec_runtime in /proc/PID/task/*/sched, to the
+# microsecond) where the kernel shows it, else user + system time from /proc/PID/stat (whole
+# clock ticks: 10 ms steps, 0.017 % of a minute). On a busy machine this stays close to the
+# work the program itself did, where wall-clock sampling would not. Peak RSS is VmHWM. The
 # number of frames prepared (cache misses) and painted comes from the program itself.
 #
 # Aims: animating <= 0.15 %, idle 0.00 %, peak RSS < 40 MB; a miss is marked, not fatal. The
 # run fails (exit 1) when an animating run painted no frame, which would make its figure
 # meaningless, when the still generated character's plate is not on the screen, or when a
 # still run used measurable CPU (>= 0.01 %).
-# usage: cpu-memory.sh PORUKANE_ACS WORK_DIR [OWN_CHARACTER]
+#
+# With WAKE_FLOOR (bench_wake_floor), a Qt program that only wakes ten times a second is
+# measured too: the part of the animating figures that any Qt program waking at the
+# character's frame rate pays on this machine.
+# usage: cpu-memory.sh PORUKANE_ACS WORK_DIR [OWN_CHARACTER [WAKE_FLOOR]]
 #        BENCH_SECONDS overrides the 60 s per run; BENCH_SCALE passes --scale to every run.
 set -euo pipefail
 tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change directory
 work=$2
 own=${3:-}
 [ -z "$own" ] || own=$(cd "$(dirname "$own")" && pwd)/$(basename "$own")
+floor=${4:-}
+[ -z "$floor" ] || floor=$(cd "$(dirname "$floor")" && pwd)/$(basename "$floor")
 seconds=${BENCH_SECONDS:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 for cmd in Xvfb openbox xdotool python3 import; do
@@ -45,25 +53,54 @@ scale_args=()
 [ -z "${BENCH_SCALE:-}" ] || scale_args=(--scale "$BENCH_SCALE")
 ticks_per_second=$(getconf CLK_TCK)
 status=0
-# measure LABEL KIND FILE ARGS...: KIND is "animating" or "still". Skips 3 s of start-up, then
-# measures for the run's seconds; the program quits by itself one second later and reports
-# its frame counts.
+if grep -qs '^se.sum_exec_runtime' /proc/self/sched; then
+    cpu_source="scheduler run time of every thread, /proc/PID/task/*/sched"
+else
+    cpu_source="user+sys clock ticks, /proc/PID/stat"
+fi
+# cpu_ms PID: the processor time of the process so far, in milliseconds.
+cpu_ms() {
+    case $cpu_source in
+        scheduler*)
+            cat /proc/"$1"/task/*/sched 2>/dev/null |
+                awk '/^se.sum_exec_runtime/ {sum += $3} END {printf "%.3f\n", sum}' ;;
+        *) awk -v hz="$ticks_per_second" '{print ($14 + $15) * 1000 / hz}' "/proc/$1/stat" ;;
+    esac
+}
+# percent T0_MS T1_MS: the processor time between them in percent of one core over the run
+percent() { awk -v a="$1" -v b="$2" -v s="$seconds" 'BEGIN { printf "%.3f", (b - a) / 10 / s }'; }
+# measure LABEL KIND FILE ARGS...: KIND is "animating", "still" or "floor" (FILE is then the
+# wake-floor program). Skips 3 s of start-up, then measures for the run's seconds; the
+# program quits by itself one second later and reports its frame counts.
 measure() {
     local label=$1 kind=$2 file=$3
     shift 3
-    "$tool" play "$file" "${scale_args[@]}" "$@" --report-frames \
-        --quit-after $((seconds + 4)) >"$label.log" 2>&1 &
+    if [ "$kind" = floor ]; then
+        "$file" $((seconds + 4)) >"$label.log" 2>&1 &
+    else
+        "$tool" play "$file" "${scale_args[@]}" "$@" --report-frames \
+            --quit-after $((seconds + 4)) >"$label.log" 2>&1 &
+    fi
     local pid=$!
     pids+=($pid)
     session_logs+=("$label.log")
-    shown() { kill -0 "$pid" 2>/dev/null || fail "$label: the program ended"; grep -q '^shown at' "$label.log"; }
+    shown() {
+        kill -0 "$pid" 2>/dev/null || fail "$label: the program ended"
+        grep -q '^shown at\|^ready' "$label.log"
+    }
     wait_until 30 "$label: the character shown" shown
     sleep 3  # start-up settles: not part of the measurement
     local t0 t1 rss_kb
-    t0=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    t0=$(cpu_ms "$pid")
     sleep "$seconds"
-    t1=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+    t1=$(cpu_ms "$pid")
     rss_kb=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
+    if [ "$kind" = floor ]; then
+        wait "$pid" || true
+        printf '%-18s cpu %7s %% of one core   peak rss %6s MB\n' "$label" \
+            "$(percent "$t0" "$t1")" "$(awk -v k="$rss_kb" 'BEGIN { printf "%.1f", k / 1024 }')"
+        return
+    fi
     if [ "$label" = layered-still ]; then
         # The plate's yellow square at frame pixel (80, 64) must be on the screen.
         local x y scale body
@@ -76,8 +113,7 @@ measure() {
     read -r prepared drawn < <(sed -n 's/^frames prepared \([0-9]*\) drawn \([0-9]*\)$/\1 \2/p' \
         "$label.log")
     local cpu rss_mb marks=""
-    cpu=$(awk -v d="$((t1 - t0))" -v hz="$ticks_per_second" -v s="$seconds" \
-        'BEGIN { printf "%.3f", 100 * d / hz / s }')
+    cpu=$(percent "$t0" "$t1")
     rss_mb=$(awk -v k="$rss_kb" 'BEGIN { printf "%.1f", k / 1024 }')
     if [ -z "$drawn" ]; then
         marks="NO FRAME REPORT"
@@ -94,7 +130,7 @@ measure() {
         "$label" "$cpu" "$rss_mb" "${prepared:--}" "${drawn:--}" "$marks"
 }
 
-echo "porukane-acs play, ${seconds} s per run; cpu = user+sys time from /proc/PID/stat"
+echo "porukane-acs play, ${seconds} s per run; cpu = $cpu_source"
 echo "aims: animating <= 0.15 %, still 0.00 %, peak rss < 40 MB"
 if [ -n "$own" ]; then
     measure own-animating animating "$own"
@@ -102,4 +138,5 @@ if [ -n "$own" ]; then
 fi
 measure layered-animating animating layered.acs Dance --still
 measure layered-still still layered.acs --still
+[ -z "$floor" ] || measure qt-wake-floor floor "$floor"
 exit $status

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -159,16 +161,23 @@ std::shared_ptr<const CharacterWindow::Prepared> CharacterWindow::prepare(
         const double factor = m_scale / m_appliedRatio;  // window pixels per frame pixel
         prepared->shape =
             factor != 1.0 ? QTransform::fromScale(factor, factor).map(opaque) : opaque;
+        prepared->size = prepared->image.size();
+        prepared->bytes = static_cast<std::size_t>(prepared->image.sizeInBytes());
         if (m_surface) {
             const QRegion physical =
                 m_scale != 1 ? QTransform::fromScale(m_scale, m_scale).map(opaque) : opaque;
             prepared->picture = m_surface->upload(prepared->image, physical);
-            if (!prepared->picture)
+            if (prepared->picture) {
+                prepared->look = std::hash<std::string_view>{}(
+                    std::string_view(reinterpret_cast<const char*>(prepared->image.constBits()),
+                                     static_cast<std::size_t>(prepared->image.sizeInBytes())));
+                prepared->image = QImage();  // the server has it
+            } else {
                 leaveSurface();
+            }
         }
     }
-    prepared->bytes = static_cast<std::size_t>(prepared->image.sizeInBytes()) +
-                      static_cast<std::size_t>(prepared->shape.rectCount()) * sizeof(QRect) + 64;
+    prepared->bytes += static_cast<std::size_t>(prepared->shape.rectCount()) * sizeof(QRect) + 64;
     return prepared;
 }
 
@@ -227,10 +236,9 @@ int CharacterWindow::firstDifferentRow(const QImage& a, const QImage& b) {
 void CharacterWindow::presentOnSurface(const Prepared* old) {
     // An empty region stands for "no pixel" as in the shape Qt is given.
     m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
-    const QImage& now = m_shown->image;
     // A frame that looks like the one on the screen costs nothing.
-    if (old && old->picture && m_shown->picture && old->image.size() == now.size() &&
-        firstDifferentRow(now, old->image) == now.height() && old->shape == m_shown->shape)
+    if (old && old->picture && m_shown->picture && old->size == m_shown->size &&
+        old->look == m_shown->look && old->shape == m_shown->shape)
         return;
     ++m_framesDrawn;
     m_surface->show(m_shown->picture.get());
@@ -273,6 +281,10 @@ void CharacterWindow::presentThroughQt(const Prepared* old) {
 
 void CharacterWindow::leaveSurface() {
     m_surface.reset();  // takes its child window, and with it the pictures, off the screen
+    // Frames prepared for the server kept no image: they are made again when shown.
+    m_cache.clear();
+    m_cacheBytes = 0;
+    m_shownKey.reset();
     setAttribute(Qt::WA_PaintOnScreen, false);
     m_appliedShape = QRegion();  // Qt has not been told any shape yet
     update();

@@ -29,6 +29,10 @@ QRegion opaqueRegion(const acs::ComposedFrame& frame);
 // pixels reach the window below, even without a compositor. It draws frames and reports
 // mouse input; what a click means is decided by its owner.
 //
+// On X11 each prepared frame and its shape go to the X server once (platform::FrameSurface)
+// and the server shows and repaints them: a frame costs a few small requests, no image
+// transfer. Elsewhere, or when the server refuses a picture, Qt paints the frames.
+//
 // Each frame pixel is drawn as a block of `scale` x `scale` physical pixels (nearest
 // neighbour, never a blurred fraction); the shape and the drag area follow. Positions taken
 // and reported are the frame's top-left corner in physical screen pixels, whatever device
@@ -95,11 +99,15 @@ protected:
 private:
     // A frame ready for the screen at the current scale and ratio.
     struct Prepared {
-        QImage image;   // scaled to physical pixels, tagged with the device pixel ratio
+        // Scaled to physical pixels, tagged with the device pixel ratio; dropped once the
+        // display server holds the picture.
+        QImage image;
         QRegion shape;  // opaque pixels in window (logical) coordinates
         // The image and shape held by the display server, when frames go there directly.
         std::shared_ptr<const platform::FrameSurface::Picture> picture;
-        std::size_t bytes = 0;
+        QSize size;             // of the image, in physical pixels
+        std::size_t look = 0;   // hash of the image's pixels: frames that look alike
+        std::size_t bytes = 0;  // pixels and shape, here or in the server
         std::uint64_t used = 0;
     };
     std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame);
