@@ -30,16 +30,9 @@ floor=${4:-}
 [ -z "$floor" ] || floor=$(cd "$(dirname "$floor")" && pwd)/$(basename "$floor")
 seconds=${BENCH_SECONDS:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-for cmd in Xvfb openbox xdotool python3 import; do
-    command -v "$cmd" >/dev/null || { echo "needs $cmd"; exit 2; }
-done
-
-rm -rf "$work"
-mkdir -p "$work/runtime"
-chmod 700 "$work/runtime"
-cd "$work"
-export XDG_RUNTIME_DIR=$work/runtime
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+source "$here/../../tests/e2e/workdir.sh"
+need_commands Xvfb openbox xdotool python3 import
+enter_work_dir "$work"
 
 session_name=bench_desktop
 session_logs=(build.log)

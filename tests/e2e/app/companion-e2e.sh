@@ -17,15 +17,10 @@ scenario=$1
 program_dir=$2
 work=$3
 
-command -v import >/dev/null || { echo "SKIP: ImageMagick is not installed"; exit 77; }
-
-rm -rf "$work"
-mkdir -p "$work/runtime" "$work/config/porukane" "$work/program"
-chmod 700 "$work/runtime"
-cd "$work"
-export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export HOME=$work
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+source "$here/../workdir.sh"
+need_commands import
+enter_work_dir "$work" config/porukane program
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work
 export LC_ALL=C.UTF-8  # window names are UTF-8; xdotool matches them in the locale's encoding
 
 session_name=e2e_app_$scenario

@@ -13,18 +13,12 @@ scenario=$1
 program_dir=$2
 work=$3
 
-for cmd in Xvfb openbox xdotool xwininfo; do
-    command -v "$cmd" >/dev/null || { echo "SKIP: $cmd is not installed"; exit 77; }
-done
+source "$here/../workdir.sh"
+need_commands Xvfb openbox xdotool xwininfo
 [ -f "$program_dir/1.bin" ] || { echo "SKIP: our character was not built"; exit 77; }
 
-rm -rf "$work"
-mkdir -p "$work/runtime" "$work/config/porukane" "$work/program" "$work/data"
-chmod 700 "$work/runtime"
-cd "$work"
-export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export HOME=$work LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+enter_work_dir "$work" config/porukane program data
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work LC_ALL=C.UTF-8
 
 session_name="user-$scenario" session_logs=(app.log xmessage.log)
 source "$here/../xsession.sh"

@@ -12,24 +12,16 @@ tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")  # scripts below change dir
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-for cmd in Xvfb openbox xdotool import; do
-    if ! command -v "$cmd" >/dev/null; then
-        echo "SKIP: $cmd is not installed"
-        exit 77
-    fi
-done
+source "$here/../workdir.sh"
+need_commands Xvfb openbox xdotool import
 if [ ! -x /usr/bin/convert ]; then
     echo "SKIP: ImageMagick is not installed"
     exit 77
 fi
 
-rm -rf "$work"
-mkdir -p "$work/runtime"
-chmod 700 "$work/runtime"
-cd "$work"
-export XDG_RUNTIME_DIR=$work/runtime
+enter_work_dir "$work"
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 export LC_ALL=C.UTF-8  # window names are UTF-8; xdotool matches them in the locale's encoding
 
 session_name=e2e_desktop_scale

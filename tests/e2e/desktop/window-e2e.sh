@@ -7,20 +7,11 @@ program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 work=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-for cmd in Xvfb openbox xdotool import; do
-    if ! command -v "$cmd" >/dev/null; then
-        echo "SKIP: $cmd is not installed"
-        exit 77
-    fi
-done
-
-rm -rf "$work"
-mkdir -p "$work/runtime"
-chmod 700 "$work/runtime"
-cd "$work"
-export XDG_RUNTIME_DIR=$work/runtime
+source "$here/../workdir.sh"
+need_commands Xvfb openbox xdotool import
+enter_work_dir "$work"
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 
 session_name=e2e_desktop_window
 session_logs=(window.log)
