@@ -12,8 +12,13 @@
 #   window_size ID                       "WxH" of a window
 #   window_box ID                        "W H X Y" of a window on the screen
 #   pixel X Y                            "r,g,b" of one screen pixel
+#   shot_rgb X Y FILE                    "r,g,b" of one pixel of a screenshot file
 #   activate ID                          activates a window and waits until it has the focus
 #   selection_owned NAME                 whether a client owns an X selection (python3)
+#   start_tray                           trayer's panel at the top right; returns once it owns
+#                                        the system tray selection
+#   tray_icon_box NAME                   "W H X Y" of the visible window NAME whose middle lies
+#                                        in trayer's panel; fails while there is none
 #
 # Set before sourcing, or any time after: `session_name` (names the failure screenshot) and
 # `session_logs` (files printed on failure). `pids` lists processes killed on exit.
@@ -69,6 +74,12 @@ pixel() {
         sed -n 's/.*(\([0-9]*,[0-9]*,[0-9]*\).*/\1/p' | head -1
 }
 
+# shot_rgb X Y FILE: "r,g,b" of one pixel of a screenshot file
+shot_rgb() {
+    /usr/bin/convert "$3" -format \
+        "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
+}
+
 # window_box ID -> "W H X Y" of a window on the screen
 window_box() {
     xdotool getwindowgeometry "$1" 2>/dev/null |
@@ -92,6 +103,34 @@ x.XGetSelectionOwner.restype = ctypes.c_ulong
 display = x.XOpenDisplay(None)
 sys.exit(0 if display and x.XGetSelectionOwner(display, x.XInternAtom(display, sys.argv[1].encode(), 0)) else 1)
 PY
+}
+
+start_tray() {
+    trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
+        --height 24 >trayer.log 2>&1 &
+    pids+=($!)
+    session_logs+=(trayer.log)
+    wait_until 30 "trayer to own the _NET_SYSTEM_TRAY_S0 selection" \
+        selection_owned _NET_SYSTEM_TRAY_S0
+}
+
+# tray_icon_box NAME: Qt shows a tray icon at the screen's corner until trayer has taken it
+# into its panel; this finds it only once it is there.
+tray_icon_box() {
+    local panel id pw ph px py iw ih ix iy
+    panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
+    [ -n "$panel" ] || return 1
+    read -r pw ph px py < <(window_box "$panel")
+    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] || continue
+        read -r iw ih ix iy < <(window_box "$id")
+        if [ $((ix + iw / 2)) -ge "$px" ] && [ $((ix + iw / 2)) -lt $((px + pw)) ] &&
+            [ $((iy + ih / 2)) -ge "$py" ] && [ $((iy + ih / 2)) -lt $((py + ph)) ]; then
+            echo "$iw $ih $ix $iy"
+            return 0
+        fi
+    done
+    return 1
 }
 
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }

@@ -118,33 +118,19 @@ tray)
     command -v trayer >/dev/null || { echo "SKIP: trayer is not installed"; exit 77; }
     [ -f "$program_dir/1.bin" ] || { echo "SKIP: our character was not built"; exit 77; }
     cp "$program_dir/1.bin" program/
-    trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
-        --height 24 >trayer.log 2>&1 &
-    pids+=($!)
-    session_logs+=(trayer.log)
-    wait_until 30 "trayer to own the _NET_SYSTEM_TRAY_S0 selection" \
-        selection_owned _NET_SYSTEM_TRAY_S0
+    start_tray
     program/porukane >app.log 2>&1 &
     app=$!
     pids+=($app)
     wait_until 30 "the 128x128 character window" character_found
     character=$win
-    # The tray icon: a visible window named after the program, once trayer has taken it into
-    # its panel (Qt shows it at the screen's corner before that).
+    # The tray icon: the window named after the program; its middle is clicked.
     tray_icon() {
         running
-        local panel id pw ph px py iw ih ix iy
-        panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
-        [ -n "$panel" ] || return 1
-        read -r pw ph px py < <(window_box "$panel")
-        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = porukane ] || continue
-            read -r iw ih ix iy < <(window_box "$id")
-            cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
-            [ "$cx" -ge "$px" ] && [ "$cx" -lt $((px + pw)) ] &&
-                [ "$cy" -ge "$py" ] && [ "$cy" -lt $((py + ph)) ] && return 0
-        done
-        return 1
+        local box iw ih ix iy
+        box=$(tray_icon_box porukane) || return 1
+        read -r iw ih ix iy <<<"$box"
+        cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
     }
     wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
     shot tray

@@ -34,11 +34,6 @@ start_x_session 800x600 -wr
 
 bash "$here/make-character.sh" "$tool" "$work" >build.log 2>&1 || fail "cannot build the character"
 
-# rgb X Y FILE -> "r,g,b" of one screen pixel
-rgb() {
-    /usr/bin/convert "$3" -format \
-        "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
-}
 has_line() { grep -q -- "$1" play.log; }
 # wait_line PATTERN WHAT: waits for the program to print a matching line
 wait_line() { wait_until 20 "$2 (a line matching '$1')" has_line "$1"; }
@@ -69,7 +64,7 @@ named() { playing; win=$(xdotool search --onlyvisible --name "^テスト君\$" 2
 wait_until 20 "a visible window titled with the character's Japanese name テスト君" named
 # Show plays for 200 ms; on a busy machine the first paint may come later.
 body_painted() {
-    import -window root shown.png && [ "$(rgb $((x + 12)) $((y + 40)) shown.png)" = "208,32,32" ]
+    import -window root shown.png && [ "$(shot_rgb $((x + 12)) $((y + 40)) shown.png)" = "208,32,32" ]
 }
 wait_until 20 "the character's red body at $((x + 12)),$((y + 40))" body_painted
 at_shown() { [[ $(geometry) == *"Position: $x,$y "* && $(geometry) == *"Geometry: 64x64"* ]]; }
@@ -82,8 +77,8 @@ xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY ||
 # the character came.
 for spot in "2 2" "61 61" "31 31" "2 61"; do
     read -r dx dy <<<"$spot"
-    now=$(rgb $((x + dx)) $((y + dy)) shown.png)
-    then=$(rgb $((x + dx)) $((y + dy)) before.png)
+    now=$(shot_rgb $((x + dx)) $((y + dy)) shown.png)
+    then=$(shot_rgb $((x + dx)) $((y + dy)) before.png)
     [ "$now" = "$then" ] || fail "transparent pixel ($dx,$dy) shows $now instead of the desktop's $then"
 done
 
@@ -126,36 +121,15 @@ if [ -s play.err ]; then fail "the program printed warnings"; fi
 # the user cause. Without trayer this part is left out.
 tray="no tray"
 if command -v trayer >/dev/null; then
-    trayer --edge top --align right --widthtype pixel --width 100 --heighttype pixel \
-        --height 24 >trayer.log 2>&1 &
-    pids+=($!)
-    session_logs+=(trayer.log)
-    # The character looks for a tray once, when it is loaded: wait until trayer owns the
-    # system tray selection.
-    wait_until 30 "trayer to own the _NET_SYSTEM_TRAY_S0 selection" \
-        selection_owned _NET_SYSTEM_TRAY_S0
+    # The character looks for a tray once, when it is loaded: trayer must own the tray first.
+    start_tray
     "$tool" play "$work/e2e.acs" --still >play.log 2>play.err &
     play=$!
     pids+=($play)
     wait_line "^shown at" "the character shown the second time"
-    # The tray icon: a visible window of the program named after the program (the character
-    # window carries the character's name), once trayer has taken it into its panel; Qt shows
-    # it at the screen's corner before that.
-    tray_icon() {
-        playing
-        local panel id pw ph px py iw ih ix iy
-        panel=$(xdotool search --onlyvisible --name '^panel$' 2>/dev/null | head -1)
-        [ -n "$panel" ] || return 1
-        read -r pw ph px py < <(window_box "$panel")
-        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-            [ "$(xdotool getwindowname "$id" 2>/dev/null)" = porukane-acs ] || continue
-            read -r iw ih ix iy < <(window_box "$id")
-            icon="$iw $ih $ix $iy"
-            [ $((ix + iw / 2)) -ge "$px" ] && [ $((ix + iw / 2)) -lt $((px + pw)) ] &&
-                [ $((iy + ih / 2)) -ge "$py" ] && [ $((iy + ih / 2)) -lt $((py + ph)) ] && return 0
-        done
-        return 1
-    }
+    # The tray icon: the window named after the program (the character window carries the
+    # character's name).
+    tray_icon() { playing; icon=$(tray_icon_box porukane-acs); }
     wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
     read -r iw ih ix iy <<<"$icon"
     import -window root tray.png

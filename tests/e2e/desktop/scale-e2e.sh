@@ -31,10 +31,6 @@ source "$here/../xsession.sh"
 start_x_session 800x600 -wr
 bash "$here/make-character.sh" "$tool" "$work" >build.log 2>&1 || fail "cannot build the character"
 
-rgb() {
-    /usr/bin/convert "$3" -format \
-        "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
-}
 has_line() { grep -q -- "$1" play.log; }
 wait_line() { poll 20 has_line "$1"; }
 lines() { wc -l <play.log; }
@@ -62,7 +58,7 @@ check() {
     for _ in $(seq 25); do
         sleep 0.2
         import -window root shown.png
-        [ "$(rgb $((x + 25)) $((y + 81)) shown.png)" = "208,32,32" ] && break
+        [ "$(shot_rgb $((x + 25)) $((y + 81)) shown.png)" = "208,32,32" ] && break
     done
     local geometry
     geometry=$(xdotool getwindowgeometry "$win" | tr -s ' \n' ' ')
@@ -74,13 +70,13 @@ check() {
     local spot now then
     for spot in "16 81" "111 81" "25 16" "25 111" "47 60" "80 60"; do
         read -r dx dy <<<"$spot"
-        now=$(rgb $((x + dx)) $((y + dy)) shown.png)
+        now=$(shot_rgb $((x + dx)) $((y + dy)) shown.png)
         [ "$now" = "208,32,32" ] || fail "$label: body pixel ($dx,$dy) is $now"
     done
     for spot in "2 2" "15 81" "112 81" "48 60" "79 60" "63 63" "125 125" "2 125"; do
         read -r dx dy <<<"$spot"
-        now=$(rgb $((x + dx)) $((y + dy)) shown.png)
-        then=$(rgb $((x + dx)) $((y + dy)) before.png)
+        now=$(shot_rgb $((x + dx)) $((y + dy)) shown.png)
+        then=$(shot_rgb $((x + dx)) $((y + dy)) before.png)
         [ "$now" = "$then" ] || fail "$label: transparent pixel ($dx,$dy) shows $now, not $then"
     done
     # A click in the hole goes to the desktop; one on the body arrives in physical pixels.
