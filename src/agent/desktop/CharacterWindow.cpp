@@ -219,23 +219,17 @@ void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
     if (prepared == m_shown)
         return;
     const std::shared_ptr<const Prepared> old = std::exchange(m_shown, std::move(prepared));
+    // An empty QRegion would remove the mask and show the whole window; a region outside the
+    // window shapes it to nothing instead.
+    QRegion shape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
     if (m_surface)
-        presentOnSurface(old.get());
+        presentOnSurface(old.get(), std::move(shape));
     else
-        presentThroughQt(old.get());
+        presentThroughQt(old.get(), std::move(shape));
 }
 
-int CharacterWindow::firstDifferentRow(const QImage& a, const QImage& b) {
-    const auto rowBytes = static_cast<std::size_t>(a.width()) * 4;
-    int y = 0;
-    while (y < a.height() && std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) == 0)
-        ++y;
-    return y;
-}
-
-void CharacterWindow::presentOnSurface(const Prepared* old) {
-    // An empty region stands for "no pixel" as in the shape Qt is given.
-    m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
+void CharacterWindow::presentOnSurface(const Prepared* old, QRegion shape) {
+    m_appliedShape = std::move(shape);
     // A frame that looks like the one on the screen costs nothing.
     if (old && old->picture && m_shown->picture && old->size == m_shown->size &&
         old->look == m_shown->look && old->shape == m_shown->shape)
@@ -244,12 +238,7 @@ void CharacterWindow::presentOnSurface(const Prepared* old) {
     m_surface->show(m_shown->picture.get());
 }
 
-void CharacterWindow::presentThroughQt(const Prepared* old) {
-    QRegion shape = m_shown->shape;
-    // An empty QRegion would remove the mask and show the whole window; a region outside the
-    // window shapes it to nothing instead.
-    if (shape.isEmpty())
-        shape = QRegion(-1, -1, 1, 1);
+void CharacterWindow::presentThroughQt(const Prepared* old, QRegion shape) {
     // The shape goes to the native window, not to the widget: a widget mask would split every
     // repaint into one image transfer per rectangle of the outline. Most frames of an
     // animation keep the outline; skip the round trip to the X server then.
@@ -265,11 +254,14 @@ void CharacterWindow::presentThroughQt(const Prepared* old) {
         return;
     }
     const QImage& before = old->image;
-    const int top = firstDifferentRow(now, before);
+    const auto rowBytes = static_cast<std::size_t>(now.width()) * 4;
+    int top = 0;
     int bottom = now.height();
+    while (top < bottom &&
+           std::memcmp(now.constScanLine(top), before.constScanLine(top), rowBytes) == 0)
+        ++top;
     if (top == bottom)
         return;  // the same picture
-    const auto rowBytes = static_cast<std::size_t>(now.width()) * 4;
     while (bottom > top && std::memcmp(now.constScanLine(bottom - 1),
                                        before.constScanLine(bottom - 1), rowBytes) == 0)
         --bottom;

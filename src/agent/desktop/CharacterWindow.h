@@ -112,10 +112,9 @@ private:
     };
     std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame);
     void present(std::shared_ptr<const Prepared> prepared);
-    // The first row at or after which `a` and `b` differ; their height when they look alike.
-    static int firstDifferentRow(const QImage& a, const QImage& b);
-    void presentOnSurface(const Prepared* old);
-    void presentThroughQt(const Prepared* old);
+    // The frame shown after `old`, and `shape`, the window's shape for it.
+    void presentOnSurface(const Prepared* old, QRegion shape);
+    void presentThroughQt(const Prepared* old, QRegion shape);
     // The surface refused a picture: Qt draws and shapes from now on.
     void leaveSurface();
     void applyGeometry();
