@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     gcab xvfb openbox xdotool x11-utils imagemagick fonts-vlgothic
     trayer
-    libxcb1-dev libxcb-shape0-dev
+    libxcb1-dev libxcb-shape0-dev libxcb-sync-dev
     desktop-file-utils appstream man-db groff-base lintian dpkg-dev file
     sox
     python3 procps unicode-data

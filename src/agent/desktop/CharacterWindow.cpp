@@ -130,6 +130,7 @@ void CharacterWindow::applyGeometry() {
     setFixedSize(static_cast<int>(std::lround(m_frameWidth * scale / r)),
                  static_cast<int>(std::lround(m_frameHeight * scale / r)));
     // Prepared frames are for the old scale and ratio.
+    cancelAhead();
     m_cache.clear();
     m_cacheBytes = 0;
     m_shown.reset();
@@ -187,9 +188,8 @@ void CharacterWindow::setFrame(const std::shared_ptr<const acs::ComposedFrame>& 
     present(prepare(frame.get()));
 }
 
-void CharacterWindow::showFrame(std::uint64_t key, const Composer& compose) {
-    if (m_shownKey == key)
-        return;
+std::shared_ptr<CharacterWindow::Prepared> CharacterWindow::cached(std::uint64_t key,
+                                                                   const Composer& compose) {
     std::shared_ptr<Prepared> prepared;
     if (auto found = m_cache.find(key); found != m_cache.end()) {
         prepared = found->second;
@@ -211,8 +211,45 @@ void CharacterWindow::showFrame(std::uint64_t key, const Composer& compose) {
         m_cacheBytes += prepared->bytes;
     }
     prepared->used = ++m_clock;
+    return prepared;
+}
+
+void CharacterWindow::showFrame(std::uint64_t key, const Composer& compose) {
+    if (m_shownKey == key)
+        return;
+    std::shared_ptr<Prepared> prepared = cached(key, compose);
     m_shownKey = key;
     present(std::move(prepared));
+}
+
+bool CharacterWindow::showAhead(const std::vector<AheadFrame>& frames) {
+    if (!m_surface || frames.empty())
+        return false;
+    std::vector<platform::FrameSurface::Step> steps;
+    steps.reserve(frames.size());
+    std::shared_ptr<Prepared> last;
+    for (const AheadFrame& frame : frames) {
+        last = cached(frame.key, frame.compose);
+        if (!m_surface)
+            return false;  // the server refused a picture: Qt draws from now on
+        steps.push_back({frame.atMs, last->picture});
+    }
+    if (!m_surface->showAhead(steps))
+        return false;
+    m_framesDrawn += frames.size();
+    m_shownKey = frames.back().key;
+    m_shown = std::move(last);
+    m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
+    return true;
+}
+
+void CharacterWindow::cancelAhead() {
+    if (!m_surface)
+        return;
+    m_surface->cancelAhead();
+    // Which of the frames handed is on the screen depends on the time: the next one is sent.
+    m_shownKey.reset();
+    m_shown.reset();
 }
 
 void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
@@ -272,6 +309,7 @@ void CharacterWindow::presentThroughQt(const Prepared* old, QRegion shape) {
 }
 
 void CharacterWindow::leaveSurface() {
+    cancelAhead();
     m_surface.reset();  // takes its child window, and with it the pictures, off the screen
     // Frames prepared for the server kept no image: they are made again when shown.
     m_cache.clear();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace desktop {
 
@@ -52,6 +53,18 @@ public:
     // shown is neither repainted nor reshaped.
     using Composer = std::function<std::shared_ptr<const acs::ComposedFrame>()>;
     void showFrame(std::uint64_t key, const Composer& compose);
+    // Frames the display server shows by itself, each at its time (ms from now), the last one
+    // staying: the owner need not wake until then. False where frames cannot go ahead (then
+    // nothing was shown). A showFrame() that follows goes out after them; cancelAhead() first
+    // to show at once.
+    struct AheadFrame {
+        int atMs = 0;
+        std::uint64_t key = 0;
+        Composer compose;
+    };
+    bool showAhead(const std::vector<AheadFrame>& frames);
+    // Drops the frames handed to showAhead() that are not on the screen yet.
+    void cancelAhead();
 
     // The scale in use: physical pixels per frame pixel on each axis.
     int pixelScale() const { return m_scale; }
@@ -111,6 +124,8 @@ private:
         std::uint64_t used = 0;
     };
     std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame);
+    // The frame known as `key`, from the cache or prepared with `compose` and kept there.
+    std::shared_ptr<Prepared> cached(std::uint64_t key, const Composer& compose);
     void present(std::shared_ptr<const Prepared> prepared);
     // The frame shown after `old`, and `shape`, the window's shape for it.
     void presentOnSurface(const Prepared* old, QRegion shape);

@@ -10,6 +10,7 @@
 #include <QSystemTrayIcon>
 
 #include <algorithm>
+#include <utility>
 
 namespace desktop {
 
@@ -20,6 +21,11 @@ namespace {
 constexpr int kCatchUpMs = 600'000;
 // The window's cache key of "no picture" (picture keys are animation << 32 | frame).
 constexpr std::uint64_t kNoPicture = ~std::uint64_t{0};
+// Frames handed to the window at once: a few seconds' worth, and only when that saves
+// wake-ups (a request cuts them short, and the frames prepared for the rest are spent).
+constexpr int kAheadMs = 3000;
+constexpr std::size_t kAheadFrames = 40;
+constexpr std::size_t kAheadMinFrames = 3;
 
 std::int16_t toInt16(int value) {
     return static_cast<std::int16_t>(std::clamp(value, -32768, 32767));
@@ -35,7 +41,8 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
       m_serial(serial),
       m_character(std::move(character)),
       m_random(std::make_unique<playback::StdRandom>()),
-      m_player(engine::makeScript(*m_character), *m_random, config.playback) {
+      m_foresight(std::make_unique<playback::ForesightRandom>(*m_random)),
+      m_player(engine::makeScript(*m_character), *m_foresight, config.playback) {
     m_window = new CharacterWindow(m_character->width(), m_character->height(), config.scale);
     m_window->moveTo({0, 0});
     // Window managers and scripts know the window by the character's name.
@@ -69,7 +76,7 @@ DesktopCharacter::DesktopCharacter(DesktopAgentControl& control, QString id, qui
 
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] { pump(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { pump(true); });
     m_clock.start();
 }
 
@@ -195,7 +202,7 @@ void DesktopCharacter::hideNow() {
     m_player.hide(playback::HideCause::User);
     m_player.advance(0);  // starts the hide, so the catch-up below finds it running
     m_player.advance(kCatchUpMs);
-    apply(m_player.takeEvents(), false);
+    apply(m_player.takeEvents(), false, true);
     if (m_sounds)
         m_sounds->stopAll();
     // A Hiding animation that never ends would keep the player busy; the window goes anyway.
@@ -211,28 +218,88 @@ void DesktopCharacter::setIdleEnabled(bool on) {
     pump();
 }
 
-void DesktopCharacter::pump() {
-    const qint64 elapsed = m_clock.restart();
+void DesktopCharacter::pump(bool onTime) {
+    qint64 elapsed = m_clock.restart();
+    const std::optional<int> ahead = std::exchange(m_aheadUntilMs, std::nullopt);
+    if (ahead && onTime)
+        elapsed = std::max<qint64>(elapsed, *ahead);  // a timer a millisecond early
     m_player.advance(static_cast<int>(std::min<qint64>(elapsed, kCatchUpMs)));
-    apply(m_player.takeEvents(), true);
+    if (ahead && elapsed < *ahead) {
+        // A request before the frames handed ahead are all shown: the rest must not come.
+        if (m_window)
+            m_window->cancelAhead();
+        m_foresight->forget();
+    }
+    apply(m_player.takeEvents(), true, !ahead);
+    // The window was given the pictures already; it sends one only when the screen may differ.
+    if (ahead && m_window)
+        showPicture(m_player.picture());
     schedule();
 }
 
 void DesktopCharacter::schedule() {
+    if (m_aheadUntilMs)
+        return;  // the timer is set for the last frame handed ahead
     const std::optional<int> next = m_player.msUntilNextStep();
     if (!next) {
         m_timer.stop();
         return;
     }
+    if (const std::optional<int> until = lookAhead()) {
+        m_aheadUntilMs = until;
+        m_timer.start(std::max<qint64>(0, *until - m_clock.elapsed()));
+        return;
+    }
     m_timer.start(std::max(0, *next));
 }
 
-void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool withSound) {
+std::optional<int> DesktopCharacter::lookAhead() {
+    if (!m_window)
+        return std::nullopt;
+    // The player's clock stands where the last pump left it.
+    const auto since = static_cast<int>(std::min<qint64>(m_clock.elapsed(), kAheadMs));
+    playback::Player copy(m_player, m_foresight->ahead());
+    std::vector<CharacterWindow::AheadFrame> frames;
+    int at = 0;
+    while (frames.size() < kAheadFrames) {
+        const std::optional<int> next = copy.msUntilNextStep();
+        if (!next || at + *next > kAheadMs)
+            break;
+        at += std::max(0, *next);
+        copy.advance(*next);
+        std::optional<playback::Picture> picture;
+        bool onlyPictures = true;
+        for (const playback::Event& event : copy.takeEvents()) {
+            if (event.kind == playback::EventKind::PictureChanged)
+                picture = event.picture;
+            else if (event.kind != playback::EventKind::RequestStarted &&
+                     event.kind != playback::EventKind::RequestCompleted)
+                onlyPictures = false;
+        }
+        if (!onlyPictures)
+            break;  // a sound, a move, a hide: that step is ours to carry out
+        if (!picture)
+            continue;
+        CharacterWindow::AheadFrame frame = frameOf(*picture);
+        frame.atMs = at - since;
+        // Frames passed through in no time are never seen.
+        if (!frames.empty() && frames.back().atMs == frame.atMs)
+            frames.back() = std::move(frame);
+        else
+            frames.push_back(std::move(frame));
+    }
+    if (frames.size() < kAheadMinFrames || !m_window->showAhead(frames))
+        return std::nullopt;
+    return frames.back().atMs + since;
+}
+
+void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool withSound,
+                             bool pictures) {
     for (const playback::Event& event : events) {
         switch (event.kind) {
             case playback::EventKind::PictureChanged:
-                if (m_window)
-                    showPicture(event.picture.animation, event.picture.frame);
+                if (m_window && pictures)
+                    showPicture(event.picture);
                 break;
             case playback::EventKind::SoundStarted:
                 if (withSound)
@@ -257,15 +324,19 @@ void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool wi
     }
 }
 
-void DesktopCharacter::showPicture(int animation, int frame) {
-    if (animation < 0 || frame < 0) {
-        m_window->showFrame(kNoPicture, [] { return nullptr; });
-        return;
-    }
-    const auto a = static_cast<std::size_t>(animation);
-    const auto f = static_cast<std::size_t>(frame);
-    m_window->showFrame((std::uint64_t{a} << 32) | f,
-                        [this, a, f] { return m_character->composeFrame(a, f); });
+CharacterWindow::AheadFrame DesktopCharacter::frameOf(const playback::Picture& picture) const {
+    if (picture.animation < 0 || picture.frame < 0)
+        return {0, kNoPicture, [] { return nullptr; }};
+    const auto a = static_cast<std::size_t>(picture.animation);
+    const auto f = static_cast<std::size_t>(picture.frame);
+    // The character outlives the window's cache, which the composer may fill later.
+    return {0, (std::uint64_t{a} << 32) | f,
+            [character = m_character, a, f] { return character->composeFrame(a, f); }};
+}
+
+void DesktopCharacter::showPicture(const playback::Picture& picture) {
+    const CharacterWindow::AheadFrame frame = frameOf(picture);
+    m_window->showFrame(frame.key, frame.compose);
 }
 
 void DesktopCharacter::silence() {

@@ -16,6 +16,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace desktop {
 
@@ -65,10 +66,16 @@ public:
 
 private:
     // Lets the player catch up to now and carries out what it reports, then re-arms the timer.
-    void pump();
-    void apply(const std::vector<playback::Event>& events, bool withSound);
+    // `onTime`: the frame timer fired, not a request.
+    void pump(bool onTime = false);
+    void apply(const std::vector<playback::Event>& events, bool withSound, bool pictures);
     void schedule();
-    void showPicture(int animation, int frame);
+    // Hands the frames that only time will bring to the window, to be shown without us
+    // waking for each; when the last of them shows (ms since the last pump), or nothing when
+    // there are too few or the window cannot.
+    std::optional<int> lookAhead();
+    CharacterWindow::AheadFrame frameOf(const playback::Picture& picture) const;
+    void showPicture(const playback::Picture& picture);
     void startSound(int index);
     void createTrayIcon();
 
@@ -77,6 +84,8 @@ private:
     quint64 m_serial;
     std::shared_ptr<const acs::Character> m_character;
     std::unique_ptr<playback::StdRandom> m_random;
+    // What the player draws from: a look-ahead copy makes the same draws first.
+    std::unique_ptr<playback::ForesightRandom> m_foresight;
     playback::Player m_player;
     QPointer<CharacterWindow> m_window;
     QPointer<QSystemTrayIcon> m_tray;
@@ -85,6 +94,8 @@ private:
     std::map<int, std::shared_ptr<const acs::PcmSound>> m_decoded;  // index -> decoded sound
     QTimer m_timer;
     QElapsedTimer m_clock;
+    // While frames handed ahead are showing: when the last one does (ms after the last pump).
+    std::optional<int> m_aheadUntilMs;
 };
 
 }  // namespace desktop

@@ -22,31 +22,45 @@ constexpr int kSettleLimit = 1'000'000;
 
 }  // namespace
 
-Player::Player(Script script, Random& random, Options options)
-    : m_script(std::move(script)), m_random(random), m_options(options) {
-    m_options.idleFirstMs = std::max(0, m_options.idleFirstMs);
-    m_options.idleIntervalMinMs = std::max(1, m_options.idleIntervalMinMs);
-    m_options.idleIntervalMaxMs =
-        std::max(m_options.idleIntervalMinMs, m_options.idleIntervalMaxMs);
-    m_options.glideStepMs = std::max(1, m_options.glideStepMs);
-
-    const auto count = static_cast<int>(m_script.animations.size());
+std::shared_ptr<const Player::Catalog> Player::makeCatalog(Script script) {
+    auto catalog = std::make_shared<Catalog>();
+    catalog->script = std::move(script);
+    const auto count = static_cast<int>(catalog->script.animations.size());
     for (int i = 0; i < count; ++i) {
         // Two names that fold alike: the first one wins, as the character lists them.
-        m_nameIndex.emplace(names::fold(m_script.animations[static_cast<std::size_t>(i)].name), i);
+        catalog->nameIndex.emplace(
+            names::fold(catalog->script.animations[static_cast<std::size_t>(i)].name), i);
     }
-    for (const auto& [name, list] : m_script.states) {
-        auto& valid = m_states[names::fold(name)];
+    for (const auto& [name, list] : catalog->script.states) {
+        auto& valid = catalog->states[names::fold(name)];
         for (int index : list) {
             if (index >= 0 && index < count) {
                 valid.push_back(index);
             }
         }
     }
-    std::erase_if(m_states, [](const auto& entry) { return entry.second.empty(); });
+    std::erase_if(catalog->states, [](const auto& entry) { return entry.second.empty(); });
     for (auto level : {kStateIdlingLevel1, kStateIdlingLevel2, kStateIdlingLevel3}) {
-        m_hasIdle = m_hasIdle || stateAnimations(level) != nullptr;
+        catalog->hasIdle = catalog->hasIdle || catalog->states.contains(names::fold(level));
     }
+    return catalog;
+}
+
+Player::Player(Script script, Random& random, Options options)
+    : m_catalog(makeCatalog(std::move(script))),
+      m_script(m_catalog->script),
+      m_random(&random),
+      m_options(options) {
+    m_options.idleFirstMs = std::max(0, m_options.idleFirstMs);
+    m_options.idleIntervalMinMs = std::max(1, m_options.idleIntervalMinMs);
+    m_options.idleIntervalMaxMs =
+        std::max(m_options.idleIntervalMinMs, m_options.idleIntervalMaxMs);
+    m_options.glideStepMs = std::max(1, m_options.glideStepMs);
+}
+
+Player::Player(const Player& other, Random& random) : Player(other) {
+    m_random = &random;
+    m_visitHook = nullptr;
 }
 
 Player::Task Player::makeTask(TaskKind kind, std::string_view state, Role role) {
@@ -144,8 +158,8 @@ bool Player::busy() const {
 }
 
 int Player::findAnimation(std::string_view name) const {
-    const auto it = m_nameIndex.find(names::fold(name));
-    return it == m_nameIndex.end() ? -1 : it->second;
+    const auto it = m_catalog->nameIndex.find(names::fold(name));
+    return it == m_catalog->nameIndex.end() ? -1 : it->second;
 }
 
 std::vector<std::string> Player::animationNames() const {

@@ -19,6 +19,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,6 +114,10 @@ public:
     // (branch, exit or return targets, state entries) never crash: they end the animation or
     // are ignored.
     Player(Script script, Random& random, Options options = {});
+    // A copy that draws from `random` instead: given the same draws it goes exactly the way
+    // `other` would, which lets its owner see what is coming (the frame-visit hook stays
+    // behind). The script is shared, so a copy is cheap.
+    Player(const Player& other, Random& random);
 
     // Requests. Each returns at once with a fresh id and only queues the work; it starts on
     // a later advance() (msUntilNextStep() becomes 0) once every earlier request is done.
@@ -269,12 +274,20 @@ private:
     int draw(int n);
     void report(const Event& event);
 
-    Script m_script;
-    Random& m_random;
+    // The script and what is looked up in it: never changes, shared with copies.
+    struct Catalog {
+        Script script;
+        std::map<std::string, int> nameIndex;  // folded name -> first animation with it
+        std::map<std::string, std::vector<int>> states;  // folded state name -> valid indexes
+        bool hasIdle = false;
+    };
+    static std::shared_ptr<const Catalog> makeCatalog(Script script);
+    Player(const Player&) = default;
+
+    std::shared_ptr<const Catalog> m_catalog;
+    const Script& m_script;
+    Random* m_random;
     Options m_options;
-    std::map<std::string, int> m_nameIndex;  // folded name -> first animation with it
-    bool m_hasIdle = false;
-    std::map<std::string, std::vector<int>> m_states;  // folded state name -> valid indexes
 
     RequestId m_nextId = 1;
     std::deque<Request> m_queue;

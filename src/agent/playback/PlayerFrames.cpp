@@ -21,7 +21,7 @@ int Player::draw(int n) {
     if (n <= 1) {
         return 0;
     }
-    return std::clamp(m_random.below(n), 0, n - 1);
+    return std::clamp(m_random->below(n), 0, n - 1);
 }
 
 // Every animation starts at frame 0, whatever the previous one showed.

@@ -22,7 +22,7 @@ void Player::setIdleEnabled(bool on) {
 }
 
 bool Player::idleAllowed() const {
-    return m_options.idle && m_visible && m_hasIdle;
+    return m_options.idle && m_visible && m_catalog->hasIdle;
 }
 
 // Picks the level by how long the queue has been empty and starts one idle turn: pay what
@@ -55,8 +55,8 @@ void Player::startIdleAnimation() {
 }
 
 const std::vector<int>* Player::stateAnimations(std::string_view state) const {
-    const auto it = m_states.find(names::fold(state));
-    return it == m_states.end() ? nullptr : &it->second;
+    const auto it = m_catalog->states.find(names::fold(state));
+    return it == m_catalog->states.end() ? nullptr : &it->second;
 }
 
 int Player::pickFromState(std::string_view state) {

@@ -1,4 +1,5 @@
 #include "platform/FrameSurface.h"
+#include "platform/surface/X11AheadStream.h"
 
 #include <QGuiApplication>
 #include <QWindow>
@@ -10,6 +11,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -77,6 +80,7 @@ public:
     X11FrameSurface(QWindow& window, xcb_connection_t* xcb, std::uint8_t depth, bool swapBytes)
         : m_window(window), m_xcb(xcb), m_depth(depth), m_swapBytes(swapBytes) {}
     ~X11FrameSurface() override {
+        cancelAhead();
         if (qGuiApp && m_child != 0 && m_parent == windowId())
             xcb_destroy_window(m_xcb, m_child);
     }
@@ -141,54 +145,120 @@ public:
     }
 
     void show(const Picture* picture) override {
-        const xcb_window_t window = windowId();
-        if (!picture) {
-            xcb_shape_rectangles(m_xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                                 XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
-            xcb_flush(m_xcb);
-            return;
+        const auto* p = static_cast<const X11Picture*>(picture);
+        if (m_ahead && m_ahead->broken())
+            dropAhead();
+        // Behind the pictures handed to showAhead(), when there were some.
+        xcb_connection_t* target = m_ahead ? m_ahead->connection() : m_xcb;
+        if (p)
+            ensureChild(windowId(), p->width, p->height, target != m_xcb);
+        sendShow(target, p);
+        xcb_flush(target);
+    }
+
+    bool showAhead(const std::vector<Step>& steps) override {
+        if (steps.empty())
+            return true;
+        if (!m_clock && !m_clockLooked) {
+            m_clockLooked = true;
+            m_clock = x11::ServerClock::find(m_xcb);
         }
-        const auto& p = static_cast<const X11Picture&>(*picture);
-        ensureChild(window, p.width, p.height);
-        // The new picture inside the old outline first; parts the new outline adds are then
-        // painted by the server from the new background.
-        xcb_change_window_attributes(m_xcb, m_child, XCB_CW_BACK_PIXMAP, &p.pixmap);
-        xcb_clear_area(m_xcb, 0, m_child, 0, 0, 0, 0);
-        xcb_shape_rectangles(m_xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                             XCB_CLIP_ORDERING_YX_SORTED, window, 0, 0,
-                             static_cast<std::uint32_t>(p.shape.size()), p.shape.data());
-        xcb_flush(m_xcb);
+        if (!m_clock)
+            return false;
+        if (m_ahead && m_ahead->broken())
+            dropAhead();
+        if (!m_ahead)
+            m_ahead = x11::AheadStream::open(m_xcb, windowId(), *m_clock);
+        const std::optional<std::uint64_t> now = m_clock->now();
+        // Times are compared as the server's counter does. Should its low word wrap within
+        // the run (every 49 days), show frame by frame for a while instead.
+        const auto last = static_cast<std::uint64_t>(std::max(0, steps.back().atMs));
+        if (!m_ahead || !now ||
+            (*now & 0xffffffffu) + last + kWrapMarginMs > std::numeric_limits<std::uint32_t>::max())
+            return false;
+        m_ahead->drainErrors();
+        std::vector<std::shared_ptr<const Picture>> held;
+        held.reserve(steps.size());
+        for (const Step& step : steps) {
+            const auto* p = static_cast<const X11Picture*>(step.picture.get());
+            if (p)
+                ensureChild(windowId(), p->width, p->height, true);
+            m_ahead->waitUntil(*now + static_cast<std::uint64_t>(std::max(0, step.atMs)));
+            sendShow(m_ahead->connection(), p);
+            held.push_back(step.picture);
+        }
+        xcb_flush(m_ahead->connection());
+        // The server may still be showing the run before this one: its pictures stay too.
+        m_held[0] = std::move(m_held[1]);
+        m_held[1] = std::move(held);
+        return true;
+    }
+
+    void cancelAhead() override {
+        if (m_ahead && qGuiApp)
+            m_ahead->cut();
+        dropAhead();
     }
 
 private:
     static constexpr std::size_t kPutImageHeader = 24;
+    static constexpr std::uint64_t kWrapMarginMs = 60'000;
 
     // Asked each time: the toolkit may make its native window again.
     xcb_window_t windowId() const { return static_cast<xcb_window_t>(m_window.winId()); }
 
-    void ensureChild(xcb_window_t parent, int width, int height) {
-        if (m_child != 0 && m_parent == parent) {
-            if (width != m_width || height != m_height) {
-                const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
-                                              static_cast<std::uint32_t>(height)};
-                xcb_configure_window(m_xcb, m_child,
-                                     XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
-                m_width = width;
-                m_height = height;
-            }
+    // Background, clear, shape: `picture` on the screen (nullptr: no pixel), sent on `xcb`.
+    void sendShow(xcb_connection_t* xcb, const X11Picture* picture) {
+        const xcb_window_t window = windowId();
+        if (!picture) {
+            xcb_shape_rectangles(xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                                 XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
             return;
         }
-        m_parent = parent;
-        m_child = xcb_generate_id(m_xcb);
-        m_width = width;
-        m_height = height;
-        // No background until the first frame is set; no event is asked for.
-        const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0};
-        xcb_create_window(m_xcb, XCB_COPY_FROM_PARENT, m_child, parent, 0, 0,
-                          static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                          XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
-        xcb_map_window(m_xcb, m_child);
+        // The new picture inside the old outline first; parts the new outline adds are then
+        // painted by the server from the new background.
+        xcb_change_window_attributes(xcb, m_child, XCB_CW_BACK_PIXMAP, &picture->pixmap);
+        xcb_clear_area(xcb, 0, m_child, 0, 0, 0, 0);
+        xcb_shape_rectangles(xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                             XCB_CLIP_ORDERING_YX_SORTED, window, 0, 0,
+                             static_cast<std::uint32_t>(picture->shape.size()),
+                             picture->shape.data());
+    }
+
+    void dropAhead() {
+        m_ahead.reset();
+        m_held[0].clear();
+        m_held[1].clear();
+    }
+
+    // The child window is made (or sized) on our main connection, so it lives as long as the
+    // toolkit's window. `elsewhere`: the requests that use it go on another connection, which
+    // must not overtake these.
+    void ensureChild(xcb_window_t parent, int width, int height, bool elsewhere) {
+        if (m_child != 0 && m_parent == parent) {
+            if (width == m_width && height == m_height)
+                return;
+            const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
+                                          static_cast<std::uint32_t>(height)};
+            xcb_configure_window(m_xcb, m_child,
+                                 XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+            m_width = width;
+            m_height = height;
+        } else {
+            m_parent = parent;
+            m_child = xcb_generate_id(m_xcb);
+            m_width = width;
+            m_height = height;
+            // No background until the first frame is set; no event is asked for.
+            const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0};
+            xcb_create_window(m_xcb, XCB_COPY_FROM_PARENT, m_child, parent, 0, 0,
+                              static_cast<std::uint16_t>(width),
+                              static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                              XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
+            xcb_map_window(m_xcb, m_child);
+        }
+        if (elsewhere)
+            std::free(xcb_get_input_focus_reply(m_xcb, xcb_get_input_focus(m_xcb), nullptr));
     }
 
     QWindow& m_window;
@@ -200,6 +270,11 @@ private:
     xcb_window_t m_child = 0;
     int m_width = 0;
     int m_height = 0;
+    // Runs of pictures the server shows on its own clock.
+    std::optional<x11::ServerClock> m_clock;
+    bool m_clockLooked = false;
+    std::unique_ptr<x11::AheadStream> m_ahead;
+    std::vector<std::shared_ptr<const Picture>> m_held[2];  // the last two runs handed
 };
 
 }  // namespace
