@@ -33,7 +33,7 @@ public:
 
     // One picture of a run shown by the server on its own clock.
     struct Step {
-        int atMs = 0;                             // from the call, not before the step before
+        int atMs = 0;                            // from the call, not before the step before
         std::shared_ptr<const Picture> picture;  // nullptr: no pixel shows
     };
     // Has the server show each picture at its time, after what was handed before; the last

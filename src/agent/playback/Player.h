@@ -277,7 +277,7 @@ private:
     // The script and what is looked up in it: never changes, shared with copies.
     struct Catalog {
         Script script;
-        std::map<std::string, int> nameIndex;  // folded name -> first animation with it
+        std::map<std::string, int> nameIndex;            // folded name -> first animation with it
         std::map<std::string, std::vector<int>> states;  // folded state name -> valid indexes
         bool hasIdle = false;
     };

@@ -30,8 +30,8 @@ bool hasSync(xcb_connection_t* xcb) {
 std::optional<ServerClock> ServerClock::find(xcb_connection_t* main) {
     if (!hasSync(main))
         return std::nullopt;
-    const Reply<xcb_sync_list_system_counters_reply_t> list(xcb_sync_list_system_counters_reply(
-        main, xcb_sync_list_system_counters(main), nullptr));
+    const Reply<xcb_sync_list_system_counters_reply_t> list(
+        xcb_sync_list_system_counters_reply(main, xcb_sync_list_system_counters(main), nullptr));
     if (!list)
         return std::nullopt;
     // Read by hand: each entry is counter (4 bytes), resolution (8), name length (2), name,
@@ -78,8 +78,8 @@ std::unique_ptr<AheadStream> AheadStream::open(xcb_connection_t* main, xcb_windo
         xcb_get_geometry_reply(xcb, xcb_get_geometry(xcb, window), nullptr));
     const Reply<xcb_get_geometry_reply_t> here(
         xcb_get_geometry_reply(main, xcb_get_geometry(main, window), nullptr));
-    const Reply<xcb_sync_query_counter_reply_t> counter(xcb_sync_query_counter_reply(
-        xcb, xcb_sync_query_counter(xcb, clock.counter()), nullptr));
+    const Reply<xcb_sync_query_counter_reply_t> counter(
+        xcb_sync_query_counter_reply(xcb, xcb_sync_query_counter(xcb, clock.counter()), nullptr));
     if (!there || !here || there->root != here->root || !counter) {
         xcb_disconnect(xcb);
         return nullptr;

@@ -219,10 +219,9 @@ private:
         // painted by the server from the new background.
         xcb_change_window_attributes(xcb, m_child, XCB_CW_BACK_PIXMAP, &picture->pixmap);
         xcb_clear_area(xcb, 0, m_child, 0, 0, 0, 0);
-        xcb_shape_rectangles(xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                             XCB_CLIP_ORDERING_YX_SORTED, window, 0, 0,
-                             static_cast<std::uint32_t>(picture->shape.size()),
-                             picture->shape.data());
+        xcb_shape_rectangles(
+            xcb, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_SORTED, window, 0, 0,
+            static_cast<std::uint32_t>(picture->shape.size()), picture->shape.data());
     }
 
     void dropAhead() {
@@ -240,8 +239,8 @@ private:
                 return;
             const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
                                           static_cast<std::uint32_t>(height)};
-            xcb_configure_window(m_xcb, m_child,
-                                 XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+            xcb_configure_window(m_xcb, m_child, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                                 size);
             m_width = width;
             m_height = height;
         } else {
@@ -252,9 +251,9 @@ private:
             // No background until the first frame is set; no event is asked for.
             const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0};
             xcb_create_window(m_xcb, XCB_COPY_FROM_PARENT, m_child, parent, 0, 0,
-                              static_cast<std::uint16_t>(width),
-                              static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                              XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
+                              static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
+                              0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                              XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
             xcb_map_window(m_xcb, m_child);
         }
         if (elsewhere)
