@@ -1,5 +1,7 @@
 #include "platform/surface/X11AheadStream.h"
 
+#include <xcb/shape.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -65,7 +67,10 @@ std::unique_ptr<AheadStream> AheadStream::open(xcb_connection_t* main, xcb_windo
                                                const ServerClock& clock) {
     // The same display the toolkit opened: it takes the name from the environment too.
     xcb_connection_t* xcb = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(xcb) || !hasSync(xcb)) {
+    // Extensions are looked up on first use, with a round trip that would wait behind the
+    // requests held back: SHAPE now, while nothing is.
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(xcb, &xcb_shape_id);
+    if (xcb_connection_has_error(xcb) || !shape || !shape->present || !hasSync(xcb)) {
         xcb_disconnect(xcb);
         return nullptr;
     }

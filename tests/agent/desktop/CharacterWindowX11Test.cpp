@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,4 +100,72 @@ TEST(CharacterWindowOnX11, TheScreenShowsEachFrameAsItsOutlineGrowsAndShrinks) {
         EXPECT_EQ(waitForScreen(window, other.get(), scale), "") << "after hide and show";
         EXPECT_EQ(window.framesDrawn(), drawn);
     }
+}
+
+namespace {
+
+using FramePtr = std::shared_ptr<acs::ComposedFrame>;
+
+// Watches the screen until it shows `frames[until]` (or 5 s pass) and returns the indexes of
+// the frames it showed on the way, in order, each once (-1: none of them).
+std::vector<int> watchUntil(const CharacterWindow& window, const std::vector<FramePtr>& frames,
+                            int until) {
+    std::vector<int> seen;
+    for (int i = 0; i < 500 && (seen.empty() || seen.back() != until); ++i) {
+        int now = -1;
+        for (std::size_t f = 0; f < frames.size() && now < 0; ++f) {
+            if (mismatches(window, frames[f].get(), 1).empty())
+                now = static_cast<int>(f);
+        }
+        if (seen.empty() || seen.back() != now)
+            seen.push_back(now);
+        QTest::qWait(10);
+    }
+    return seen;
+}
+
+CharacterWindow::AheadFrame ahead(int atMs, const std::vector<FramePtr>& frames, int index) {
+    return {atMs, static_cast<std::uint64_t>(index),
+            [f = frames[std::size_t(index)]] { return f; }};
+}
+
+}  // namespace
+
+TEST(CharacterWindowOnX11, FramesHandedAheadShowInTurnAndACancelledRestNever) {
+    const std::vector<FramePtr> frames = {
+        frameFrom({"rrrrrr", "r....r", "r....r", "r....r", "rrrrrr"}),
+        frameFrom({"......", ".bbbb.", ".b..b.", ".bbbb.", "......"}),
+        frameFrom({"##....", "##....", "##....", "##....", "##...."}),
+        frameFrom({"....bb", "....bb", "....bb", "....bb", "....bb"}),
+        frameFrom({"r.r.r.", ".r.r.r", "r.r.r.", ".r.r.r", "r.r.r."})};
+    CharacterWindow window(6, 5, 1);
+    window.moveTo({60, 40});
+    window.showFrame(0, [&] { return frames[0]; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(waitForScreen(window, frames[0].get(), 1), "");
+
+    // The server shows them by itself, in turn; sampling may miss one, never reorder them.
+    const quint64 drawn = window.framesDrawn();
+    ASSERT_TRUE(
+        window.showAhead({ahead(150, frames, 1), ahead(300, frames, 2), ahead(450, frames, 3)}));
+    EXPECT_EQ(window.framesDrawn(), drawn + 3);
+    const std::vector<int> seen = watchUntil(window, frames, 3);
+    ASSERT_EQ(seen.back(), 3) << mismatches(window, frames[3].get(), 1);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << ::testing::PrintToString(seen);
+
+    // Cancelled before they were due, frames 0 and 1 must never show, not even at their time:
+    // frame 4 comes after that time.
+    ASSERT_TRUE(window.showAhead({ahead(300, frames, 0), ahead(600, frames, 1)}));
+    window.cancelAhead();
+    window.showFrame(2, [&] { return frames[2]; });
+    const std::vector<int> cancelled = watchUntil(window, frames, 2);
+    ASSERT_EQ(cancelled.back(), 2) << mismatches(window, frames[2].get(), 1);
+    EXPECT_EQ(std::count(cancelled.begin(), cancelled.end(), 0) +
+                  std::count(cancelled.begin(), cancelled.end(), 1),
+              0)
+        << ::testing::PrintToString(cancelled);
+    ASSERT_TRUE(window.showAhead({ahead(900, frames, 4)}));
+    const std::vector<int> after = watchUntil(window, frames, 4);
+    EXPECT_EQ(after, (std::vector<int>{2, 4}));
 }

@@ -406,3 +406,71 @@ TEST(Player, SurvivesArbitraryScriptsAndCalls) {
 }
 
 }  // namespace
+
+// A copy made to look ahead draws through ForesightRandom::ahead(); the player, drawing
+// later, must go exactly the way the copy went, including past where one look-ahead stopped
+// and the next one began.
+TEST(Player, ALookAheadCopyGoesTheWayThePlayerThenGoes) {
+    Script script;
+    // Every kind of draw: branches, a state of several animations, a ranged idle pause.
+    add(script, "Spin",
+        {frame(40, kExitEnd, {{1, 40}, {2, 40}}), frame(30, kExitEnd, {{0, 50}}), frame(20)});
+    script.states["IdlingLevel1"] = {add(script, "One", {frame(50, kExitEnd, {{0, 30}})}),
+                                     add(script, "Two", {frame(70), frame(0), frame(60)})};
+    StdRandom source(7);
+    ForesightRandom random(source);
+    Player player(script, random,
+                  {.idleFirstMs = 100, .idleIntervalMinMs = 10, .idleIntervalMaxMs = 400});
+    const auto recorder = [&script](Player& p, std::string& out) {
+        p.setFrameVisitHook([&script, &out](const FrameVisit& v) {
+            out += std::to_string(v.atMs) + ":" +
+                   script.animations[static_cast<std::size_t>(v.animation)].name +
+                   std::to_string(v.frame) + " ";
+        });
+    };
+    std::string seen;
+    recorder(player, seen);
+    player.show();
+    player.play("Spin");
+    player.advance(0);
+    std::size_t visits = 0;
+    for (int round = 0; round < 20; ++round) {
+        std::string foreseen;
+        Player copy(player, random.ahead());
+        recorder(copy, foreseen);
+        copy.advance(900);
+        // The player lives part of it, step by step as its timer would wake it.
+        const std::int64_t end = player.nowMs() + 300 + 50 * (round % 5);
+        seen.clear();
+        while (player.nowMs() < end) {
+            const auto wait = player.msUntilNextStep();
+            player.advance(wait ? std::min<int>(*wait, int(end - player.nowMs())) : 1000);
+        }
+        visits += seen.size();
+        EXPECT_EQ(foreseen.substr(0, seen.size()), seen) << "round " << round;
+    }
+    EXPECT_GT(visits, 300u);  // some 60 frames
+    // Once what was foreseen will not happen, the player draws afresh.
+    Player(player, random.ahead()).advance(5000);
+    random.forget();
+    seen.clear();
+    player.stopAll();
+    player.play("Spin");
+    player.advance(2000);
+    EXPECT_NE(seen.find("Spin0"), std::string::npos);
+}
+
+TEST(ForesightRandom, KeptDrawsGoToThePlayerOnlyForTheSameChoice) {
+    ScriptedRandom source;
+    source.draws = {11, 22, 33, 1, 44};
+    ForesightRandom random(source);
+    EXPECT_EQ(random.ahead().below(100), 11);
+    EXPECT_EQ(random.below(100), 11);
+    Random& ahead = random.ahead();  // the kept 11 is used up: fresh draws from here
+    EXPECT_EQ(ahead.below(100), 22);
+    EXPECT_EQ(ahead.below(100), 33);
+    EXPECT_EQ(random.below(100), 22);
+    EXPECT_EQ(random.below(3), 1);  // not what 33 was drawn for: dropped
+    EXPECT_EQ(random.ahead().below(100), 44);
+    EXPECT_TRUE(source.draws.empty());
+}
