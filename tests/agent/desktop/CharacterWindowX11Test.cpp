@@ -2,10 +2,14 @@
 // to the server once and the server paints them, so what is on the screen must be checked
 // there, pixel by pixel, as outlines grow and shrink, after a move and after hide and show.
 #include "FrameRows.h"
+#include "TestCharacter.h"
 #include "agent/desktop/CharacterWindow.h"
+#include "agent/desktop/DesktopAgentControl.h"
+#include "agent/desktop/DesktopCharacter.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -106,17 +110,22 @@ namespace {
 
 using FramePtr = std::shared_ptr<acs::ComposedFrame>;
 
+// Which of `frames` the screen shows at `window`'s place: its index, or -1.
+int shownIndex(const CharacterWindow& window, const std::vector<FramePtr>& frames) {
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        if (mismatches(window, frames[f].get(), 1).empty())
+            return static_cast<int>(f);
+    }
+    return -1;
+}
+
 // Watches the screen until it shows `frames[until]` (or 5 s pass) and returns the indexes of
 // the frames it showed on the way, in order, each once (-1: none of them).
 std::vector<int> watchUntil(const CharacterWindow& window, const std::vector<FramePtr>& frames,
                             int until) {
     std::vector<int> seen;
     for (int i = 0; i < 500 && (seen.empty() || seen.back() != until); ++i) {
-        int now = -1;
-        for (std::size_t f = 0; f < frames.size() && now < 0; ++f) {
-            if (mismatches(window, frames[f].get(), 1).empty())
-                now = static_cast<int>(f);
-        }
+        const int now = shownIndex(window, frames);
         if (seen.empty() || seen.back() != now)
             seen.push_back(now);
         QTest::qWait(10);
@@ -168,4 +177,58 @@ TEST(CharacterWindowOnX11, FramesHandedAheadShowInTurnAndACancelledRestNever) {
     ASSERT_TRUE(window.showAhead({ahead(900, frames, 4)}));
     const std::vector<int> after = watchUntil(window, frames, 4);
     EXPECT_EQ(after, (std::vector<int>{2, 4}));
+}
+
+// A request while the server works through frames handed ahead cuts them: from then on the
+// screen shows what the player shows, never a frame of the animation that was cut.
+TEST(CharacterOnX11, ARequestCutsTheFramesHandedAhead) {
+    acs::CharacterData data = desktoptest::makeCharacterData();
+    acs::Animation spin;
+    spin.name = spin.recordName = "Spin";
+    for (std::int16_t x : {0, 2, 4, 6}) {  // the green dot walks along the bottom row
+        spin.frames.emplace_back().images = {{1, x, 5}};
+        spin.frames.back().duration = 10;
+    }
+    spin.frames.back().branches.push_back({0, 100});  // and round again, for ever
+    data.animations.push_back(spin);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    desktop::DesktopAgentControl::Config config;
+    config.playback.idle = false;
+    config.sound = false;
+    config.scale = 1;
+    desktop::DesktopAgentControl control(config);
+    QString error;
+    ASSERT_TRUE(control.load("c", desktoptest::writeCharacter(data, dir.path(), "c.acs"), &error))
+        << error.toStdString();
+    desktop::DesktopCharacter* c = control.desktopCharacter("c");
+    c->setLeft(80);
+    c->setTop(60);
+    c->show();
+    ASSERT_TRUE(QTest::qWaitFor([c] { return !c->player().busy(); }, 5000));
+    CharacterWindow& window = *c->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    std::vector<FramePtr> frames;  // Spin's four, then RestPose's
+    const std::size_t spinIndex = *c->model().findAnimation("Spin");
+    for (std::size_t f = 0; f < 4; ++f)
+        frames.push_back(
+            std::const_pointer_cast<acs::ComposedFrame>(c->model().composeFrame(spinIndex, f)));
+    frames.push_back(std::const_pointer_cast<acs::ComposedFrame>(
+        c->model().composeFrame(*c->model().findAnimation("RestPose"), 0)));
+    const quint64 before = window.framesDrawn();
+    c->play("Spin");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.framesDrawn() >= before + 8; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const int shown = shownIndex(window, frames);
+            return shown >= 0 && shown < 4;  // Spin is on the screen
+        },
+        5000));
+
+    c->stopAll();
+    c->play("RestPose");
+    const std::vector<int> seen = watchUntil(window, frames, 4);
+    ASSERT_EQ(seen.back(), 4) << mismatches(window, frames[4].get(), 1);
+    EXPECT_LE(seen.size(), 2u) << "Spin went on: " << ::testing::PrintToString(seen);
 }
