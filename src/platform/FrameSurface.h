@@ -36,6 +36,8 @@ public:
         int atMs = 0;                            // from the call, not before the step before
         std::shared_ptr<const Picture> picture;  // nullptr: no pixel shows
     };
+    // Whether showAhead() can work here: asked before the caller works out what to hand.
+    virtual bool canShowAhead() { return false; }
     // Has the server show each picture at its time, after what was handed before; the last
     // one stays. The caller need not wake for any of them. False where the server cannot
     // (nothing was shown then: show each one at its time instead).

@@ -63,6 +63,8 @@ public:
         Composer compose;
     };
     bool showAhead(const std::vector<AheadFrame>& frames);
+    // False where showAhead() cannot work (ask before working out what to hand it).
+    bool canShowAhead() const { return m_surface && m_surface->canShowAhead(); }
     // Drops the frames handed to showAhead() that are not on the screen yet.
     void cancelAhead();
 

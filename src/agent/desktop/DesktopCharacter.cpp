@@ -254,7 +254,7 @@ void DesktopCharacter::schedule() {
 }
 
 std::optional<int> DesktopCharacter::lookAhead() {
-    if (!m_window)
+    if (!m_window || !m_window->canShowAhead())
         return std::nullopt;
     // The player's clock stands where the last pump left it.
     const auto since = static_cast<int>(std::min<qint64>(m_clock.elapsed(), kAheadMs));

@@ -156,19 +156,25 @@ public:
         xcb_flush(target);
     }
 
-    bool showAhead(const std::vector<Step>& steps) override {
-        if (steps.empty())
-            return true;
-        if (!m_clock && !m_clockLooked) {
+    bool canShowAhead() override {
+        if (!m_clockLooked) {
             m_clockLooked = true;
             m_clock = x11::ServerClock::find(m_xcb);
         }
-        if (!m_clock)
+        return m_clock && !m_aheadRefused;
+    }
+
+    bool showAhead(const std::vector<Step>& steps) override {
+        if (!canShowAhead())
             return false;
+        if (steps.empty())
+            return true;
         if (m_ahead && m_ahead->broken())
             dropAhead();
-        if (!m_ahead)
+        if (!m_ahead) {
             m_ahead = x11::AheadStream::open(m_xcb, windowId(), *m_clock);
+            m_aheadRefused = !m_ahead;  // no second connection: frame by frame from now on
+        }
         const std::optional<std::uint64_t> now = m_clock->now();
         // Times are compared as the server's counter does. Should its low word wrap within
         // the run (every 49 days), show frame by frame for a while instead.
@@ -272,6 +278,7 @@ private:
     // Runs of pictures the server shows on its own clock.
     std::optional<x11::ServerClock> m_clock;
     bool m_clockLooked = false;
+    bool m_aheadRefused = false;
     std::unique_ptr<x11::AheadStream> m_ahead;
     std::vector<std::shared_ptr<const Picture>> m_held[2];  // the last two runs handed
 };
