@@ -6,15 +6,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 #include <tuple>
 
+#include "LoopbackHttpServer.h"
 #include "platform/http/DesktopProcessStarter.h"
 #include "platform/http/InstallerExtractor.h"
 #include "platform/http/QtHttpTransfer.h"
@@ -40,68 +38,38 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-QByteArray reply(const QByteArray& status, const QByteArray& body) {
-    return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
+using testsupport::httpReply;
 
 class HttpTransferTest : public ::testing::Test {
 protected:
-    // A tiny HTTP/1.1 server on 127.0.0.1, served by the transfer's own event loop while the
-    // client waits. Routes answer with raw bytes, so a test sends exactly the broken response it
-    // needs; a stalled route then keeps the connection open and silent.
+    // Routes answer with raw bytes, so a test sends exactly the broken response it needs; a
+    // stalled route then keeps the connection open and silent.
     HttpTransferTest() {
-        server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            while (QTcpSocket* socket = server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                 [this, socket] { serve(socket); });
-            }
-        });
         const QByteArray unsized = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
         const QByteArray cut = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n0123456789";
         const auto redirect = [](const QByteArray& to) {
             return "HTTP/1.1 302 Found\r\nLocation: " + to +
                    "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         };
-        routes = {
-            {"/agent2/chars/Genie.exe", reply("200 OK", kBody)},
+        server.routes = {
+            {"/agent2/chars/Genie.exe", httpReply("200 OK", kBody)},
             {"/moved", redirect("/agent2/chars/Genie.exe")},
             {"/unsized", unsized + kBody},
-            {"/broken", reply("500 Server Error", "oops")},
+            {"/broken", httpReply("500 Server Error", "oops")},
             {"/loop", redirect("/loop")},
             {"/short", cut},  // then closed
             {"/slow", cut},   // then silent
-            {"/huge", reply("200 OK", QByteArray(9000, 'x'))},
+            {"/huge", httpReply("200 OK", QByteArray(9000, 'x'))},
             {"/huge-unsized", unsized + QByteArray(9000, 'x')},
         };
-        stalled = {"/slow"};
+        server.stalled = {"/slow"};
     }
 
-    void serve(QTcpSocket* socket) {
-        // The socket buffers what came so far; answer once the whole request head is there.
-        if (!socket->peek(1 << 16).contains("\r\n\r\n")) {
-            return;
-        }
-        const QByteArray request = socket->readAll();
-        const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
-        requested.append(path);
-        socket->write(routes.value(path, reply("404 Not Found", "no such file")));
-        if (!stalled.contains(path)) {
-            socket->disconnectFromHost();
-        }
-    }
-    QUrl url(const char* path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()) +
-                    QLatin1String(path));
-    }
+    QUrl url(const char* path) const { return server.url(path); }
     QString target() const { return dir.filePath(QStringLiteral("1.exe")); }
 
     const QByteArray kBody = "MZ" + QByteArray(5000, '\x90') + "end";
-    QTcpServer server;
-    QMap<QByteArray, QByteArray> routes;  // request path -> answer; others get a 404
-    QSet<QByteArray> stalled;
-    QList<QByteArray> requested;
+    testsupport::LoopbackHttpServer server;
     QTemporaryDir dir;
     // Generous for the transfers that should work even on a loaded machine; a short one only
     // for the stalled body.
@@ -116,10 +84,10 @@ TEST_F(HttpTransferTest, BodyIsStoredByteForByte) {
         {"/unsized", {"/unsized"}},
     };
     for (const auto& [path, expected] : cases) {
-        requested.clear();
+        server.requested.clear();
         const platform::TransferResult result = http.fetchToFile(url(path), target());
         ASSERT_TRUE(result.ok) << path << ": " << result.error.toStdString();
-        EXPECT_EQ(requested, expected);
+        EXPECT_EQ(server.requested, expected);
         EXPECT_EQ(readFile(target()), kBody) << path;
         EXPECT_FALSE(QFileInfo(target()).isExecutable());
         EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("1.exe")});
@@ -129,10 +97,7 @@ TEST_F(HttpTransferTest, BodyIsStoredByteForByte) {
 
 // Every way a transfer can go wrong leaves the folder as it was: no installer, no temporary.
 TEST_F(HttpTransferTest, FailuresLeaveNoFile) {
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const QString refused = QStringLiteral("http://127.0.0.1:%1/x").arg(closed.serverPort());
-    closed.close();
+    const QString refused = testsupport::LoopbackHttpServer::refusingBase() + "/x";
     struct Case {
         QUrl url;
         const char* error;  // pattern of the logged reason

@@ -26,6 +26,12 @@ class SoundPlayer;
 // tray icon and its sounds. Owned by DesktopAgentControl; see AgentCharacter for the
 // requests. Every request first lets the player catch up to now, so a request never consumes
 // time from before it was made.
+//
+// Frames that only time brings (no sound, no move, no choice left to a request) are worked out
+// a few seconds ahead on a copy of the player and handed to the window in one go; where the
+// display server can show them on its own clock, the character sleeps until the last one.
+// The player itself still lives every step when it wakes, drawing the same chances its copy
+// drew, so it ends where the screen does. A request in between cuts the rest off.
 class DesktopCharacter final : public QObject, public app::AgentCharacter {
 public:
     DesktopCharacter(DesktopAgentControl& control, QString id, quint64 serial,

@@ -1,6 +1,5 @@
 #include "FrameRows.h"
 #include "agent/desktop/CharacterWindow.h"
-#include "agent/desktop/Texts.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -222,8 +221,4 @@ TEST(CharacterWindow, FramelessOnTopToolWindowThatReportsCloseFromOutsideAndStay
     EXPECT_FALSE(window.close());
     EXPECT_EQ(spy.count(), 1);
     EXPECT_TRUE(window.isVisible());
-}
-
-TEST(Texts, HideMenuItem) {
-    EXPECT_EQ(QString::fromUtf16(desktop::texts::kHideMenuItem), QStringLiteral("隠す"));
 }

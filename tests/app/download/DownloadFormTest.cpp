@@ -69,9 +69,6 @@ TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
     Fixture f;
     app::CharacterDownloadForm chars(f.fake.services, f.state, f.clips, f.servers);
     EXPECT_FALSE(f.clips.last->isVisible());
-    app::DriverDownloadForm driver(f.fake.services, f.state, f.clips, f.servers);
-    EXPECT_EQ(chars.objectName(), u("キャラクターダウンロード"));
-    EXPECT_EQ(chars.windowTitle(), u("キャラクターダウンロード"));
     for (const char* name : {"Genie", "Merlin", "Robby", "Peedy"}) {
         auto* box = child<QCheckBox>(chars, name);
         ASSERT_NE(box, nullptr) << name;
@@ -79,8 +76,6 @@ TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
         EXPECT_FALSE(box->isChecked());
     }
     EXPECT_TRUE(child<QLabel>(chars, "sl")->isHidden());
-    EXPECT_EQ(driver.objectName(), u("ドライバダウンロード"));
-    EXPECT_EQ(driver.windowTitle(), u("ドライバダウンロード"));
 }
 
 // The whole sequence for different ticks: what is fetched, stored, started and reported.

@@ -7,19 +7,15 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QImage>
-#include <QMap>
-#include <QPointer>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 #include <set>
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "LoopbackHttpServer.h"
 #include "app/download/CharacterDownloadForm.h"
 #include "clip/Writer.h"
 #include "clip/qt/ClipWidget.h"
@@ -32,75 +28,7 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// A tiny HTTP/1.1 server served by the transfer's own event loop. A route answers 200 with its
-// body, in `pieces` parts `gapMs` apart when asked to drip; other paths get a 404.
-class LoopbackServer {
-public:
-    LoopbackServer() {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                                 [this, socket] { serve(socket); });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    // The base URL of a port on which nobody listens.
-    static QString refusingBase() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        return QStringLiteral("http://127.0.0.1:%1").arg(port);
-    }
-    QString base() const {
-        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
-    }
-
-    QMap<QByteArray, QByteArray> routes;
-    int pieces = 1;
-    int gapMs = 0;
-    QList<QByteArray> requested;
-
-private:
-    void serve(QTcpSocket* socket) {
-        if (!socket->peek(1 << 16).contains("\r\n\r\n")) {
-            return;
-        }
-        const QByteArray request = socket->readAll();
-        const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
-        requested.append(path);
-        if (!routes.contains(path)) {
-            socket->write(
-                "HTTP/1.1 404 Not Found\r\nContent-Length: 7\r\n"
-                "Connection: close\r\n\r\nmissing");
-            socket->disconnectFromHost();
-            return;
-        }
-        const QByteArray body = routes.value(path);
-        socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
-                      "\r\nConnection: close\r\n\r\n");
-        const qsizetype step = (body.size() + pieces - 1) / pieces;
-        auto* timer = new QTimer(socket);
-        auto sent = std::make_shared<qsizetype>(0);
-        QPointer<QTcpSocket> guard(socket);
-        QObject::connect(timer, &QTimer::timeout, socket, [=] {
-            if (!guard) {
-                return;
-            }
-            guard->write(body.mid(*sent, step));
-            *sent += step;
-            if (*sent >= body.size()) {
-                timer->stop();
-                guard->disconnectFromHost();
-            }
-        });
-        timer->start(gapMs);
-    }
-
-    QTcpServer m_server;
-};
+using LoopbackServer = testsupport::LoopbackHttpServer;
 
 // Every fake but the transfer, which is real.
 struct Downloads {
@@ -132,7 +60,7 @@ const QString kFailed = u("ダウンロードできませんでした");
 TEST(LoopbackDownloadTest, FallsBackThroughTheConfiguredServers) {
     LoopbackServer empty;
     LoopbackServer good;
-    good.routes["/mirror/agent2/chars/Genie.exe"] = kInstaller;
+    good.routes["/mirror/agent2/chars/Genie.exe"] = testsupport::httpReply("200 OK", kInstaller);
     for (bool reachable : {true, false}) {
         SCOPED_TRACE(reachable ? "the last server has the file" : "no server has it");
         Downloads d;
@@ -183,7 +111,7 @@ TEST(LoopbackDownloadTest, TheProgressClipPlaysDuringASlowDownload) {
     file.close();
 
     LoopbackServer slow;
-    slow.routes["/agent2/chars/Genie.exe"] = kInstaller;
+    slow.routes["/agent2/chars/Genie.exe"] = testsupport::httpReply("200 OK", kInstaller);
     slow.pieces = 15;
     slow.gapMs = 100;
     d.fake.settings.values[u("Agent/download/characters")] = slow.base();

@@ -115,14 +115,6 @@ TEST(Startup, TheRealStepsCentreTheTitleScreenAndLoadThroughTheMainForm) {
     ASSERT_TRUE(hooks.runSetupWizard && hooks.loadRandomCharacter);
 }
 
-TEST(TitleScreen, ShowsTheBuildVersionAndItsFonts) {
-    app::TitleScreen title;
-    EXPECT_EQ(title.objectName(), QStringLiteral("タイトル画面"));
-    EXPECT_EQ(title.lblVersion->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.0"));
-    EXPECT_DOUBLE_EQ(title.lblProductName->font().pointSizeF(), 20.25);
-    EXPECT_TRUE(title.lblCompanyProduct->font().italic());
-}
-
 TEST(TitleScreen, ClosesOnAKeyOrAFrameClickButNotOnALabel) {
     app::TitleScreen title;
     title.show();
