@@ -222,25 +222,32 @@ void CharacterWindow::showFrame(std::uint64_t key, const Composer& compose) {
     present(std::move(prepared));
 }
 
-bool CharacterWindow::showAhead(const std::vector<AheadFrame>& frames) {
+std::size_t CharacterWindow::showAhead(const std::vector<AheadFrame>& frames) {
     if (!m_surface || frames.empty())
-        return false;
+        return 0;
     std::vector<platform::FrameSurface::Step> steps;
     steps.reserve(frames.size());
     std::shared_ptr<Prepared> last;
+    std::size_t bytes = 0;
+    // The server keeps the pictures of a run until it is over, cached here or not: a run of
+    // large frames stops at half the cache's budget.
     for (const AheadFrame& frame : frames) {
-        last = cached(frame.key, frame.compose);
+        std::shared_ptr<Prepared> prepared = cached(frame.key, frame.compose);
         if (!m_surface)
-            return false;  // the server refused a picture: Qt draws from now on
-        steps.push_back({frame.atMs, last->picture});
+            return 0;  // the server refused a picture: Qt draws from now on
+        bytes += prepared->bytes;
+        if (!steps.empty() && bytes > kCacheBytes / 2)
+            break;
+        steps.push_back({frame.atMs, prepared->picture});
+        last = std::move(prepared);
     }
     if (!m_surface->showAhead(steps))
-        return false;
-    m_framesDrawn += frames.size();
-    m_shownKey = frames.back().key;
+        return 0;
+    m_framesDrawn += steps.size();
+    m_shownKey = frames[steps.size() - 1].key;
     m_shown = std::move(last);
     m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
-    return true;
+    return steps.size();
 }
 
 void CharacterWindow::cancelAhead() {

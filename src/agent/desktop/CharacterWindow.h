@@ -54,15 +54,15 @@ public:
     using Composer = std::function<std::shared_ptr<const acs::ComposedFrame>()>;
     void showFrame(std::uint64_t key, const Composer& compose);
     // Frames the display server shows by itself, each at its time (ms from now), the last one
-    // staying: the owner need not wake until then. False where frames cannot go ahead (then
-    // nothing was shown). A showFrame() that follows goes out after them; cancelAhead() first
-    // to show at once.
+    // staying: the owner need not wake until then. Returns how many of the first ones were
+    // handed (fewer when they are large), 0 where frames cannot go ahead. A showFrame() that
+    // follows goes out after them; cancelAhead() first to show at once.
     struct AheadFrame {
         int atMs = 0;
         std::uint64_t key = 0;
         Composer compose;
     };
-    bool showAhead(const std::vector<AheadFrame>& frames);
+    std::size_t showAhead(const std::vector<AheadFrame>& frames);
     // False where showAhead() cannot work (ask before working out what to hand it).
     bool canShowAhead() const { return m_surface && m_surface->canShowAhead(); }
     // Drops the frames handed to showAhead() that are not on the screen yet.

@@ -288,9 +288,12 @@ std::optional<int> DesktopCharacter::lookAhead() {
         else
             frames.push_back(std::move(frame));
     }
-    if (frames.size() < kAheadMinFrames || !m_window->showAhead(frames))
+    if (frames.size() < kAheadMinFrames)
         return std::nullopt;
-    return frames.back().atMs + since;
+    const std::size_t handed = m_window->showAhead(frames);
+    if (handed == 0)
+        return std::nullopt;
+    return frames[handed - 1].atMs + since;
 }
 
 void DesktopCharacter::apply(const std::vector<playback::Event>& events, bool withSound,
