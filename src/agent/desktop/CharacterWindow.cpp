@@ -246,7 +246,7 @@ std::size_t CharacterWindow::showAhead(const std::vector<AheadFrame>& frames) {
     m_framesDrawn += steps.size();
     m_shownKey = frames[steps.size() - 1].key;
     m_shown = std::move(last);
-    m_appliedShape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
+    m_appliedShape = windowShape(*m_shown);
     return steps.size();
 }
 
@@ -259,17 +259,20 @@ void CharacterWindow::cancelAhead() {
     m_shown.reset();
 }
 
+QRegion CharacterWindow::windowShape(const Prepared& prepared) {
+    // An empty QRegion would remove the mask and show the whole window; a region outside the
+    // window shapes it to nothing instead.
+    return prepared.shape.isEmpty() ? QRegion(-1, -1, 1, 1) : prepared.shape;
+}
+
 void CharacterWindow::present(std::shared_ptr<const Prepared> prepared) {
     if (prepared == m_shown)
         return;
     const std::shared_ptr<const Prepared> old = std::exchange(m_shown, std::move(prepared));
-    // An empty QRegion would remove the mask and show the whole window; a region outside the
-    // window shapes it to nothing instead.
-    QRegion shape = m_shown->shape.isEmpty() ? QRegion(-1, -1, 1, 1) : m_shown->shape;
     if (m_surface)
-        presentOnSurface(old.get(), std::move(shape));
+        presentOnSurface(old.get(), windowShape(*m_shown));
     else
-        presentThroughQt(old.get(), std::move(shape));
+        presentThroughQt(old.get(), windowShape(*m_shown));
 }
 
 void CharacterWindow::presentOnSurface(const Prepared* old, QRegion shape) {

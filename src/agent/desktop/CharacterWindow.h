@@ -128,6 +128,8 @@ private:
     std::shared_ptr<const Prepared> prepare(const acs::ComposedFrame* frame);
     // The frame known as `key`, from the cache or prepared with `compose` and kept there.
     std::shared_ptr<Prepared> cached(std::uint64_t key, const Composer& compose);
+    // The window's shape for `prepared`.
+    static QRegion windowShape(const Prepared& prepared);
     void present(std::shared_ptr<const Prepared> prepared);
     // The frame shown after `old`, and `shape`, the window's shape for it.
     void presentOnSurface(const Prepared* old, QRegion shape);

@@ -47,10 +47,7 @@ std::shared_ptr<const Player::Catalog> Player::makeCatalog(Script script) {
 }
 
 Player::Player(Script script, Random& random, Options options)
-    : m_catalog(makeCatalog(std::move(script))),
-      m_script(m_catalog->script),
-      m_random(&random),
-      m_options(options) {
+    : m_catalog(makeCatalog(std::move(script))), m_random(&random), m_options(options) {
     m_options.idleFirstMs = std::max(0, m_options.idleFirstMs);
     m_options.idleIntervalMinMs = std::max(1, m_options.idleIntervalMinMs);
     m_options.idleIntervalMaxMs =
@@ -164,8 +161,8 @@ int Player::findAnimation(std::string_view name) const {
 
 std::vector<std::string> Player::animationNames() const {
     std::vector<std::string> names;
-    names.reserve(m_script.animations.size());
-    for (const auto& animation : m_script.animations) {
+    names.reserve(m_catalog->script.animations.size());
+    for (const auto& animation : m_catalog->script.animations) {
         names.push_back(animation.name);
     }
     return names;
@@ -421,11 +418,11 @@ void Player::runTask(Task task) {
         case TaskKind::DrawRestIfBlank:
             // A Hiding animation often ends on an empty frame; showing that again would
             // leave the character invisible until something plays.
-            if (!pictureHasImages() && !m_script.animations.empty()) {
+            if (!pictureHasImages() && !m_catalog->script.animations.empty()) {
                 int animation = findAnimation("RestPose");
                 animation = animation < 0 ? 0 : animation;
                 const auto& frames =
-                    m_script.animations[static_cast<std::size_t>(animation)].frames;
+                    m_catalog->script.animations[static_cast<std::size_t>(animation)].frames;
                 const auto it = std::find_if(frames.begin(), frames.end(),
                                              [](const Frame& frame) { return frame.hasImages; });
                 if (it != frames.end()) {

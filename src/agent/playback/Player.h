@@ -192,7 +192,7 @@ public:
     Picture picture() const { return m_picture; }
     // True while a request runs or waits in the queue.
     bool busy() const;
-    const Script& script() const { return m_script; }
+    const Script& script() const { return m_catalog->script; }
     // Index of the animation called `name` (compared after names::fold()), or -1.
     int findAnimation(std::string_view name) const;
     // The animation names in directory order.
@@ -285,7 +285,6 @@ private:
     Player(const Player&) = default;
 
     std::shared_ptr<const Catalog> m_catalog;
-    const Script& m_script;
     Random* m_random;
     Options m_options;
 

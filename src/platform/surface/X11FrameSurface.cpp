@@ -72,9 +72,10 @@ public:
 
 // The picture is the background of a child window that covers the toolkit's window and asks
 // for no events. The server paints every newly visible part of it by itself (a grown shape,
-// a window moved away), so showing a frame sends two small requests and nothing comes back:
+// a window moved away), so showing a frame sends three small requests and nothing comes back:
 // no expose event, no round trip. The toolkit's window carries the shape; pointer events pass
-// through the child to it.
+// through the child to it. Runs of frames go on a second connection whose requests the server
+// holds back until each frame's time (x11::AheadStream).
 class X11FrameSurface final : public FrameSurface {
 public:
     X11FrameSurface(QWindow& window, xcb_connection_t* xcb, std::uint8_t depth, bool swapBytes)
