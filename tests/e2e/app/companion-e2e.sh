@@ -57,14 +57,20 @@ found() {
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 count_windows() { xdotool search --onlyvisible --class porukane 2>/dev/null | wc -l; }
 more_windows_than() { running; [ "$(count_windows)" -gt "$1" ]; }
-# the character: the program's 128x128 window, and its painted body (not the empty backing)
-character_found() {
+# The character: a visible 128x128 window of the program. Now and then the program changes
+# the character (one chance in fifty each time it plays a random animation), and a new window
+# takes the place of the old one: the window is looked up each time, never kept by its id.
+character_windows() {
     local id
-    running
-    win=""
     for id in $(xdotool search --onlyvisible --class porukane 2>/dev/null); do
-        [ "$(window_size "$id")" = "128x128" ] && win=$id
+        [ "$(window_size "$id")" = "128x128" ] && echo "$id"
     done
+    return 0
+}
+# sets `win` to the character window
+character_found() {
+    running
+    win=$(character_windows | tail -n 1)
     [ -n "$win" ]
 }
 
@@ -96,7 +102,10 @@ companion)
     pids+=($app)
     # The character window: a frameless tool window of the character's size.
     wait_until 30 "the 128x128 character window" character_found
-    position() { xdotool getwindowgeometry "$win" | awk '/Position/ {print $2}'; }
+    position() {
+        character_found || return 0
+        xdotool getwindowgeometry "$win" | awk '/Position/ {print $2}'
+    }
     at_remembered() { [ "$(position)" = "200,150" ]; }
     poll 10 at_remembered || fail "the character window is at $(position), not at 200,150"
     # Clicks count once the character is painted: the body's middle no longer shows the desktop.
@@ -123,7 +132,6 @@ tray)
     app=$!
     pids+=($app)
     wait_until 30 "the 128x128 character window" character_found
-    character=$win
     # The tray icon: the window named after the program; its middle is clicked.
     tray_icon() {
         running
@@ -134,8 +142,10 @@ tray)
     }
     wait_until 20 "a visible tray icon inside trayer's panel" tray_icon
     shot tray
-    shown() { running; viewable "$character"; }
-    hidden() { running; ! viewable "$character"; }
+    # While a change of character is under way no window shows for a moment; a hide asked for
+    # before is still carried out after it, and the program changes no hidden character.
+    shown() { character_found; }
+    hidden() { running; [ -z "$(character_windows)" ]; }
     # An icon just taken into the panel may miss the first click: click again while the
     # character stays.
     for _ in 1 2 3; do
@@ -150,14 +160,14 @@ tray)
         local before
         before=$(xdotool search --onlyvisible --class porukane 2>/dev/null | sort)
         # the menu: a visible window of the program that was not there before the click
-        # (never the character window, which 表示 maps again)
+        # (never a character window, which 表示 maps again)
         menu_shown() {
             local id
             running
             menu=""
             for id in $(comm -13 <(echo "$before") \
                 <(xdotool search --onlyvisible --class porukane 2>/dev/null | sort)); do
-                [ "$id" != "$character" ] && [ "$(window_size "$id")" != 128x128 ] && menu=$id
+                [ "$(window_size "$id")" != 128x128 ] && menu=$id
             done
             [ -n "$menu" ]
         }

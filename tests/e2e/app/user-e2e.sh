@@ -76,7 +76,8 @@ press() {  # NAME KEYS...: activates the next window named NAME and types KEYS
     poll 5 is_active "$id" || true
     xdotool key --clearmodifiers "$@"
 }
-# The character window: a visible window of the program of the character's size.
+# The character window: a visible window of the program of the character's size. A change of
+# character now and then puts a new window in its place, so it is looked up each time.
 character_window() {
     local id
     for id in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
@@ -147,9 +148,13 @@ drag)
     app=$!
     pids+=($app)
     poll 30 character_window >/dev/null || fail "the character did not appear"
-    win=$(character_window)
-    poll 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 200,150'" ||
-        fail "character not at 200,150"
+    position() {
+        local win
+        win=$(character_window) || return 0
+        xdotool getwindowgeometry "$win" 2>/dev/null | awk '/Position/ {print $2}'
+    }
+    at() { [ "$(position)" = "$1" ]; }
+    poll 15 at 200,150 || fail "character at '$(position)', not at 200,150"
     # The press must land on the drawn body: until the first frame is painted and shaped, the
     # window lets clicks through to the desktop.
     painted() { running && [ "$(pixel 264 214)" != "$desktop" ]; }
@@ -161,8 +166,7 @@ drag)
         sleep 0.05
     done
     xdotool mouseup 1
-    poll 15 sh -c "xdotool getwindowgeometry $win | grep -q 'Position: 500,350'" ||
-        fail "the drag did not move the character: $(xdotool getwindowgeometry "$win")"
+    poll 15 at 500,350 || fail "the drag did not move the character: it is at '$(position)'"
     # おわり from the menu: a right click, the fourth item.
     before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
     xdotool mousemove 564 414 click 3
