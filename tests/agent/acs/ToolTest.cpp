@@ -7,7 +7,6 @@
 #include "agent/acs/Writer.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -75,11 +74,6 @@ TEST_F(Tool, InfoPrintsTheCharacterAsJson) {
     const ToolRun r = tool({"info", m_small});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-    QStringList keys = o.keys();
-    keys.sort();
-    EXPECT_EQ(keys,
-              (QStringList{"animations", "file", "height", "imageCount", "names", "paletteCount",
-                           "soundCount", "states", "transparentIndex", "width"}));
     EXPECT_EQ(o["file"].toString(), m_small);
     expectSubset(o, parse(R"({"width": 8, "height": 6, "paletteCount": 4, "imageCount": 4,
                               "soundCount": 1})"));
@@ -275,43 +269,6 @@ TEST_F(Tool, SoundReportsABadSoundAndWritesTheOthers) {
     EXPECT_EQ(QDir(all).entryList(QDir::Files), (QStringList{"000.wav", "001.wav", "002.wav"}));
     EXPECT_EQ(tool({"sound", file, "3", m_dir.filePath("x.wav")}).status, 1);
     EXPECT_FALSE(QFile::exists(m_dir.filePath("x.wav")));
-}
-
-// Real characters from PORUKANE_ACS_CORPUS (skipped when unset): every sound exports.
-TEST(ToolCorpus, EverySoundExports) {
-    const QString corpus = qEnvironmentVariable("PORUKANE_ACS_CORPUS");
-    QStringList files;
-    if (!corpus.isEmpty()) {
-        QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (path.endsWith(".acs", Qt::CaseInsensitive))
-                files << path;
-        }
-    }
-    if (files.isEmpty()) {
-        GTEST_SKIP() << "PORUKANE_ACS_CORPUS is not set or holds no .acs files";
-    }
-    files.sort();
-    QTemporaryDir out;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString& path = files[i];
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray raw = f.readAll();
-        const acs::LoadResult c = acs::loadCharacter(
-            std::vector<std::uint8_t>(raw.begin(), raw.end()), acs::Mode::Lenient);
-        if (c.error.code == acs::ErrorCode::Agent15) {
-            continue;  // older format, refused by design
-        }
-        ASSERT_TRUE(c.ok()) << path.toStdString() << ": " << c.error.message();
-        const QString dir = out.filePath(QString::number(i));
-        const ToolRun r = tool({"sound", path, "--all", dir});
-        EXPECT_EQ(r.status, 0) << path.toStdString() << ": " << r.err.toStdString();
-        EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(),
-                  static_cast<qsizetype>(c.character->sounds().size()))
-            << path.toStdString();
-    }
 }
 
 }  // namespace

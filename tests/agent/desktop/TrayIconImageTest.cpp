@@ -3,21 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <vector>
-
-TEST(TrayIconImage, MaskBitsAreTransparentAndRowsRunBottomUp) {
-    const QImage image = desktop::trayIconImage(traytest::sampleIcon());
+// The decoding itself is the engine's (tested there); here, its colours and alpha as a QImage.
+TEST(TrayIconImage, KeepsColoursAndTransparencyAndABrokenIconGivesNoImage) {
+    acs::TrayIcon icon = traytest::sampleIcon();
+    const QImage image = desktop::trayIconImage(icon);
     ASSERT_EQ(image.size(), QSize(16, 16));
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(15, 0)), 0);
     EXPECT_EQ(image.pixel(1, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(7, 15), qRgb(0, 255, 0));  // the bottom row, stored first
-}
-
-TEST(TrayIconImage, BrokenIconGivesNullImageAndOurOwnIconExists) {
-    acs::TrayIcon icon = traytest::sampleIcon();
+    EXPECT_EQ(image.pixel(7, 15), qRgb(0, 255, 0));
     icon.color.clear();
     EXPECT_TRUE(desktop::trayIconImage(icon).isNull());
-    EXPECT_FALSE(desktop::defaultTrayIcon().isNull());
 }
