@@ -6,12 +6,15 @@
 #include "agent/acs/Writer.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
 
 // Lines in failure messages as text.
 void PrintTo(const QString& s, std::ostream* os) {
@@ -108,19 +111,40 @@ protected:
 };
 
 QString step(int t, const char* anim, int frame, int ms, int sound, const char* kind = "play") {
-    return QStringLiteral(R"({"t":%1,"anim":"%2","frame":%3,"ms":%4,"sound":%5,"step":"%6"})")
-        .arg(t)
-        .arg(QString::fromUtf8(anim))
-        .arg(frame)
-        .arg(ms)
-        .arg(sound)
-        .arg(QLatin1String(kind));
+    return QString::asprintf(R"({"t":%d,"anim":"%s","frame":%d,"ms":%d,"sound":%d,"step":"%s"})", t,
+                             anim, frame, ms, sound, kind);
 }
 QString done(int t, const char* anim) {
-    return QStringLiteral(R"({"t":%1,"done":"%2"})").arg(t).arg(QString::fromUtf8(anim));
+    return QString::asprintf(R"({"t":%d,"done":"%s"})", t, anim);
 }
 QString flag(int t, const char* key) {
-    return QStringLiteral(R"({"t":%1,"%2":true})").arg(t).arg(QLatin1String(key));
+    return QString::asprintf(R"({"t":%d,"%s":true})", t, key);
+}
+
+// The lines as one string, "t:" then "AnimFrame" for a step (marked "x" in an exit walk, "r" in
+// a return animation, "~n" with sound n), or the line's key ("done", "stop", "idle", "until").
+QString brief(const QStringList& lines) {
+    QStringList items;
+    for (const QString& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        QStringList keys = o.keys();
+        keys.removeAll(QStringLiteral("t"));
+        QString item = QString::number(o["t"].toInteger()) + ':';
+        if (o.contains("anim")) {
+            const QString kind = o["step"].toString();
+            item += o["anim"].toString() + QString::number(o["frame"].toInt()) +
+                    (kind == "exit"     ? "x"
+                     : kind == "return" ? "r"
+                                        : "");
+            if (o["sound"].toInt() >= 0) {
+                item += '~' + QString::number(o["sound"].toInt());
+            }
+        } else {
+            item += keys.join(',');
+        }
+        items << item;
+    }
+    return items.join(' ');
 }
 
 TEST_F(Trace, BranchDrawsComeFromTheListInTurnAndZeroFramesAreListed) {
@@ -141,73 +165,44 @@ TEST_F(Trace, BranchDrawsComeFromTheListInTurnAndZeroFramesAreListed) {
 TEST_F(Trace, TransitionsArePaidBeforeTheNextAnimation) {
     // Walk rests on frame 2 and owes its exit walk; Ret owes Back, whose own walk is owed in
     // turn; Flash never shows a frame with a duration and walks from its last frame with images.
-    EXPECT_EQ(trace({"Walk", "Ret", "Flash", "Short"}),
-              (QStringList{step(0, "Walk", 0, 100, -1),
-                           step(100, "Walk", 1, 100, -1),
-                           step(200, "Walk", 2, 100, -1),
-                           step(300, "Walk", 3, 0, -1),
-                           done(300, "Walk"),
-                           step(300, "Walk", 1, 100, -1, "exit"),
-                           step(400, "Walk", 0, 100, -1, "exit"),
-                           step(500, "Walk", 3, 0, -1, "exit"),
-                           step(500, "Ret", 0, 100, -1),
-                           done(600, "Ret"),
-                           step(600, "Back", 0, 50, -1, "return"),
-                           step(650, "Back", 1, 50, -1, "return"),
-                           step(700, "Back", 0, 50, -1, "exit"),
-                           step(750, "Flash", 0, 0, -1),
-                           step(750, "Flash", 1, 0, -1),
-                           step(750, "Flash", 2, 0, -1),
-                           done(750, "Flash"),
-                           step(750, "Flash", 0, 0, -1, "exit"),
-                           step(750, "Short", 0, 100, 0),
-                           done(850, "Short"),
-                           flag(850, "idle")}));
+    EXPECT_EQ(brief(trace({"Walk", "Ret", "Flash", "Short"})),
+              "0:Walk0 100:Walk1 200:Walk2 300:Walk3 300:done 300:Walk1x 400:Walk0x 500:Walk3x "
+              "500:Ret0 600:done 600:Back0r 650:Back1r 700:Back0x 750:Flash0 750:Flash1 750:Flash2 "
+              "750:done 750:Flash0x 750:Short0~0 850:done 850:idle");
 }
 
 TEST_F(Trace, StopCutsTheRunningAnimationAndDropsTheQueue) {
-    // Cut in the middle of frame 1: the walk starts there at once; Short never starts.
-    const QStringList cut = {step(0, "Walk", 0, 100, -1),
-                             step(100, "Walk", 1, 100, -1),
-                             flag(150, "stop"),
-                             step(150, "Walk", 0, 100, -1, "exit"),
-                             step(250, "Walk", 3, 0, -1, "exit"),
-                             flag(250, "idle")};
-    EXPECT_EQ(trace({"Walk", "Short", "--stop-at", "150"}), cut);
-    // A frame that starts at the stop time starts before the stop.
-    EXPECT_EQ(trace({"Walk", "Short", "--stop-at", "100"}),
-              (QStringList{step(0, "Walk", 0, 100, -1), step(100, "Walk", 1, 100, -1),
-                           flag(100, "stop"), step(100, "Walk", 0, 100, -1, "exit"),
-                           step(200, "Walk", 3, 0, -1, "exit"), flag(200, "idle")}));
-    // So does a request that ends at that time, with its done line.
-    EXPECT_EQ(trace({"Short", "Short", "--stop-at", "100"}),
-              (QStringList{step(0, "Short", 0, 100, 0), done(100, "Short"),
-                           step(100, "Short", 0, 100, 0), flag(100, "stop"), flag(100, "idle")}));
-}
-
-TEST_F(Trace, StopLetsATransitionFinishAndPaysNothingAfterIt) {
-    // Back is a return animation in progress: it finishes, but its own walk is not paid.
-    EXPECT_EQ(trace({"Ret", "Short", "--stop-at", "120"}).mid(2),
-              (QStringList{step(100, "Back", 0, 50, -1, "return"), flag(120, "stop"),
-                           step(150, "Back", 1, 50, -1, "return"), flag(200, "idle")}));
-    // So does an exit walk owed to the next request; that request never starts.
-    EXPECT_EQ(trace({"Walk", "Ret", "--stop-at", "350"}).mid(6),
-              (QStringList{flag(350, "stop"), step(400, "Walk", 0, 100, -1, "exit"),
-                           step(500, "Walk", 3, 0, -1, "exit"), flag(500, "idle")}));
-}
-
-TEST_F(Trace, NothingPlayingMeansNoStopLine) {
-    EXPECT_EQ(trace({"Short", "--stop-at", "500"}),
-              (QStringList{step(0, "Short", 0, 100, 0), done(100, "Short"), flag(100, "idle")}));
+    const std::pair<QStringList, const char*> cases[] = {
+        // Cut in the middle of frame 1: the walk starts there at once; Short never starts.
+        {{"Walk", "Short", "--stop-at", "150"},
+         "0:Walk0 100:Walk1 150:stop 150:Walk0x 250:Walk3x 250:idle"},
+        // A frame that starts at the stop time starts before the stop...
+        {{"Walk", "Short", "--stop-at", "100"},
+         "0:Walk0 100:Walk1 100:stop 100:Walk0x 200:Walk3x 200:idle"},
+        // ...and so does a request that ends at that time, with its done line.
+        {{"Short", "Short", "--stop-at", "100"},
+         "0:Short0~0 100:done 100:Short0~0 100:stop 100:idle"},
+        // Nothing playing at the stop time: no stop line.
+        {{"Short", "--stop-at", "500"}, "0:Short0~0 100:done 100:idle"},
+        // A return animation in progress finishes, but its own walk is not paid.
+        {{"Ret", "Short", "--stop-at", "120"},
+         "0:Ret0 100:done 100:Back0r 120:stop 150:Back1r 200:idle"},
+        // So does an exit walk owed to the next request; that request never starts.
+        {{"Walk", "Ret", "--stop-at", "350"},
+         "0:Walk0 100:Walk1 200:Walk2 300:Walk3 300:done 300:Walk1x 350:stop 400:Walk0x "
+         "500:Walk3x 500:idle"},
+    };
+    for (const auto& [args, expected] : cases) {
+        EXPECT_EQ(brief(trace(args)), expected) << args.join(' ').toStdString();
+    }
 }
 
 TEST_F(Trace, UntilEndsTheTraceAndHidesWhatHappensThen) {
-    const QStringList head = {step(0, "Walk", 0, 100, -1), step(100, "Walk", 1, 100, -1),
-                              step(200, "Walk", 2, 100, -1)};
-    EXPECT_EQ(trace({"Walk", "--until", "250"}), head + QStringList{flag(250, "until")});
-    EXPECT_EQ(trace({"Walk", "--until", "300"}), head + QStringList{flag(300, "until")});
-    EXPECT_EQ(trace({"Walk", "--until", "0"}), QStringList{flag(0, "until")});
-    EXPECT_EQ(trace({"Walk", "--stop-at", "300", "--until", "300"}).last(), flag(300, "until"));
+    const QString head = "0:Walk0 100:Walk1 200:Walk2 ";
+    EXPECT_EQ(brief(trace({"Walk", "--until", "250"})), head + "250:until");
+    EXPECT_EQ(brief(trace({"Walk", "--until", "300"})), head + "300:until");
+    EXPECT_EQ(brief(trace({"Walk", "--until", "0"})), "0:until");
+    EXPECT_EQ(brief(trace({"Walk", "--stop-at", "300", "--until", "300"})).right(9), "300:until");
 }
 
 TEST_F(Trace, NamesMatchInAnyScriptAndPrintAsStored) {
