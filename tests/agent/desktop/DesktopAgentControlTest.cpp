@@ -17,16 +17,21 @@ using desktop::DesktopCharacter;
 
 namespace {
 
+DesktopAgentControl::Config quietConfig(int scale = 0) {
+    DesktopAgentControl::Config config;
+    config.playback.idle = false;
+    config.sound = false;
+    config.scale = scale;
+    return config;
+}
+
 class DesktopAgentControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         m_path = desktoptest::writeCharacter(desktoptest::makeCharacterData(), m_dir.path(),
                                              QStringLiteral("1.bin"));
-        DesktopAgentControl::Config config;
-        config.playback.idle = false;
-        config.sound = false;
-        m_control = std::make_unique<DesktopAgentControl>(config);
+        m_control = std::make_unique<DesktopAgentControl>(quietConfig());
         m_control->setClickHandler([this](const QString& id, std::int16_t b, std::int16_t s,
                                           std::int16_t x, std::int16_t y) {
             events << id + QString::asprintf(" click %d %d %d,%d", b, s, x, y);
@@ -121,12 +126,7 @@ TEST_F(DesktopAgentControlTest, FrameSizeIsTheCharactersTimesTheScaleAndPosition
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->frameSize(), QSize(8, 6));  // the test character, ratio 1
 
-    DesktopAgentControl::Config config;
-    config.playback.idle = false;
-    config.sound = false;
-    config.trayIcon = false;
-    config.scale = 3;
-    DesktopAgentControl scaled(config);
+    DesktopAgentControl scaled(quietConfig(3));
     ASSERT_TRUE(scaled.load(QStringLiteral("d"), m_path, nullptr));
     DesktopCharacter* big = scaled.desktopCharacter(QStringLiteral("d"));
     EXPECT_EQ(big->frameSize(), QSize(24, 18));
@@ -136,13 +136,7 @@ TEST_F(DesktopAgentControlTest, FrameSizeIsTheCharactersTimesTheScaleAndPosition
     big->show();
     EXPECT_TRUE(QTest::qWaitFor([big] { return !big->player().busy(); }, 2000));
     EXPECT_EQ(big->window()->pos(), QPoint(100, 50));
-    // Show's frame, pixel by pixel in 3x3 blocks.
-    const auto shown = big->model().composeFrame(0, 0);
-    for (int y = 0; y < 18; ++y)
-        for (int x = 0; x < 24; ++x)
-            EXPECT_EQ(big->window()->shape().contains(QPoint(x, y)),
-                      shown->mask[static_cast<std::size_t>(y / 3 * 8 + x / 3)] != 0)
-                << x << "," << y;
+    EXPECT_EQ(big->window()->pixelScale(), 3);  // the window draws the blocks (tested there)
     // A drag reports where the frame now stands; the character stays there.
     QTest::mousePress(big->window(), Qt::LeftButton, {}, QPoint(4, 4));
     QMouseEvent move(QEvent::MouseMove, QPointF(34, 24),
