@@ -76,22 +76,13 @@ std::vector<std::int16_t> testSignal(std::size_t frames, std::uint16_t channels,
     for (std::size_t i = 0; i < frames; ++i) {
         for (std::uint16_t c = 0; c < channels; ++c) {
             const double t = static_cast<double>(i) / 22050.0;
-            double v = 0;
-            switch ((i / 700 + c) % 4) {
-                case 0:
-                    v = 12000 * std::sin(2 * std::numbers::pi * (220 + 110 * c) * t) +
-                        5000 * std::sin(2 * std::numbers::pi * 3100 * t);
-                    break;
-                case 1:
-                    v = (i / 40) % 2 ? 40000 : -40000;
-                    break;
-                case 2:
-                    v = noise(rng);
-                    break;
-                default:
-                    v = (i % 3 == 0) ? -1 : 0;
-                    break;
-            }
+            const std::size_t kind = (i / 700 + c) % 4;
+            const double v = kind == 0
+                                 ? 12000 * std::sin(2 * std::numbers::pi * (220 + 110 * c) * t) +
+                                       5000 * std::sin(2 * std::numbers::pi * 3100 * t)
+                             : kind == 1 ? ((i / 40) % 2 ? 40000 : -40000)
+                             : kind == 2 ? noise(rng)
+                                         : (i % 3 == 0 ? -1 : 0);
             out.push_back(static_cast<std::int16_t>(std::clamp(v, -32768.0, 32767.0)));
         }
     }

@@ -1,6 +1,7 @@
 // Runs the porukane-acs executable on fixtures written by our writer.
 
 #include "Fixture.h"
+#include "ToolRun.h"
 
 #include "agent/acs/Character.h"
 #include "agent/acs/Wave.h"
@@ -12,39 +13,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
+namespace acs {
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-ToolRun tool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
-    p.waitForFinished(60000);
-    ToolRun r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-// Writes `bytes` to `path` and hands back the path.
-QString save(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly) &&
-                f.write(reinterpret_cast<const char*>(bytes.data()),
-                        static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()));
-    return path;
-}
+using test::load;
+using test::save;
+using test::tool;
+using test::ToolRun;
 
 QJsonObject parse(const char* json) {
     const QJsonObject o = QJsonDocument::fromJson(json).object();
@@ -153,13 +133,9 @@ TEST_F(Tool, BuildCompilesAManifest) {
     const QString out2 = m_dir.filePath("b.acs");
     ASSERT_EQ(tool({"build", base + "/character.json", out1}).status, 0);
     ASSERT_EQ(tool({"build", base + "/character.json", out2}).status, 0);
-    QFile a(out1), b(out2);
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    const QByteArray bytes = a.readAll();
-    EXPECT_EQ(bytes, b.readAll()) << "build output is deterministic";
-
-    const auto r = acs::loadCharacter(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-                                      acs::Mode::Strict);
+    const std::vector<std::uint8_t> bytes = load(out1);
+    EXPECT_EQ(bytes, load(out2)) << "build output is deterministic";
+    const auto r = acs::loadCharacter(bytes, acs::Mode::Strict);
     ASSERT_TRUE(r.ok()) << r.error.message();
     const acs::Character& c = *r.character;
     EXPECT_EQ(c.info().guid.data1, 0x01234567u);
@@ -209,22 +185,12 @@ std::vector<std::uint8_t> soundCharacter(bool broken) {
     return acs::writeCharacterUnchecked(c);
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // What the companion plays for sound `index` of `file`, as the tool writes it.
-QByteArray expectedWave(const std::vector<std::uint8_t>& file, std::size_t index) {
+std::vector<std::uint8_t> expectedWave(const std::vector<std::uint8_t>& file, std::size_t index) {
     const auto c = acs::loadCharacter(file, acs::Mode::Lenient).character;
     const acs::WaveResult w = acs::decodeWave(c->soundBytes(index));
     EXPECT_TRUE(w.ok()) << w.error().message();
-    if (!w.ok()) {
-        return {};
-    }
-    const std::vector<std::uint8_t> bytes = acs::encodeWave(w.value());
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
+    return w.ok() ? acs::encodeWave(w.value()) : std::vector<std::uint8_t>();
 }
 
 TEST_F(Tool, SoundWritesWhatTheCompanionPlays) {
@@ -233,22 +199,22 @@ TEST_F(Tool, SoundWritesWhatTheCompanionPlays) {
     const QString one = m_dir.filePath("one.wav");
     const ToolRun r = tool({"sound", file, "2", one});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(readAll(one), expectedWave(bytes, 2));
+    EXPECT_EQ(load(one), expectedWave(bytes, 2));
 
     const QString all = m_dir.filePath("all/nested");
     const ToolRun every = tool({"sound", file, "--all", all});
     ASSERT_EQ(every.status, 0) << every.err.toStdString();
     EXPECT_EQ(QDir(all).entryList(QDir::Files), (QStringList{"000.wav", "001.wav", "002.wav"}));
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(readAll(QString("%1/%2.wav").arg(all).arg(i, 3, 10, QChar('0'))),
+        EXPECT_EQ(load(QString("%1/%2.wav").arg(all).arg(i, 3, 10, QChar('0'))),
                   expectedWave(bytes, i))
             << i;
     }
     // The 8-bit sound keeps its rate: 16-bit mono at 22,254 Hz, (u - 128) * 256.
-    const QByteArray pcm = readAll(all + "/001.wav");
-    ASSERT_EQ(pcm.size(), 44 + 2 * 1001);
-    EXPECT_EQ(qFromLittleEndian<quint32>(pcm.constData() + 24), 22254u);
-    EXPECT_EQ(qFromLittleEndian<qint16>(pcm.constData() + 44), -40 * 256);
+    const std::vector<std::uint8_t> pcm = load(all + "/001.wav");
+    ASSERT_EQ(pcm.size(), 44u + 2 * 1001);
+    EXPECT_EQ(qFromLittleEndian<quint32>(pcm.data() + 24), 22254u);
+    EXPECT_EQ(qFromLittleEndian<qint16>(pcm.data() + 44), -40 * 256);
 
     for (const QString& index : {QString("3"), QString("-1"), QString("x"), QString("1x")}) {
         const ToolRun bad = tool({"sound", file, index, one});
@@ -272,3 +238,4 @@ TEST_F(Tool, SoundReportsABadSoundAndWritesTheOthers) {
 }
 
 }  // namespace
+}  // namespace acs

@@ -2,13 +2,12 @@
 // rules for branches, 0-duration frames, exit walks, return animations, the stop and the end.
 
 #include "Fixture.h"
+#include "ToolRun.h"
 
 #include "agent/acs/Writer.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -84,22 +83,15 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         const acs::WriteResult written = acs::writeCharacter(timelineCharacter());
         ASSERT_TRUE(written.ok()) << written.error().message();
-        QFile f(m_file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(reinterpret_cast<const char*>(written.value().data()),
-                static_cast<qint64>(written.value().size()));
+        acs::test::save(m_file, written.value());
     }
 
     // The lines the tool prints; `status` and `err` keep the rest.
-    QStringList trace(QStringList args) {
-        args.prepend(m_file);
-        args.prepend(QStringLiteral("trace"));
-        QProcess p;
-        p.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
-        p.waitForFinished(60000);
-        status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        err = QString::fromUtf8(p.readAllStandardError());
-        QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
+    QStringList trace(const QStringList& args) {
+        const acs::test::ToolRun r = acs::test::tool(QStringList{"trace", m_file} + args);
+        status = r.status;
+        err = r.err;
+        QStringList lines = QString::fromUtf8(r.out).split('\n');
         EXPECT_EQ(lines.takeLast(), QString()) << "output ends with a newline";
         return lines;
     }

@@ -3,51 +3,29 @@
 
 #include "Checks.h"
 #include "Fixture.h"
+#include "ToolRun.h"
 
 #include "agent/acs/Character.h"
 #include "agent/acs/Writer.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-int run(const QStringList& args, QByteArray* out = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral(PORUKANE_ACS_TOOL), args);
-    p.waitForFinished(600000);
-    if (out) {
-        *out = p.readAllStandardOutput();
-    }
-    const QByteArray err = p.readAllStandardError();
-    EXPECT_TRUE(err.isEmpty() || p.exitCode() != 0) << err.toStdString();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
-std::vector<std::uint8_t> readBytes(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    const QByteArray b = f.readAll();
-    return {b.begin(), b.end()};
-}
-
-void writeBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-}
+using acs::test::load;
+using acs::test::save;
+using acs::test::tool;
 
 QJsonObject infoWithoutFile(const QString& file) {
-    QByteArray out;
-    EXPECT_EQ(run({"info", file}, &out), 0);
-    QJsonObject o = QJsonDocument::fromJson(out).object();
+    const auto r = tool({"info", file});
+    EXPECT_EQ(r.status, 0);
+    QJsonObject o = QJsonDocument::fromJson(r.out).object();
     o.remove(QStringLiteral("file"));
     return o;
 }
@@ -72,12 +50,12 @@ void expectRoundTrip(const QString& file, const std::string& label) {
     QTemporaryDir work;
     const QString dir = work.filePath(QStringLiteral("unpacked"));
     const QString rebuilt = work.filePath(QStringLiteral("rebuilt.acs"));
-    ASSERT_EQ(run({"unpack", file, dir}), 0);
-    ASSERT_EQ(run({"build", dir + "/manifest.json", rebuilt}), 0);
+    ASSERT_EQ(tool({"unpack", file, dir}).status, 0);
+    ASSERT_EQ(tool({"build", dir + "/manifest.json", rebuilt}).status, 0);
     EXPECT_EQ(infoWithoutFile(file), infoWithoutFile(rebuilt));
 
-    const auto a = acs::loadCharacter(readBytes(file), acs::Mode::Strict).character;
-    const auto b = acs::loadCharacter(readBytes(rebuilt), acs::Mode::Strict).character;
+    const auto a = acs::loadCharacter(load(file), acs::Mode::Strict).character;
+    const auto b = acs::loadCharacter(load(rebuilt), acs::Mode::Strict).character;
     ASSERT_TRUE(a && b);
     for (std::size_t i = 0; i < a->animations().size(); ++i) {
         for (std::size_t f = 0; f < a->animations()[i].frames.size(); ++f) {
@@ -126,13 +104,13 @@ acs::CharacterData everythingCharacter() {
 TEST(Unpack, BuildGivesBackTheSameCharacter) {
     QTemporaryDir dir;
     const QString small = dir.filePath(QStringLiteral("small.acs"));
-    writeBytes(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
+    save(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
     expectRoundTrip(small, "small");
 
     const QString everything = dir.filePath(QStringLiteral("everything.acs"));
     const acs::WriteResult written = acs::writeCharacter(everythingCharacter());
     ASSERT_TRUE(written.ok()) << written.error().message();
-    writeBytes(everything, written.value());
+    save(everything, written.value());
     expectRoundTrip(everything, "everything");
 
     // The first image stored raw (uncompressed pixels and region data), at the end of the file.
@@ -159,7 +137,7 @@ TEST(Unpack, BuildGivesBackTheSameCharacter) {
     raw = acs::test::corrupt(raw, acs::test::Field::ImageRecordSize,
                              static_cast<std::uint32_t>(raw.size() - at));
     const QString rawFile = dir.filePath(QStringLiteral("raw.acs"));
-    writeBytes(rawFile, raw);
+    save(rawFile, raw);
     const auto loaded = acs::loadCharacter(raw, acs::Mode::Strict);
     ASSERT_TRUE(loaded.ok()) << loaded.error.message();
     ASSERT_FALSE(loaded.character->images()[0].compressed);
@@ -173,10 +151,11 @@ TEST(Unpack, OurOwnCharacterRoundTrips) {
 TEST(Unpack, RefusesAFolderThatHoldsFiles) {
     QTemporaryDir dir;
     const QString small = dir.filePath(QStringLiteral("small.acs"));
-    writeBytes(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
-    EXPECT_EQ(run({"unpack", small, dir.path()}), 1);
+    save(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
+    EXPECT_EQ(tool({"unpack", small, dir.path()}).status, 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("small.acs")});
-    EXPECT_EQ(run({"unpack", dir.filePath(QStringLiteral("missing.acs")), dir.filePath("x")}), 1);
+    EXPECT_EQ(
+        tool({"unpack", dir.filePath(QStringLiteral("missing.acs")), dir.filePath("x")}).status, 1);
 }
 
 TEST(Corpus, EveryCharacterUnpacksAndBuildsBackTheSameAndEverySoundExports) {
@@ -186,13 +165,13 @@ TEST(Corpus, EveryCharacterUnpacksAndBuildsBackTheSameAndEverySoundExports) {
     }
     for (const auto& path : files) {
         const QString file = QString::fromStdString(path.string());
-        const auto r = acs::loadCharacter(readBytes(file), acs::Mode::Strict);
+        const auto r = acs::loadCharacter(load(file), acs::Mode::Strict);
         if (r.error.code == acs::ErrorCode::Agent15) {
             continue;  // older format, refused by design
         }
         expectRoundTrip(file, path.filename().string());
         QTemporaryDir sounds;
-        EXPECT_EQ(run({"sound", file, "--all", sounds.path()}), 0) << path;
+        EXPECT_EQ(tool({"sound", file, "--all", sounds.path()}).status, 0) << path;
         EXPECT_EQ(QDir(sounds.path()).entryList(QDir::Files).size(),
                   static_cast<qsizetype>(r.character ? r.character->sounds().size() : 0))
             << path;
