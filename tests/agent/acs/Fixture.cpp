@@ -14,9 +14,6 @@ std::uint32_t get32(const std::vector<std::uint8_t>& f, std::size_t at) {
     return std::uint32_t{f[at]} | (std::uint32_t{f[at + 1]} << 8) |
            (std::uint32_t{f[at + 2]} << 16) | (std::uint32_t{f[at + 3]} << 24);
 }
-std::uint16_t get16(const std::vector<std::uint8_t>& f, std::size_t at) {
-    return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
-}
 // Bytes of the STRING at `at`.
 std::size_t stringSize(const std::vector<std::uint8_t>& f, std::size_t at) {
     const std::uint32_t n = get32(f, at);
@@ -235,7 +232,8 @@ std::size_t fieldOffset(const std::vector<std::uint8_t>& file, Field f) {
     std::size_t frames = get32(file, animLocator);
     frames += stringSize(file, frames) + 1;
     frames += stringSize(file, frames);
-    const std::size_t branches = frames + 4 + 8 * std::size_t{get16(file, frames + 2)} + 6;
+    const std::size_t branches =
+        frames + 4 + 8 * static_cast<std::size_t>(file[frames + 2] | (file[frames + 3] << 8)) + 6;
     const std::size_t imageDir = get32(file, 20);
     const std::size_t image = get32(file, imageDir + 4);
     const std::size_t audioDir = get32(file, 28);

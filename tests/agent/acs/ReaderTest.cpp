@@ -16,16 +16,13 @@ std::vector<std::uint8_t> smallFile() {
 }
 
 // The fields themselves are covered by the writer round trip; here, the look-ups.
-TEST(Reader, ReadsTheSmallCharacter) {
+TEST(Reader, LooksUpNamesInAnyCaseAndSoundsWithinTheList) {
     const LoadResult r = loadCharacter(smallFile(), Mode::Strict);
     ASSERT_TRUE(r.ok()) << r.error.message();
     const Character& c = *r.character;
     EXPECT_EQ(c.findAnimation("idle (1)"), std::optional<std::size_t>(1));
     EXPECT_FALSE(c.findAnimation("Sho"));
-    ASSERT_NE(c.findState("IdlingLevel1"), nullptr);
-    EXPECT_EQ(c.findState("IdlingLevel1")->animationIndices, (std::vector<std::size_t>{1, 0}));
-    ASSERT_EQ(c.sounds().size(), 1u);
-    EXPECT_TRUE(c.sounds()[0].playable);
+    EXPECT_NE(c.findState("IdlingLevel1"), nullptr);
     EXPECT_EQ(c.soundBytes(0).size(), test::pcmWave(21).size());
     EXPECT_TRUE(c.soundBytes(1).empty());
 }

@@ -16,20 +16,13 @@ inline std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::stri
     for (const std::string& row : rows) {
         for (char c : row) {
             const bool opaque = c != '.';
+            const auto level = [&](char strong, char weak) {
+                return std::uint8_t(c == strong ? 220 : c == weak ? 30 : opaque ? 200 : 0);
+            };
             f->mask.push_back(opaque ? 1 : 0);
-            const std::uint8_t rgb[3] = {std::uint8_t(c == 'r'   ? 220
-                                                      : c == 'b' ? 30
-                                                      : opaque   ? 200
-                                                                 : 0),
-                                         std::uint8_t(c == 'r' || c == 'b' ? 30
-                                                      : opaque             ? 200
-                                                                           : 0),
-                                         std::uint8_t(c == 'b'   ? 220
-                                                      : c == 'r' ? 30
-                                                      : opaque   ? 200
-                                                                 : 0)};
-            f->rgba.insert(f->rgba.end(), rgb, rgb + 3);
-            f->rgba.push_back(opaque ? 255 : 0);
+            const auto green = std::uint8_t(c == 'r' || c == 'b' ? 30 : opaque ? 200 : 0);
+            f->rgba.insert(f->rgba.end(), {level('r', 'b'), green, level('b', 'r'),
+                                           std::uint8_t(opaque ? 255 : 0)});
         }
     }
     return f;

@@ -1,5 +1,7 @@
 #include "TestCharacter.h"
 
+#include "Fixture.h"
+
 #include "agent/acs/Writer.h"
 
 #include <QFile>
@@ -13,21 +15,6 @@
 namespace desktoptest {
 
 namespace {
-
-// '.' transparent, 'r' red, 'g' green; stored bottom-up.
-acs::ImageData image(const std::vector<std::string>& rows) {
-    acs::ImageData img;
-    img.width = static_cast<std::uint16_t>(rows.front().size());
-    img.height = static_cast<std::uint16_t>(rows.size());
-    const std::size_t stride = acs::ImageData::stride(img.width);
-    img.pixels.assign(stride * img.height, 0);
-    for (std::size_t row = 0; row < rows.size(); ++row)
-        for (std::size_t col = 0; col < rows[row].size(); ++col)
-            img.pixels[(img.height - 1 - row) * stride + col] = rows[row][col] == 'r'   ? 1
-                                                                : rows[row][col] == 'g' ? 2
-                                                                                        : 0;
-    return img;
-}
 
 // Frames of 100 ms, one per list of images.
 acs::Animation animation(std::string name, std::vector<std::vector<acs::FrameImage>> frames) {
@@ -52,7 +39,10 @@ acs::CharacterData makeCharacterData() {
     d.info.transparentIndex = 0;
     d.info.palette = {{255, 0, 255}, {255, 0, 0}, {0, 255, 0}};
     d.info.localized = {{0x0409, "Tester", "", ""}, {0x0411, "テスター", "", ""}};
-    d.images = {image({"......", ".rrrr.", ".r..r.", ".rrrr."}), image({"g"})};
+    d.images = {
+        acs::test::imageFromRows(
+            {{0, 0, 0, 0, 0, 0}, {0, 1, 1, 1, 1, 0}, {0, 1, 0, 0, 1, 0}, {0, 1, 1, 1, 1, 0}}),
+        acs::test::imageFromRows({{2}})};
     const acs::FrameImage block{0, 1, 1};
     d.animations = {animation("Show", {{block}}),
                     animation("Hide", {{block}}),
