@@ -84,26 +84,7 @@ TEST(Character, LoadsInStrictModeWithoutWarnings) {
     EXPECT_TRUE(loaded().warnings.empty()) << loaded().warnings.front();
     EXPECT_EQ(character().width(), 128);
     EXPECT_EQ(character().height(), 128);
-    EXPECT_EQ(character().info().palette.size(), 256u);
     EXPECT_TRUE(character().info().trayIcon);
-}
-
-TEST(Character, IsNamedInJapaneseAndEnglish) {
-    ASSERT_TRUE(loaded().ok());
-    struct Case {
-        std::uint16_t langId;
-        const char* name;
-    };
-    for (const Case c : {Case{0x0411, "もちまる"}, Case{0x0409, "Mochimaru"}}) {
-        const auto& list = character().info().localized;
-        const auto it = std::find_if(list.begin(), list.end(), [&](const acs::LocalizedInfo& l) {
-            return l.langId == c.langId;
-        });
-        ASSERT_NE(it, list.end()) << c.langId;
-        EXPECT_EQ(it->name, c.name);
-        EXPECT_FALSE(it->description.empty());
-    }
-    EXPECT_EQ(character().preferredLocalizedInfo()->name, "もちまる");
 }
 
 TEST(Character, HasTheStandardAnimations) {

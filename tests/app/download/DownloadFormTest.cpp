@@ -65,19 +65,6 @@ struct Fixture {
     app::DownloadServers servers{{u("http://chars.test")}, {u("http://driver.test")}};
 };
 
-TEST(DownloadFormsTest, ControlsAsTheUserSeesThem) {
-    Fixture f;
-    app::CharacterDownloadForm chars(f.fake.services, f.state, f.clips, f.servers);
-    EXPECT_FALSE(f.clips.last->isVisible());
-    for (const char* name : {"Genie", "Merlin", "Robby", "Peedy"}) {
-        auto* box = child<QCheckBox>(chars, name);
-        ASSERT_NE(box, nullptr) << name;
-        EXPECT_EQ(box->text(), u(name) + u("をダウンロードする"));
-        EXPECT_FALSE(box->isChecked());
-    }
-    EXPECT_TRUE(child<QLabel>(chars, "sl")->isHidden());
-}
-
 // The whole sequence for different ticks: what is fetched, stored, started and reported.
 TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
     struct Case {

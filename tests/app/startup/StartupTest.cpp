@@ -1,14 +1,11 @@
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "FakeComponents.h"
 #include "FakePlatform.h"
-#include "app/character/MainForm.h"
 #include "app/startup/Startup.h"
 #include "app/startup/TitleScreen.h"
 
@@ -98,21 +95,6 @@ TEST(Startup, SkipsTheWizardOnceSetupIsDoneAndReadsTheRememberedPosition) {
     EXPECT_EQ(run.wizardRuns, 0);
     EXPECT_DOUBLE_EQ(run.state.charX, 683.5);
     EXPECT_DOUBLE_EQ(run.state.charY, 0);
-}
-
-TEST(Startup, TheRealStepsCentreTheTitleScreenAndLoadThroughTheMainForm) {
-    QTemporaryDir dir;
-    fakes::FakePlatform fake(dir.path());
-    fakes::FakeAgentControl agent;
-    fakes::FakeAnimationFactory clips;
-    app::SharedState state;
-    app::Waiter waiter(fake.services, state);
-    app::MainForm mainForm(fake.services, state, waiter, agent, [] {});
-    const app::StartupHooks hooks = app::companionStartup(fake.services, state, mainForm, clips);
-    const std::unique_ptr<QWidget> title = hooks.createTitleScreen();
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->objectName(), QStringLiteral("タイトル画面"));
-    ASSERT_TRUE(hooks.runSetupWizard && hooks.loadRandomCharacter);
 }
 
 TEST(TitleScreen, ClosesOnAKeyOrAFrameClickButNotOnALabel) {
