@@ -113,32 +113,10 @@ TEST(Character, FillsEveryStateWithExistingAnimations) {
     }
 }
 
-TEST(Character, EveryFrameComposesWithCleanEdges) {
-    ASSERT_TRUE(loaded().ok());
-    const auto& animations = character().animations();
-    for (std::size_t a = 0; a < animations.size(); ++a)
-        for (std::size_t f = 0; f < animations[a].frames.size(); ++f) {
-            const auto frame = character().composeFrame(a, f);
-            ASSERT_NE(frame, nullptr);
-            ASSERT_EQ(frame->rgba.size(), 128u * 128u * 4u);
-            std::size_t opaque = 0;
-            for (std::size_t p = 0; p < frame->mask.size(); ++p) {
-                if (!frame->mask[p])
-                    continue;
-                ++opaque;
-                // The transparent colour (magenta) must never be drawn, not even at an edge.
-                const std::uint8_t* px = &frame->rgba[p * 4];
-                EXPECT_FALSE(px[0] == 255 && px[1] == 0 && px[2] == 255) << animations[a].name;
-            }
-            if (!isEmpty(animations[a], f)) {
-                EXPECT_GT(opaque, 100u) << animations[a].name << " frame " << f;
-            }
-        }
-}
-
-// Nothing is cut off at the frame's edge, and from one shown frame to the next the body's
-// bottom (in the middle column) never jumps further than a hop.
-TEST(Character, FramesStayInsideAndMoveSmoothly) {
+// Every frame composes with clean edges (the transparent magenta is never drawn) and stays
+// inside the frame, and from one shown frame to the next the body's bottom (in the middle
+// column) never jumps further than a hop.
+TEST(Character, FramesAreCleanStayInsideAndMoveSmoothly) {
     ASSERT_TRUE(loaded().ok());
     constexpr int kSize = 128;
     const auto bottomOf = [](const acs::ComposedFrame& f) {
@@ -152,6 +130,19 @@ TEST(Character, FramesStayInsideAndMoveSmoothly) {
         int previous = -1;
         for (std::size_t f = 0; f < animations[a].frames.size(); ++f) {
             const auto frame = character().composeFrame(a, f);
+            ASSERT_NE(frame, nullptr);
+            ASSERT_EQ(frame->rgba.size(), 128u * 128u * 4u);
+            std::size_t opaque = 0;
+            for (std::size_t p = 0; p < frame->mask.size(); ++p) {
+                if (frame->mask[p]) {
+                    ++opaque;
+                    const std::uint8_t* px = &frame->rgba[p * 4];
+                    EXPECT_FALSE(px[0] == 255 && px[1] == 0 && px[2] == 255) << animations[a].name;
+                }
+            }
+            if (!isEmpty(animations[a], f)) {
+                EXPECT_GT(opaque, 100u) << animations[a].name << " frame " << f;
+            }
             bool touches = false;
             for (int i = 0; i < kSize; ++i)
                 for (const int p : {i, (kSize - 1) * kSize + i, i * kSize, i * kSize + kSize - 1})
