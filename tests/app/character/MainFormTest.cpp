@@ -284,20 +284,16 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
 TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
     Companion c;
     c.load();
-    int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1;
-    for (float r : {0.0f, 0.25f, 0.5f, 0.99999994f}) {
-        c.agent.log.clear();
-        c.fake.random.draws = {0.5f, 0.5f, r, r};
+    const struct {
+        float draw;
+        int x, y;
+    } cases[] = {{0.0f, 102, 77}, {0.5f, 512, 384}, {0.99999994f, 922, 691}};
+    for (const auto& k : cases) {
+        c.fake.random.draws = {0.5f, 0.5f, k.draw, k.draw};
         c.form.MoveToRandomPlace();
-        minX = std::min<int>(minX, c.agent.current()->x);
-        maxX = std::max<int>(maxX, c.agent.current()->x);
-        minY = std::min<int>(minY, c.agent.current()->y);
-        maxY = std::max<int>(maxY, c.agent.current()->y);
+        EXPECT_EQ(c.agent.current()->x, k.x) << k.draw;
+        EXPECT_EQ(c.agent.current()->y, k.y) << k.draw;
     }
-    EXPECT_EQ(minX, 102);
-    EXPECT_EQ(maxX, 922);
-    EXPECT_EQ(minY, 77);
-    EXPECT_EQ(maxY, 691);
 }
 
 TEST(Roaming, KeptCoordinatesStayAndNegativeOnesGoToTwentyPercent) {

@@ -16,8 +16,6 @@
 namespace {
 
 using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
 
 QString u(const char* text) {
     return QString::fromUtf8(text);
@@ -117,10 +115,6 @@ TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
         }
         // One message for each character that could not be fetched.
         EXPECT_EQ(f.boxTexts().count(kFailed), words(c.failing).size());
-        if (!words(c.failing).isEmpty()) {
-            EXPECT_EQ(f.fake.messages.boxes.back().icon, MessageIcon::Critical);
-            EXPECT_EQ(f.fake.messages.boxes.back().buttons, MessageButtons::Ok);
-        }
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
         EXPECT_FALSE(f.fake.exit.ended);
@@ -258,8 +252,6 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
                       "のならば､ 'ok' をおしてください")
                  << u("インストールが終了したら、okボタンを押してください");
         EXPECT_EQ(f.boxTexts(), expected);
-        EXPECT_EQ(f.fake.messages.boxes.back().icon, MessageIcon::Information);
-        EXPECT_EQ(f.fake.messages.boxes.back().buttons, MessageButtons::Ok);
         // The installer starts after the completion message and before the closing one.
         EXPECT_EQ(startsAtBox.back(), 1u);
         EXPECT_EQ(startsAtBox[startsAtBox.size() - 2], 0u);
