@@ -38,9 +38,6 @@ struct Companion {
     void script(std::initializer_list<float> draws) {
         fake.random.draws.insert(fake.random.draws.end(), draws.begin(), draws.end());
     }
-    std::vector<int> timerHistory() {
-        return static_cast<fakes::FakeTimer&>(form.アニメーションタイマー()).history;
-    }
     QString setting(const char* key) {
         return fake.settings.values.value(QStringLiteral("Agent/pos/") + QLatin1String(key));
     }
@@ -339,7 +336,7 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     EXPECT_DOUBLE_EQ(c.state.charX, 700);
     EXPECT_TRUE(c.agent.log.contains(QStringLiteral("play:wave")));
     // The nested command armed the timer; 移動 arms it once more at its end.
-    const auto history = c.timerHistory();
+    const auto history = static_cast<fakes::FakeTimer&>(c.form.アニメーションタイマー()).history;
     ASSERT_GE(history.size(), 3u);
     EXPECT_GT(history.back(), 0);
     EXPECT_TRUE(c.fake.random.draws.empty());

@@ -18,10 +18,7 @@ void touch(const QString& path) {
 
 TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
     QTemporaryDir dir;
-    EXPECT_TRUE(app::catalogueCharacterFiles(dir.path()).isEmpty());
-    touch(dir.filePath(QStringLiteral("1.bin")));
-    EXPECT_EQ(app::catalogueCharacterFiles(dir.path()), QStringList{QStringLiteral("1.bin")});
-    for (int i = 2; i <= 150; ++i) {
+    for (int i = 1; i <= 150; ++i) {
         touch(dir.filePath(QStringLiteral("%1.bin").arg(i)));
     }
     touch(dir.filePath(QStringLiteral("UPPER.BIN")));
@@ -43,7 +40,6 @@ struct StartupRun {
     std::unique_ptr<platform::IntervalTimer> animationTimer = fake.timers.createTimer();
     int wizardRuns = 0;
     int loads = 0;
-    long long titleClosedAt = -1;
 
     bool run() {
         app::StartupHooks hooks;
