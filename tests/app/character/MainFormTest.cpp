@@ -133,7 +133,6 @@ TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
     c.agent.raiseDblClick(2);
     EXPECT_TRUE(c.agent.log.isEmpty());
 
-    c.agent.log.clear();
     c.fake.random.draws = {0.19f, 0.0f, 0.0f, 0.0f};  // k=1, a=0, b=0, interval
     c.agent.raiseDblClick(1);
     ASSERT_FALSE(c.agent.log.isEmpty());

@@ -42,11 +42,9 @@ QByteArray character(const char* name) {
     data.info.localized.front().name = name;
     const acs::WriteResult written = acs::writeCharacter(data);
     EXPECT_TRUE(written.ok());
-    if (!written.ok()) {
-        return {};
-    }
-    return QByteArray(reinterpret_cast<const char*>(written.value().data()),
-                      static_cast<qsizetype>(written.value().size()));
+    return written.ok() ? QByteArray(reinterpret_cast<const char*>(written.value().data()),
+                                     static_cast<qsizetype>(written.value().size()))
+                        : QByteArray();
 }
 
 // An Agent 1.5 character: an OLE compound file.

@@ -169,9 +169,7 @@ TEST(CopyFile, WhenTheKernelCannotCopyBetweenFileSystemsTheBytesAreCopiedByReadi
     // More than one read buffer and not a multiple of it, with no repeating pattern.
     std::string bytes(600'001, '\0');
     std::mt19937 random(7);
-    for (char& b : bytes) {
-        b = static_cast<char>(random());
-    }
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random()); });
     writeFile(from, bytes);
     struct Restore {
         ~Restore() { files::kernelCopyForTesting = nullptr; }
