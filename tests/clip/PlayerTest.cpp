@@ -8,7 +8,6 @@
 namespace clip {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using test::argbOf;
 using test::distinctPalette;
 using test::rleLayout;

@@ -59,7 +59,6 @@ TEST(DriveList, TheSystemListHasTheRootAndTheDownloadedCharacters) {
         return drive.root == QStringLiteral("/");
     }));
     EXPECT_EQ(drives.back().root, data.path() + QStringLiteral("/msagent/chars"));
-    EXPECT_EQ(drives.back().label, QStringLiteral("ダウンロードしたキャラクター"));
 }
 
 }  // namespace

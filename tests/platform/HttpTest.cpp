@@ -183,8 +183,10 @@ TEST_F(InstallerExtractorTest, CharacterLandsUnderASafeName) {
     }
 }
 
-// Each broken installer fails and leaves an older character of the same name untouched.
+// Each broken installer fails, does not count as a character's installer, and leaves an older
+// character of the same name untouched.
 TEST_F(InstallerExtractorTest, BrokenInstallersChangeNothing) {
+    platform::DesktopProcessStarter starter(chars());
     const QByteArray good = cabinet({{"Genie.acs", character()}});
     const qint64 any = 1 << 20;
     const std::tuple<const char*, QByteArray, qint64> cases[] = {
@@ -197,10 +199,18 @@ TEST_F(InstallerExtractorTest, BrokenInstallersChangeNothing) {
     };
     writeFile(chars() + QStringLiteral("/Genie.acs"), "older character");
     for (const auto& [why, cab, maxBytes] : cases) {
-        EXPECT_FALSE(platform::extractCharacter(installer(cab), chars(), maxBytes).ok) << why;
+        const QString path = installer(cab);
+        EXPECT_FALSE(platform::extractCharacter(path, chars(), maxBytes).ok) << why;
+        EXPECT_EQ(starter.isCharacterInstaller(path), maxBytes != any) << why;
         EXPECT_EQ(filesIn(chars()), QStringList{QStringLiteral("Genie.acs")}) << why;
         EXPECT_EQ(readFile(chars() + QStringLiteral("/Genie.acs")), "older character") << why;
     }
+    // A good installer counts, and checking it puts nothing in the characters folder.
+    EXPECT_TRUE(starter.isCharacterInstaller(installer(good)));
+    writeFile(dir.filePath(QStringLiteral("page.exe")), "<html>a portal page</html>");
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("page.exe"))));
+    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("missing.exe"))));
+    EXPECT_EQ(readFile(chars() + QStringLiteral("/Genie.acs")), "older character");
 }
 
 TEST(CabinetHeaderTest, OnlyPlausibleHeadersAreAccepted) {
@@ -259,26 +269,6 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("control-ran"))))
         << "the executable control script did not run within 20 s";
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ran"))));
-}
-
-// What a download is checked with before it counts: the installer's character extracts, and
-// nothing lands in the characters folder while checking.
-TEST_F(InstallerExtractorTest, AnInstallerCountsOnlyWhenItsCharacterExtracts) {
-    platform::DesktopProcessStarter starter(chars());
-    const QByteArray good = cabinet({{"Genie.acs", character()}});
-    EXPECT_TRUE(starter.isCharacterInstaller(installer(good)));
-    const std::pair<const char*, QByteArray> broken[] = {
-        {"cut short", good.left(good.size() / 2)},
-        {"Agent 1.5 character",
-         cabinet({{"Genie.acs", character("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")}})},
-    };
-    for (const auto& [why, cab] : broken) {
-        EXPECT_FALSE(starter.isCharacterInstaller(installer(cab))) << why;
-    }
-    writeFile(dir.filePath(QStringLiteral("page.exe")), "<html>a portal page</html>");
-    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("page.exe"))));
-    EXPECT_FALSE(starter.isCharacterInstaller(dir.filePath(QStringLiteral("missing.exe"))));
-    EXPECT_FALSE(QDir(chars()).exists());
 }
 
 // A relative XDG_DATA_HOME is ignored, as the base directory rules require.

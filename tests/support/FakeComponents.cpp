@@ -4,47 +4,28 @@
 
 namespace fakes {
 
-FakeAgentCharacter::FakeAgentCharacter(FakeAgentControl& control, QString characterId,
-                                       QString filePath)
-    : id(std::move(characterId)), path(std::move(filePath)), m_control(control) {}
+void FakeAgentCharacter::record(const QString& entry) {
+    m_control.log.append(entry);
+}
 
 void FakeAgentCharacter::setLeft(std::int16_t value) {
     x = value;
-    m_control.log.append(QStringLiteral("left:%1").arg(value));
+    record(QStringLiteral("left:%1").arg(value));
 }
 
 void FakeAgentCharacter::setTop(std::int16_t value) {
     y = value;
-    m_control.log.append(QStringLiteral("top:%1").arg(value));
+    record(QStringLiteral("top:%1").arg(value));
 }
 
-void FakeAgentCharacter::show() {
-    visible = true;
-    m_control.log.append(QStringLiteral("show"));
-}
-
+// The program's own hide: the engine reports it with cause 3 during the call.
 void FakeAgentCharacter::hide() {
-    visible = false;
-    m_control.log.append(QStringLiteral("hide"));
-    if (m_control.hideRaisesEvent) {
-        m_control.raiseHide(static_cast<std::int16_t>(app::HideCause::Program));
-    }
-}
-
-void FakeAgentCharacter::play(const QString& animation) {
-    m_control.log.append(QStringLiteral("play:") + animation);
-}
-
-void FakeAgentCharacter::stop() {
-    m_control.log.append(QStringLiteral("stop"));
-}
-
-void FakeAgentCharacter::stopAll() {
-    m_control.log.append(QStringLiteral("stopAll"));
+    record(QStringLiteral("hide"));
+    m_control.raiseHide(static_cast<std::int16_t>(app::HideCause::Program));
 }
 
 void FakeAgentCharacter::moveTo(std::int16_t toX, std::int16_t toY) {
-    m_control.log.append(QStringLiteral("moveTo:%1,%2").arg(toX).arg(toY));
+    record(QStringLiteral("moveTo:%1,%2").arg(toX).arg(toY));
     if (movesAtOnce) {
         x = toX;
         y = toY;
@@ -61,7 +42,7 @@ bool FakeAgentControl::load(const QString& id, const QString& path, QString* err
         }
         return false;
     }
-    m_current = std::make_unique<FakeAgentCharacter>(*this, id, path);
+    m_current = std::make_unique<FakeAgentCharacter>(*this, id);
     m_current->names = namesByFile.value(file, defaultNames);
     m_current->size = defaultSize;
     return true;
@@ -81,32 +62,12 @@ void FakeAgentControl::unload(const QString& id) {
     }
 }
 
-void FakeAgentControl::raiseClick(std::int16_t button, std::int16_t x, std::int16_t y) {
-    if (onClick) {
-        onClick(QStringLiteral("d"), button, 0, x, y);
-    }
-}
-
-void FakeAgentControl::raiseDblClick(std::int16_t button, std::int16_t x, std::int16_t y) {
-    if (onDblClick) {
-        onDblClick(QStringLiteral("d"), button, 0, x, y);
-    }
-}
-
-void FakeAgentControl::raiseHide(std::int16_t cause) {
-    if (onHide) {
-        onHide(QStringLiteral("d"), cause);
-    }
-}
-
 void FakeAgentControl::raiseDragComplete(std::int16_t x, std::int16_t y) {
     if (m_current) {
         m_current->x = x;
         m_current->y = y;
     }
-    if (onDragComplete) {
-        onDragComplete(QStringLiteral("d"), 1, 0, x, y);
-    }
+    raise(onDragComplete, 1, x, y);
 }
 
 FakeAnimationControl::FakeAnimationControl(QWidget* parent, QStringList& log, bool openSucceeds)
@@ -125,16 +86,6 @@ bool FakeAnimationControl::open(const QString& path) {
     opened = path;
     m_log.append(QStringLiteral("open:") + QFileInfo(path).fileName());
     return m_openSucceeds;
-}
-
-void FakeAnimationControl::play() {
-    playing = true;
-    m_log.append(QStringLiteral("play"));
-}
-
-void FakeAnimationControl::stop() {
-    playing = false;
-    m_log.append(QStringLiteral("stop"));
 }
 
 std::unique_ptr<app::AnimationControl> FakeAnimationFactory::create(QWidget* parent) {

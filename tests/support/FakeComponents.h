@@ -20,32 +20,32 @@ class FakeAgentControl;
 
 class FakeAgentCharacter final : public app::AgentCharacter {
 public:
-    FakeAgentCharacter(FakeAgentControl& control, QString id, QString path);
+    FakeAgentCharacter(FakeAgentControl& control, QString characterId)
+        : id(std::move(characterId)), m_control(control) {}
 
     std::int16_t left() const override { return x; }
     std::int16_t top() const override { return y; }
     void setLeft(std::int16_t value) override;
     void setTop(std::int16_t value) override;
-    void show() override;
+    void show() override { record(QStringLiteral("show")); }
     void hide() override;
-    void play(const QString& animation) override;
-    void stop() override;
-    void stopAll() override;
+    void play(const QString& animation) override { record(QStringLiteral("play:") + animation); }
+    void stop() override { record(QStringLiteral("stop")); }
+    void stopAll() override { record(QStringLiteral("stopAll")); }
     void moveTo(std::int16_t toX, std::int16_t toY) override;
     QStringList animationNames() const override { return names; }
     QSize frameSize() const override { return size; }
 
     QString id;
-    QString path;
     std::int16_t x = 0;
     std::int16_t y = 0;
-    bool visible = false;
     QStringList names;
     QSize size{128, 128};
     // When true, a move lands at once (the glide "finishes" before the next read).
     bool movesAtOnce = true;
 
 private:
+    void record(const QString& entry);
     FakeAgentControl& m_control;
 };
 
@@ -62,9 +62,13 @@ public:
     }
 
     // Test side: raise events as the engine would.
-    void raiseClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
-    void raiseDblClick(std::int16_t button, std::int16_t x = 0, std::int16_t y = 0);
-    void raiseHide(std::int16_t cause);
+    void raiseClick(std::int16_t button) { raise(onClick, button, 0, 0); }
+    void raiseDblClick(std::int16_t button) { raise(onDblClick, button, 0, 0); }
+    void raiseHide(std::int16_t cause) {
+        if (onHide) {
+            onHide(QStringLiteral("d"), cause);
+        }
+    }
     // The user dropped the character at (x, y): it is already there.
     void raiseDragComplete(std::int16_t x, std::int16_t y);
 
@@ -77,8 +81,6 @@ public:
     QSize defaultSize{128, 128};             // frame size of every character loaded
     QStringList defaultNames{QStringLiteral("Show"), QStringLiteral("Hide"),
                              QStringLiteral("Wave")};
-    // When set, the program's own hide raises Hide with cause 3 during the call.
-    bool hideRaisesEvent = true;
 
     MouseHandler onClick;
     MouseHandler onDblClick;
@@ -87,6 +89,12 @@ public:
     std::function<void()> onUnload;  // runs inside every unload
 
 private:
+    static void raise(const MouseHandler& handler, std::int16_t button, std::int16_t x,
+                      std::int16_t y) {
+        if (handler) {
+            handler(QStringLiteral("d"), button, 0, x, y);
+        }
+    }
     std::unique_ptr<FakeAgentCharacter> m_current;
 };
 
@@ -97,8 +105,14 @@ public:
     void setVisible(bool visible) override;
     bool isVisible() const override { return m_visible; }
     bool open(const QString& path) override;
-    void play() override;
-    void stop() override;
+    void play() override {
+        playing = true;
+        m_log.append(QStringLiteral("play"));
+    }
+    void stop() override {
+        playing = false;
+        m_log.append(QStringLiteral("stop"));
+    }
 
     bool playing = false;
     QString opened;

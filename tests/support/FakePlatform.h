@@ -104,15 +104,12 @@ class FakeScreen final : public platform::Screen {
 public:
     int widthPixels() const override { return width; }
     int heightPixels() const override { return height; }
-    double twipsPerPixelX() const override { return twipsX; }
-    double twipsPerPixelY() const override { return twipsY; }
-    QList<QRect> availableAreas() const override { return areas; }
+    double twipsPerPixelX() const override { return 15.0; }
+    double twipsPerPixelY() const override { return 15.0; }
+    QList<QRect> availableAreas() const override { return {QRect(0, 0, 1024, 768)}; }
 
     int width = 1024;
     int height = 768;
-    double twipsX = 15.0;
-    double twipsY = 15.0;
-    QList<QRect> areas{QRect(0, 0, 1024, 768)};
 };
 
 class ScriptedRandom final : public platform::RandomSource {
@@ -184,12 +181,8 @@ public:
 
 class FakeExit final : public platform::ProgramExit {
 public:
-    void endProgram(int exitCode) override {
-        ended = true;
-        code = exitCode;
-    }
+    void endProgram(int /*exitCode*/) override { ended = true; }
     bool ended = false;
-    int code = -1;
 };
 
 // Every fake, plus the Services bundle over them. The program folder is a caller-supplied path.

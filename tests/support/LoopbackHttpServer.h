@@ -70,12 +70,6 @@ private:
         requested.append(path);
         const QByteArray answer = routes.value(path, httpReply("404 Not Found", "no such file"));
         const bool close = !stalled.contains(path);
-        if (pieces <= 1 && gapMs <= 0) {
-            socket->write(answer);
-            if (close)
-                socket->disconnectFromHost();
-            return;
-        }
         const qsizetype step = (answer.size() + pieces - 1) / pieces;
         auto* timer = new QTimer(socket);
         auto sent = std::make_shared<qsizetype>(0);

@@ -51,13 +51,8 @@ ExpectQtWarning::~ExpectQtWarning() {
 }
 
 bool expectedQtWarning(const QString& text) {
-    for (ExpectQtWarning* expected : g_expected) {
-        if (text.startsWith(expected->m_prefix)) {
-            ++expected->m_count;
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(g_expected.begin(), g_expected.end(),
+                       [&](const ExpectQtWarning* e) { return text.startsWith(e->m_prefix); });
 }
 
 }  // namespace testsupport

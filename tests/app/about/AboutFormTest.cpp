@@ -11,15 +11,11 @@ namespace {
 const QString kPathKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH");
 const QString kFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO");
 
-QByteArray sz(const char* text) {
-    return QByteArray(text) + '\0';
-}
+using Values = QMap<QString, fakes::FakeSystemInfo::Value>;
 
-TEST(About, ShowsTheBuildVersion) {
-    fakes::FakePlatform fake;
-    app::AboutForm form(fake.services);
-    EXPECT_EQ(form.lblVersion->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.0"));
-    EXPECT_TRUE(form.cmdOK->isDefault());
+// A registry value of `type` (1 a string, 2 an expandable string) holding `text`.
+Values value(const QString& key, std::uint32_t type, const char* text) {
+    return {{key, {type, QByteArray(text) + '\0'}}};
 }
 
 TEST(About, EnterAndEscCloseTheBox) {
@@ -35,65 +31,37 @@ TEST(About, EnterAndEscCloseTheBox) {
 struct SysInfoCase {
     const char* what;
     bool registry;
-    QMap<QString, fakes::FakeSystemInfo::Value> values;
-    QStringList files;
-    QString program;
-    QString started;  // empty: the unavailable message instead
+    Values values;
+    QString file;     // the one file that exists
+    QString program;  // the desktop's system information tool
+    bool started;     // else the unavailable message
     bool secondKeyTried;
 };
 
 TEST(About, FindsTheSystemInformationProgramOrSaysItCannot) {
+    const char* msinfo = "C:\\MSINFO\\MSINFO32.EXE";
+    const char* tools = "C:\\TOOLS\\MSINFO32.EXE";
     const SysInfoCase cases[] = {
-        {"path value",
-         true,
-         {{kPathKey, {1, sz("C:\\MSINFO\\MSINFO32.EXE")}}},
-         {QStringLiteral("C:\\MSINFO\\MSINFO32.EXE")},
-         {},
-         QStringLiteral("C:\\MSINFO\\MSINFO32.EXE"),
-         false},
-        {"path to a vanished file", true, {{kPathKey, {1, sz("C:\\gone.exe")}}}, {}, {}, {}, false},
-        {"folder value",
-         true,
-         {{kFolderKey, {1, sz("C:\\TOOLS")}}},
-         {QStringLiteral("C:\\TOOLS\\MSINFO32.EXE")},
-         {},
-         QStringLiteral("C:\\TOOLS\\MSINFO32.EXE"),
-         true},
-        {"folder without the program",
-         true,
-         {{kFolderKey, {1, sz("C:\\TOOLS")}}},
-         {},
-         {},
-         {},
-         true},
-        {"expandable string",
-         true,
-         {{kPathKey, {2, sz("%SystemRoot%\\x.exe")}}},
-         {},
-         {},
-         {},
-         false},
-        {"desktop tool",
-         false,
-         {},
-         {},
-         QStringLiteral("/usr/bin/hardinfo"),
-         QStringLiteral("/usr/bin/hardinfo"),
-         false},
-        {"nothing installed", false, {}, {}, {}, {}, false},
+        {"path value", true, value(kPathKey, 1, msinfo), msinfo, {}, true, false},
+        {"vanished file", true, value(kPathKey, 1, "C:\\gone.exe"), {}, {}, false, false},
+        {"folder value", true, value(kFolderKey, 1, "C:\\TOOLS"), tools, {}, true, true},
+        {"folder lacking it", true, value(kFolderKey, 1, "C:\\TOOLS"), {}, {}, false, true},
+        {"expandable", true, value(kPathKey, 2, "%SystemRoot%\\x.exe"), {}, {}, false, false},
+        {"desktop tool", false, {}, {}, "/usr/bin/hardinfo", true, false},
+        {"nothing installed", false, {}, {}, {}, false, false},
     };
     for (const SysInfoCase& c : cases) {
         fakes::FakePlatform fake;
         fake.systemInfo.registry = c.registry;
         fake.systemInfo.values = c.values;
-        fake.systemInfo.files = c.files;
+        fake.systemInfo.files = c.file.isEmpty() ? QStringList() : QStringList{c.file};
         fake.systemInfo.program = c.program;
         fake.processes.succeeds = [&](const QString& path) {
-            return c.files.contains(path) || path == c.program;
+            return !path.isEmpty() && (path == c.file || path == c.program);
         };
         app::AboutForm form(fake.services);
         form.cmdSysInfo->click();
-        if (c.started.isEmpty()) {
+        if (!c.started) {
             ASSERT_EQ(fake.messages.boxes.size(), 1u) << c.what;
             EXPECT_EQ(fake.messages.boxes[0].text,
                       QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"));
@@ -101,7 +69,7 @@ TEST(About, FindsTheSystemInformationProgramOrSaysItCannot) {
         } else {
             EXPECT_TRUE(fake.messages.boxes.empty()) << c.what;
             ASSERT_FALSE(fake.processes.starts.empty()) << c.what;
-            EXPECT_EQ(fake.processes.starts.back().path, c.started) << c.what;
+            EXPECT_EQ(fake.processes.starts.back().path, c.file + c.program) << c.what;
         }
         EXPECT_EQ(fake.systemInfo.queries.contains(kFolderKey), c.secondKeyTried) << c.what;
     }

@@ -38,13 +38,12 @@ TEST(NumberFormat, RoundsPositionsHalfToEvenAndClampsTo16Bits) {
 }
 
 TEST(Settings, SetupFlagAcceptsBooleanWordsAndNumbersOnly) {
-    EXPECT_TRUE(app::settingToBool(QStringLiteral("True")));
-    EXPECT_TRUE(app::settingToBool(QStringLiteral("true")));
-    EXPECT_TRUE(app::settingToBool(QStringLiteral("-1")));
-    EXPECT_FALSE(app::settingToBool(QStringLiteral("False")));
-    EXPECT_FALSE(app::settingToBool(QStringLiteral("0")));
-    EXPECT_FALSE(app::settingToBool(QStringLiteral("")));
-    EXPECT_FALSE(app::settingToBool(QStringLiteral("yes please")));
+    for (const char* yes : {"True", "true", "-1"}) {
+        EXPECT_TRUE(app::settingToBool(QString::fromLatin1(yes))) << yes;
+    }
+    for (const char* no : {"False", "0", "", "yes please"}) {
+        EXPECT_FALSE(app::settingToBool(QString::fromLatin1(no))) << no;
+    }
 }
 
 TEST(Settings, StoresPositionsInTheExactTextFormat) {

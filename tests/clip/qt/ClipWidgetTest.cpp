@@ -76,14 +76,9 @@ TEST_F(ClipWidgetTest, KeyColourLetsTheFormShowThrough) {
     form.setAutoFillBackground(true);
     QtAnimationControlFactory factory;
     std::unique_ptr<app::AnimationControl> control = factory.create(&form);
-    EXPECT_EQ(control->widget()->parent(), &form);
-    EXPECT_EQ(control->widget()->objectName(), QStringLiteral("avi"));
     control->widget()->setGeometry(0, 0, 20, 10);
     ASSERT_TRUE(control->open(m_dir.filePath("Filecopy.avi")));
-    control->setVisible(false);
-    EXPECT_FALSE(control->isVisible());
     control->setVisible(true);
-    EXPECT_TRUE(control->isVisible());
     const QImage shot = form.grab().toImage();
     // The 8 x 4 clip is centred, its top-left pixel at (6, 3).
     const Rgb walker = test::distinctPalette(16)[3];
@@ -91,8 +86,6 @@ TEST_F(ClipWidgetTest, KeyColourLetsTheFormShowThrough) {
     EXPECT_EQ(shot.pixelColor(6, 3).rgb(), QColor(10, 200, 30).rgb());
     EXPECT_EQ(shot.pixelColor(7, 3).rgb(), QColor(walker.r, walker.g, walker.b).rgb());
     EXPECT_EQ(shot.pixelColor(6, 6).rgb(), QColor(bottomLeft.r, bottomLeft.g, bottomLeft.b).rgb());
-    control->play();
-    control->stop();
 }
 
 }  // namespace
