@@ -159,14 +159,22 @@ drag)
     # window lets clicks through to the desktop.
     painted() { running && [ "$(pixel 264 214)" != "$desktop" ]; }
     wait_until 30 "the character's body painted at 264,214" painted
-    # Left button down on the body, a drag in steps, button up.
-    xdotool mousemove 264 214 mousedown 1
-    for step in 1 2 3 4 5 6 7 8 9 10; do
-        xdotool mousemove $((264 + step * 30)) $((214 + step * 20))
-        sleep 0.05
+    # Left button down on the middle of the body, a drag in steps to 564,414, button up. A
+    # change of character in the middle of a drag puts the new one where the old one stood:
+    # it is dragged again from there.
+    for _ in 1 2 3; do
+        IFS=, read -r x y <<<"$(position)"
+        [ -n "$y" ] || { poll 15 character_window >/dev/null; continue; }
+        x=$((x + 64)) y=$((y + 64))
+        xdotool mousemove "$x" "$y" mousedown 1
+        for step in 1 2 3 4 5 6 7 8 9 10; do
+            xdotool mousemove $((x + (564 - x) * step / 10)) $((y + (414 - y) * step / 10))
+            sleep 0.05
+        done
+        xdotool mouseup 1
+        poll 10 at 500,350 && break
     done
-    xdotool mouseup 1
-    poll 15 at 500,350 || fail "the drag did not move the character: it is at '$(position)'"
+    at 500,350 || fail "the drag did not move the character: it is at '$(position)'"
     # おわり from the menu: a right click, the fourth item.
     before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
     xdotool mousemove 564 414 click 3
