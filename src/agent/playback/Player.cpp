@@ -161,8 +161,8 @@ int Player::findAnimation(std::string_view name) const {
 
 std::vector<std::string> Player::animationNames() const {
     std::vector<std::string> names;
-    names.reserve(m_catalog->script.animations.size());
-    for (const auto& animation : m_catalog->script.animations) {
+    names.reserve(script().animations.size());
+    for (const auto& animation : script().animations) {
         names.push_back(animation.name);
     }
     return names;
@@ -418,11 +418,10 @@ void Player::runTask(Task task) {
         case TaskKind::DrawRestIfBlank:
             // A Hiding animation often ends on an empty frame; showing that again would
             // leave the character invisible until something plays.
-            if (!pictureHasImages() && !m_catalog->script.animations.empty()) {
+            if (!pictureHasImages() && !script().animations.empty()) {
                 int animation = findAnimation("RestPose");
                 animation = animation < 0 ? 0 : animation;
-                const auto& frames =
-                    m_catalog->script.animations[static_cast<std::size_t>(animation)].frames;
+                const auto& frames = animationAt(animation).frames;
                 const auto it = std::find_if(frames.begin(), frames.end(),
                                              [](const Frame& frame) { return frame.hasImages; });
                 if (it != frames.end()) {

@@ -282,6 +282,10 @@ private:
         bool hasIdle = false;
     };
     static std::shared_ptr<const Catalog> makeCatalog(Script script);
+    // The animation at `index`, which the caller has checked.
+    const Animation& animationAt(int index) const {
+        return m_catalog->script.animations[static_cast<std::size_t>(index)];
+    }
     Player(const Player&) = default;
 
     std::shared_ptr<const Catalog> m_catalog;

@@ -26,7 +26,7 @@ int Player::draw(int n) {
 
 // Every animation starts at frame 0, whatever the previous one showed.
 bool Player::startAnimation(int animation, Role role) {
-    if (animation < 0 || animation >= static_cast<int>(m_catalog->script.animations.size())) {
+    if (animation < 0 || animation >= static_cast<int>(script().animations.size())) {
         return false;
     }
     m_run = Run{};
@@ -38,11 +38,10 @@ bool Player::startAnimation(int animation, Role role) {
 }
 
 void Player::startExitWalk(int animation, int fromFrame) {
-    if (animation < 0 || animation >= static_cast<int>(m_catalog->script.animations.size())) {
+    if (animation < 0 || animation >= static_cast<int>(script().animations.size())) {
         return;
     }
-    const auto count =
-        m_catalog->script.animations[static_cast<std::size_t>(animation)].frames.size();
+    const auto count = animationAt(animation).frames.size();
     if (fromFrame < 0 || static_cast<std::size_t>(fromFrame) >= count) {
         return;
     }
@@ -60,8 +59,7 @@ void Player::startExitWalk(int animation, int fromFrame) {
 // Sounds start on every frame visited, shown or not, but only while the frame is visible:
 // a hidden character plays silently.
 void Player::enterFrame(int index) {
-    const auto& frames =
-        m_catalog->script.animations[static_cast<std::size_t>(m_run.animation)].frames;
+    const auto& frames = animationAt(m_run.animation).frames;
     if (index < 0 || static_cast<std::size_t>(index) >= frames.size()) {
         endRun();
         return;
@@ -98,8 +96,7 @@ void Player::enterFrame(int index) {
 
 // Branches are drawn when a frame is left, exit values only during an exit walk.
 void Player::leaveFrame() {
-    const auto& frames =
-        m_catalog->script.animations[static_cast<std::size_t>(m_run.animation)].frames;
+    const auto& frames = animationAt(m_run.animation).frames;
     const int k = m_run.frame;
     const Frame& frame = frames[static_cast<std::size_t>(k)];
     if (!m_run.exitWalk) {
@@ -147,7 +144,7 @@ void Player::endRun() {
         rest = m_run.lastWithImages;
         setPicture({m_run.animation, rest});
     }
-    const auto& animation = m_catalog->script.animations[static_cast<std::size_t>(m_run.animation)];
+    const auto& animation = animationAt(m_run.animation);
     if (animation.transition == Transition::Return) {
         m_owedReturn = animation.returnAnimation;
         m_owedReturnFrom = m_run.animation;
@@ -161,8 +158,7 @@ bool Player::pictureHasImages() const {
     if (m_picture.animation < 0) {
         return false;
     }
-    const auto& frames =
-        m_catalog->script.animations[static_cast<std::size_t>(m_picture.animation)].frames;
+    const auto& frames = animationAt(m_picture.animation).frames;
     return frames[static_cast<std::size_t>(m_picture.frame)].hasImages;
 }
 
@@ -184,7 +180,7 @@ void Player::cut(bool all) {
     if (!m_run.active || m_run.exitWalk || (m_run.role == Role::Transition && !all)) {
         return;
     }
-    const auto& animation = m_catalog->script.animations[static_cast<std::size_t>(m_run.animation)];
+    const auto& animation = animationAt(m_run.animation);
     if (animation.transition == Transition::Return) {
         m_owedReturn = animation.returnAnimation;
         m_owedReturnFrom = m_run.animation;

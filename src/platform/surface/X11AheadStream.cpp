@@ -97,6 +97,8 @@ AheadStream::~AheadStream() {
 }
 
 void AheadStream::cut() {
+    if (broken())
+        return;  // the server has closed it already, and with it what it held back
     // KillClient discards the requests the server still holds back for that connection; the
     // round trip makes sure it has happened before anything the main connection sends next.
     xcb_kill_client(m_main, m_handle);
