@@ -64,8 +64,10 @@ std::vector<std::uint8_t> pcmWave(std::size_t samples, std::uint32_t rate) {
 
 std::vector<std::uint8_t> adpcmWave(const AdpcmFormat& f, const std::vector<std::uint8_t>& data) {
     const long extra = 4 + 4 * static_cast<long>(f.coefficients.size());
-    std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 0,   0,   0,   0,
-                                   'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    const long padded = static_cast<long>(data.size() + data.size() % 2);
+    std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F'};
+    put(w, 4 + 8 + 18 + extra + (f.fact ? 12 : 0) + 8 + padded, 4);
+    w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put(w, 18 + extra, 4);
     put(w, 2, 2);  // Microsoft ADPCM
     put(w, f.channels, 2);
@@ -87,13 +89,7 @@ std::vector<std::uint8_t> adpcmWave(const AdpcmFormat& f, const std::vector<std:
     w.insert(w.end(), {'d', 'a', 't', 'a'});
     put(w, static_cast<long>(data.size()), 4);
     w.insert(w.end(), data.begin(), data.end());
-    if (data.size() % 2 != 0) {
-        w.push_back(0);  // chunk padding
-    }
-    const std::size_t riffSize = w.size() - 8;
-    for (std::size_t i = 0; i < 4; ++i) {
-        w[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
-    }
+    put(w, 0, static_cast<int>(data.size() % 2));  // chunk padding
     return w;
 }
 
@@ -127,13 +123,10 @@ std::vector<std::uint8_t> encodeAdpcm(const AdpcmFormat& f, std::vector<std::int
             st[c] = {f.coefficients[predictor].first, f.coefficients[predictor].second,
                      std::clamp(std::abs(s1 - s2) / 2, 16L, 0x7FFFL), s1, s2};
             block[c] = static_cast<std::uint8_t>(predictor);
-            const auto set16 = [&](std::size_t at, long v) {
-                block[at] = static_cast<std::uint8_t>(v & 0xFF);
-                block[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-            };
-            set16(ch + 2 * c, st[c].delta);
-            set16(3 * ch + 2 * c, s1);
-            set16(5 * ch + 2 * c, s2);
+            for (const auto& [at, v] : {std::pair{ch, st[c].delta}, {3 * ch, s1}, {5 * ch, s2}}) {
+                block[at + 2 * c] = static_cast<std::uint8_t>(v & 0xFF);
+                block[at + 2 * c + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+            }
         }
         for (std::size_t n = 2 * ch; n < perBlock * ch; ++n) {
             State& s = st[n % ch];

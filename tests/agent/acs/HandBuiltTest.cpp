@@ -19,13 +19,11 @@ void put(Bytes& out, std::initializer_list<std::uint8_t> bytes) {
     out.insert(out.end(), bytes);
 }
 
-void put16(Bytes& out, std::uint16_t v) {
-    put(out, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
-}
-
-void put32(Bytes& out, std::uint32_t v) {
-    put16(out, static_cast<std::uint16_t>(v));
-    put16(out, static_cast<std::uint16_t>(v >> 16));
+void put32(Bytes& out, std::initializer_list<std::uint32_t> values) {
+    for (const std::uint32_t v : values) {
+        put(out, {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                  static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)});
+    }
 }
 
 // Where each block starts and how long it is; the test checks these against the bytes typed.
@@ -44,10 +42,8 @@ Bytes handBuiltCharacter() {
     // Header: signature C3 AB CD AB, then (offset, size) of the character info, animation
     // directory, image directory and audio directory.
     put(f, {0xC3, 0xAB, 0xCD, 0xAB});
-    for (const std::uint32_t v : {kInfoAt, kInfoSize, kAnimDirAt, kAnimDirSize, kImageDirAt,
-                                  kImageDirSize, kAudioDirAt, kAudioDirSize}) {
-        put32(f, v);
-    }
+    put32(f, {kInfoAt, kInfoSize, kAnimDirAt, kAnimDirSize, kImageDirAt, kImageDirSize, kAudioDirAt,
+              kAudioDirSize});
     EXPECT_EQ(f.size(), kImageAt);
 
     // Image record: leading byte 1, width 3, height 2, compressed.
@@ -56,15 +52,14 @@ Bytes handBuiltCharacter() {
     // 01 00 01 00 | 00 01 02 00. Marker 00, then eight literals of 9 bits each (a 0 flag bit,
     // then the byte, least significant bit first), then 24 one-bits of end code, which fill
     // exactly three bytes, then six FF bytes.
-    put32(f, 19);
+    put32(f, {19});
     put(f, {0x00, 0x02, 0x00, 0x08, 0x00, 0x00, 0x40, 0x00, 0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
             0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     // Region data, 19 bytes compressed, 32 once decompressed: an RGNDATA header with size 32,
     // type 1, no rectangles, region size A8 and an empty bounding box. Literals 20 and 00, a
     // copy (distance 1, length 2), literal 01, copies (4, 3) and (1, 4), literal A8, copies
     // (8, 7) and (1, 12), end code.
-    put32(f, 19);
-    put32(f, 32);
+    put32(f, {19, 32});
     put(f, {0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED, 0x98, 0x01, 0xB7, 0xFF,
             0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     EXPECT_EQ(f.size(), kAnimAt);
@@ -82,11 +77,7 @@ Bytes handBuiltCharacter() {
     // Character info: version 1.2, where the localized list is, a GUID 00..0F, frame 4x3,
     // transparent index 2, flags 0x210 (no voice, balloon), animation set 0.0.
     put(f, {0x01, 0x00, 0x02, 0x00});
-    put32(f, kLocalizedAt);
-    put32(f, kLocalizedSize);
-    for (std::uint8_t i = 0; i < 16; ++i) {
-        put(f, {i});
-    }
+    put32(f, {kLocalizedAt, kLocalizedSize, 0x03020100, 0x07060504, 0x0B0A0908, 0x0F0E0D0C});
     put(f, {0x04, 0x00, 0x03, 0x00, 0x02, 0x10, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
     // Balloon: 2 lines of 28 characters; text, background and border colours in R, G, B, 0
     // order; font "Arial", height -13, weight 400, not italic, a zero byte.
@@ -95,7 +86,7 @@ Bytes handBuiltCharacter() {
     put(f, {0xF3, 0xFF, 0xFF, 0xFF, 0x90, 0x01, 0x00, 0x00, 0x00, 0x00});
     // Palette: 3 entries in B, G, R, 0 order. Entry 0 is dark orange (30,20,10 as R,G,B),
     // entry 1 pure blue, entry 2 (the transparent index) pure red.
-    put32(f, 3);
+    put32(f, {3});
     put(f, {0x10, 0x20, 0x30, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00});
     // No tray icon, no states.
     put(f, {0x00, 0x00, 0x00});
@@ -107,19 +98,15 @@ Bytes handBuiltCharacter() {
     EXPECT_EQ(f.size(), kAnimDirAt);
 
     // Animation directory: one entry, "Wave" and where its record is.
-    put32(f, 1);
+    put32(f, {1});
     put(f, {0x04, 0x00, 0x00, 0x00, 'W', 0, 'a', 0, 'v', 0, 'e', 0, 0, 0});
-    put32(f, kAnimAt);
-    put32(f, kAnimSize);
+    put32(f, {kAnimAt, kAnimSize});
     EXPECT_EQ(f.size(), kImageDirAt);
     // Image directory: one entry, where the record is and a checksum nobody reads.
-    put32(f, 1);
-    put32(f, kImageAt);
-    put32(f, kImageSize);
-    put32(f, 0x12345678);
+    put32(f, {1, kImageAt, kImageSize, 0x12345678});
     EXPECT_EQ(f.size(), kAudioDirAt);
     // Audio directory: empty.
-    put32(f, 0);
+    put32(f, {0});
     EXPECT_EQ(f.size(), kAudioDirAt + kAudioDirSize);
     return f;
 }
@@ -152,14 +139,12 @@ TEST(HandBuilt, ReadsAndDrawsACharacterTypedInByteByByte) {
 
         // Top-down RGBA. The image (rows 0 1 2 / 1 0 1) sits at (1,1); index 2 is transparent.
         const auto composed = c.composeFrame(0, 0);
-        const std::uint8_t o[4] = {0x30, 0x20, 0x10, 255};  // entry 0
-        const std::uint8_t b[4] = {0, 0, 255, 255};         // entry 1
-        const std::uint8_t t[4] = {0, 0, 0, 0};
-        std::vector<std::uint8_t> expected;
-        for (const std::uint8_t* p : {t, t, t, t, t, o, b, t, t, b, o, b}) {
-            expected.insert(expected.end(), p, p + 4);
-        }
-        EXPECT_EQ(composed->rgba, expected);
+        // Row by row: t t t t / t o b t / t b o b (o entry 0, b entry 1, t transparent).
+        EXPECT_EQ(composed->rgba,
+                  (std::vector<std::uint8_t>{
+                      0, 0, 0, 0, 0,    0,    0,    0,   0,    0,    0,    0,   0, 0, 0,   0,
+                      0, 0, 0, 0, 0x30, 0x20, 0x10, 255, 0,    0,    255,  255, 0, 0, 0,   0,
+                      0, 0, 0, 0, 0,    0,    255,  255, 0x30, 0x20, 0x10, 255, 0, 0, 255, 255}));
         EXPECT_EQ(composed->mask, (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 1, 1}));
     }
 }

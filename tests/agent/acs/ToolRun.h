@@ -32,6 +32,13 @@ inline ToolRun tool(const QStringList& args) {
     return r;
 }
 
+// A failure: status 1 and a single line on stderr that starts with `prefix` and holds `text`.
+inline void expectOneLineError(const ToolRun& r, const QString& prefix, const QString& text = {}) {
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(prefix) && r.err.contains(text) && r.err.count('\n') == 1)
+        << r.err.toStdString();
+}
+
 // Writes `bytes` to `path` and hands back the path.
 inline QString save(const QString& path, const std::vector<std::uint8_t>& bytes) {
     QFile f(path);

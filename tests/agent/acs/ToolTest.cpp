@@ -21,6 +21,7 @@
 namespace acs {
 namespace {
 
+using test::expectOneLineError;
 using test::load;
 using test::save;
 using test::tool;
@@ -95,11 +96,7 @@ TEST_F(Tool, BrokenAndForeignFilesFailWithOneLine) {
     };
     for (const Case& c : {Case{cut, "offset 0x"}, Case{old, "Agent 1.5"},
                           Case{m_dir.filePath("missing.acs"), "cannot read"}}) {
-        const ToolRun r = tool({"info", c.file});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_TRUE(r.err.startsWith("porukane-acs: " + c.file + ": ")) << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(c.text)) << r.err.toStdString();
-        EXPECT_EQ(r.err.count('\n'), 1);
+        expectOneLineError(tool({"info", c.file}), "porukane-acs: " + c.file + ": ", c.text);
     }
 }
 
@@ -156,11 +153,8 @@ TEST_F(Tool, BuildCompilesAManifest) {
     std::string dangling = manifest;
     dangling.replace(dangling.find("[[0, 50]]"), 9, "[[3, 50]]");
     writeManifest(dangling);
-    const ToolRun bad = tool({"build", base + "/character.json", out1});
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(bad.err.startsWith("porukane-acs: " + base + "/character.json: "))
-        << bad.err.toStdString();
-    EXPECT_TRUE(bad.err.contains("branch frame")) << bad.err.toStdString();
+    expectOneLineError(tool({"build", base + "/character.json", out1}),
+                       "porukane-acs: " + base + "/character.json: ", "branch frame");
 }
 
 // A character whose sounds are 8-bit PCM at 22,254 Hz, stereo ADPCM with a short last block
@@ -217,21 +211,17 @@ TEST_F(Tool, SoundWritesWhatTheCompanionPlays) {
     EXPECT_EQ(qFromLittleEndian<qint16>(pcm.data() + 44), -40 * 256);
 
     for (const QString& index : {QString("3"), QString("-1"), QString("x"), QString("1x")}) {
-        const ToolRun bad = tool({"sound", file, index, one});
-        EXPECT_EQ(bad.status, 1) << index.toStdString();
-        EXPECT_TRUE(bad.err.contains("no sound " + index)) << bad.err.toStdString();
+        SCOPED_TRACE(index.toStdString());
+        expectOneLineError(tool({"sound", file, index, one}),
+                           "porukane-acs: ", "no sound " + index);
     }
 }
 
 TEST_F(Tool, SoundReportsABadSoundAndWritesTheOthers) {
     const QString file = save(m_dir.filePath("broken.acs"), soundCharacter(true));
     const QString all = m_dir.filePath("all");
-    const ToolRun r = tool({"sound", file, "--all", all});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.startsWith("porukane-acs: " + file + ": sound 3: offset 0x"))
-        << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("3 channels")) << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1);
+    expectOneLineError(tool({"sound", file, "--all", all}),
+                       "porukane-acs: " + file + ": sound 3: offset 0x", "3 channels");
     EXPECT_EQ(QDir(all).entryList(QDir::Files), (QStringList{"000.wav", "001.wav", "002.wav"}));
     EXPECT_EQ(tool({"sound", file, "3", m_dir.filePath("x.wav")}).status, 1);
     EXPECT_FALSE(QFile::exists(m_dir.filePath("x.wav")));

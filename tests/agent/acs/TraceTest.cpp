@@ -27,25 +27,10 @@ using acs::Frame;
 
 Frame frame(int ms, std::int16_t exit = acs::kExitEnd, std::vector<Branch> branches = {},
             std::uint16_t sound = acs::kNoSound, bool images = true) {
-    Frame f;
-    f.duration = static_cast<std::uint16_t>(ms / 10);
-    f.exitValue = exit;
-    f.branches = std::move(branches);
-    f.sound = sound;
-    if (images) {
-        f.images.push_back({0, 0, 0});
-    }
-    return f;
-}
-
-acs::Animation animation(std::string name, std::uint8_t transition, std::vector<Frame> frames,
-                         std::string returnAnimation = "") {
-    acs::Animation a;
-    a.name = std::move(name);
-    a.transition = transition;
-    a.frames = std::move(frames);
-    a.returnAnimation = std::move(returnAnimation);
-    return a;
+    // clang-format off
+    return {images ? std::vector<acs::FrameImage>{{0, 0, 0}} : std::vector<acs::FrameImage>{},
+            sound, static_cast<std::uint16_t>(ms / 10), exit, std::move(branches), {}};
+    // clang-format on
 }
 
 // Frames are numbered from 0 here.
@@ -56,24 +41,25 @@ acs::CharacterData timelineCharacter() {
     c.info.palette = {{255, 0, 255}, {10, 20, 30}};
     c.images.push_back(acs::test::solidImage(2, 2, 1));
     c.sounds.push_back(acs::test::pcmWave(8));
+    // Name, record name, transition, return animation, frames.
+    // clang-format off
     c.animations = {
         // 0 -> 2 at 50 %; 2 is a 0-duration frame with a sound and a branch of 0 %.
-        animation("Branchy", 2,
-                  {frame(100, acs::kExitEnd, {{2, 50}}), frame(100),
-                   frame(0, acs::kExitEnd, {{0, 0}}, 0), frame(100)}),
+        {"Branchy", "", 2, "", {frame(100, acs::kExitEnd, {{2, 50}}), frame(100),
+                                frame(0, acs::kExitEnd, {{0, 0}}, 0), frame(100)}, {}},
         // The usual exit pattern: 0 -> 1 -> 2 rests on 2 (a 100 % branch to the blank end
         // frame 3); the exit walk goes 2 -> 1 -> 0 -> 3.
-        animation("Walk", 1,
-                  {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}),
-                   frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}),
-        animation("Short", 2, {frame(100, acs::kExitEnd, {}, 0)}),
-        animation("Ret", 0, {frame(100)}, "BACK"),
-        animation("Back", 1, {frame(50, -2), frame(50, 0)}),
+        {"Walk", "", 1, "", {frame(100, 3), frame(100, 0), frame(100, 1, {{3, 100}}),
+                             frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}, {}},
+        {"Short", "", 2, "", {frame(100, acs::kExitEnd, {}, 0)}, {}},
+        {"Ret", "", 0, "BACK", {frame(100)}, {}},
+        {"Back", "", 1, "", {frame(50, -2), frame(50, 0)}, {}},
         // No frame with a duration: rests on frame 1, the last with images, and walks from it.
-        animation("Flash", 1,
-                  {frame(0), frame(0, 0), frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}),
-        animation("ｱｲﾄﾞﾙ", 2, {frame(10)}),
+        {"Flash", "", 1, "",
+         {frame(0), frame(0, 0), frame(0, acs::kExitEnd, {}, acs::kNoSound, false)}, {}},
+        {"ｱｲﾄﾞﾙ", "", 2, "", {frame(10)}, {}},
     };
+    // clang-format on
     return c;
 }
 
@@ -214,10 +200,9 @@ TEST_F(Trace, BadArgumentsFailWithOneLine) {
                                  {"Short", "--fast"},
                                  {}};
     for (const QStringList& args : cases) {
-        EXPECT_EQ(trace(args), QStringList{}) << args.join(' ').toStdString();
-        EXPECT_EQ(status, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(err.startsWith(QStringLiteral("porukane-acs: "))) << err.toStdString();
-        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        SCOPED_TRACE(args.join(' ').toStdString());
+        EXPECT_EQ(trace(args), QStringList{});
+        acs::test::expectOneLineError({status, {}, err}, "porukane-acs: ");
     }
 }
 
