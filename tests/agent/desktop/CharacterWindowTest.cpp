@@ -1,7 +1,6 @@
 #include "FrameRows.h"
 #include "agent/desktop/CharacterWindow.h"
 
-#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,18 +19,8 @@ using testsupport::frameFrom;
 
 using Act = std::function<void(CharacterWindow&)>;
 
-// Left press, move by `by`, release.
 Act drag(QPoint at, QPoint by) {
-    return [=](CharacterWindow& w) {
-        const auto send = [&w](QEvent::Type type, QPoint p, Qt::MouseButton b,
-                               Qt::MouseButtons bs) {
-            QMouseEvent e(type, QPointF(p), QPointF(w.mapToGlobal(p)), b, bs, Qt::NoModifier);
-            QApplication::sendEvent(&w, &e);
-        };
-        send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-        send(QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
-    };
+    return [=](CharacterWindow& w) { testsupport::drag(w, at, by); };
 }
 
 }  // namespace

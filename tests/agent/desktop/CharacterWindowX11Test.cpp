@@ -198,11 +198,7 @@ TEST(CharacterOnX11, ARequestCutsTheFramesHandedAhead) {
     data.animations.push_back(spin);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    desktop::DesktopAgentControl::Config config;
-    config.playback.idle = false;
-    config.sound = false;
-    config.scale = 1;
-    desktop::DesktopAgentControl control(config);
+    desktop::DesktopAgentControl control({.playback = {.idle = false}, .sound = false, .scale = 1});
     QString error;
     ASSERT_TRUE(control.load("c", desktoptest::writeCharacter(data, dir.path(), "c.acs"), &error))
         << error.toStdString();

@@ -1,11 +1,10 @@
+#include "FrameRows.h"
 #include "TestCharacter.h"
 
 #include "agent/desktop/DesktopAgentControl.h"
 #include "agent/desktop/DesktopCharacter.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,11 +17,7 @@ using desktop::DesktopCharacter;
 namespace {
 
 DesktopAgentControl::Config quietConfig(int scale = 0) {
-    DesktopAgentControl::Config config;
-    config.playback.idle = false;
-    config.sound = false;
-    config.scale = scale;
-    return config;
+    return {.playback = {.idle = false}, .sound = false, .scale = scale};
 }
 
 class DesktopAgentControlTest : public ::testing::Test {
@@ -44,10 +39,11 @@ protected:
         });
     }
 
-    DesktopCharacter* loadShown() {
+    DesktopCharacter* loadShown() { return loadShown(*m_control); }
+    DesktopCharacter* loadShown(DesktopAgentControl& control) {
         QString error;
-        EXPECT_TRUE(m_control->load(QStringLiteral("d"), m_path, &error)) << error.toStdString();
-        DesktopCharacter* c = m_control->desktopCharacter(QStringLiteral("d"));
+        EXPECT_TRUE(control.load(QStringLiteral("d"), m_path, &error)) << error.toStdString();
+        DesktopCharacter* c = control.desktopCharacter(QStringLiteral("d"));
         if (c == nullptr)
             return nullptr;
         c->setLeft(100);
@@ -123,23 +119,14 @@ TEST_F(DesktopAgentControlTest, ShownCharacterIsShapedPlacedAtOnceAndGlides) {
 
 TEST_F(DesktopAgentControlTest, FrameSizeIsTheCharactersTimesTheScaleAndPositionsStayInPixels) {
     DesktopAgentControl scaled(quietConfig(3));  // the test character is 8x6
-    ASSERT_TRUE(scaled.load(QStringLiteral("d"), m_path, nullptr));
-    DesktopCharacter* big = scaled.desktopCharacter(QStringLiteral("d"));
+    DesktopCharacter* big = loadShown(scaled);
+    ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->frameSize(), QSize(24, 18));
     EXPECT_EQ(big->window()->size(), QSize(24, 18));
-    big->setLeft(100);
-    big->setTop(50);
-    big->show();
-    EXPECT_TRUE(QTest::qWaitFor([big] { return !big->player().busy(); }, 2000));
     EXPECT_EQ(big->window()->pos(), QPoint(100, 50));
     EXPECT_EQ(big->window()->pixelScale(), 3);  // the window draws the blocks (tested there)
     // A drag reports where the frame now stands; the character stays there.
-    QTest::mousePress(big->window(), Qt::LeftButton, {}, QPoint(4, 4));
-    QMouseEvent move(QEvent::MouseMove, QPointF(34, 24),
-                     QPointF(big->window()->mapToGlobal(QPoint(34, 24))), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(big->window(), &move);
-    QTest::mouseRelease(big->window(), Qt::LeftButton, {}, QPoint(4, 4));
+    testsupport::drag(*big->window(), {4, 4}, {30, 20});
     EXPECT_EQ(big->left(), 130);
     EXPECT_EQ(big->top(), 70);
 }

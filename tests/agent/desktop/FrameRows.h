@@ -2,6 +2,10 @@
 
 #include "agent/acs/Character.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +30,17 @@ inline std::shared_ptr<acs::ComposedFrame> frameFrom(const std::vector<std::stri
         }
     }
     return f;
+}
+
+// A left-button drag on `w`: press at `at`, move by `by`, release there.
+inline void drag(QWidget& w, QPoint at, QPoint by) {
+    const auto send = [&w](QEvent::Type type, QPoint p, Qt::MouseButton b, Qt::MouseButtons bs) {
+        QMouseEvent e(type, QPointF(p), QPointF(w.mapToGlobal(p)), b, bs, Qt::NoModifier);
+        QApplication::sendEvent(&w, &e);
+    };
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + by, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at + by, Qt::LeftButton, {});
 }
 
 }  // namespace testsupport

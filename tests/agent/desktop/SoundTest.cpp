@@ -67,10 +67,7 @@ TEST(SoundPlayer, BadSoundsLeaveTheCharacterAnimatingSilently) {
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_FALSE(acs::decodeWave(data.sounds[i]).ok()) << i;
 
-    desktop::DesktopAgentControl::Config config;
-    config.playback.idle = false;
-    config.sound = true;
-    desktop::DesktopAgentControl control(config);
+    desktop::DesktopAgentControl control({.playback = {.idle = false}, .sound = true});
     QString error;
     ASSERT_TRUE(control.load(QStringLiteral("s"),
                              desktoptest::writeCharacter(data, dir.path(), QStringLiteral("s.bin")),

@@ -193,9 +193,7 @@ TEST(Player, TheVisitHookSeesEveryFrameAtItsOwnTimeInOneLongAdvance) {
     add(h.script, "A", {frame(100, 1), blank(0, -2), frame(50, 0)}, Transition::Return, 1);
     add(h.script, "R", {frame(30, 1), frame(20, 0)}, Transition::ExitBranches);
     add(h.script, "B", {frame(10)});
-    h.options.idle = true;
-    h.options.idleFirstMs = 1000;
-    h.options.idleIntervalMinMs = h.options.idleIntervalMaxMs = 100'000;
+    h.options = {.idleFirstMs = 1000, .idleIntervalMinMs = 100'000, .idleIntervalMaxMs = 100'000};
     h.script.states["IdlingLevel1"] = {2};
     std::string visits;
     h->setFrameVisitHook([&](const FrameVisit& v) {
@@ -324,10 +322,11 @@ TEST(Player, ZeroTimeLoopsEndAtTheStepCap) {
 
 TEST(Player, IdlesThroughTheLevelsAndARequestCutsIn) {
     Harness h;
-    h.options.idle = true;
-    h.options.idleFirstMs = h.options.idleIntervalMinMs = h.options.idleIntervalMaxMs = 1000;
-    h.options.idleLevel2Ms = 2500;
-    h.options.idleLevel3Ms = 4000;
+    h.options = {.idleFirstMs = 1000,
+                 .idleIntervalMinMs = 1000,
+                 .idleIntervalMaxMs = 1000,
+                 .idleLevel2Ms = 2500,
+                 .idleLevel3Ms = 4000};
     add(h.script, "RestPose", {frame(10)});
     h.script.states["IdlingLevel1"] = {add(h.script, "One", {frame(100), frame(100)})};
     h.script.states["IdlingLevel2"] = {add(h.script, "Two", {frame(100), frame(100)})};
