@@ -7,6 +7,7 @@
 
 #include "agent/acs/Character.h"
 #include "agent/acs/Writer.h"
+#include "bytes/Writer.h"
 
 #include <QDir>
 #include <QImage>
@@ -114,24 +115,21 @@ TEST(Unpack, BuildGivesBackTheSameCharacter) {
     expectRoundTrip(everything, "everything");
 
     // The first image stored raw (uncompressed pixels and region data), at the end of the file.
-    std::vector<std::uint8_t> raw = written.value();
+    bytes::Writer w;
+    w.raw(written.value());
     const acs::ImageData image = acs::test::imageFromRows({{1, 2, 3}, {3, 0, 1}});
     const std::vector<std::uint8_t> region = acs::buildRegion(image, 0);
-    const std::size_t at = raw.size();
-    const auto put = [&raw](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            raw.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        }
-    };
-    put(1, 1);
-    put(image.width, 2);
-    put(image.height, 2);
-    put(0, 1);  // not compressed
-    put(static_cast<std::uint32_t>(image.pixels.size()), 4);
-    raw.insert(raw.end(), image.pixels.begin(), image.pixels.end());
-    put(0, 4);  // region data not compressed either
-    put(static_cast<std::uint32_t>(region.size()), 4);
-    raw.insert(raw.end(), region.begin(), region.end());
+    const std::size_t at = w.pos();
+    w.u8(1);
+    w.u16(image.width);
+    w.u16(image.height);
+    w.u8(0);  // not compressed
+    w.size32(image.pixels.size());
+    w.raw(image.pixels);
+    w.u32(0);  // region data not compressed either
+    w.size32(region.size());
+    w.raw(region);
+    std::vector<std::uint8_t> raw = w.take();
     raw = acs::test::corrupt(raw, acs::test::Field::ImageRecordOffset,
                              static_cast<std::uint32_t>(at));
     raw = acs::test::corrupt(raw, acs::test::Field::ImageRecordSize,

@@ -73,6 +73,16 @@ std::string waitForScreen(const CharacterWindow& window, const acs::ComposedFram
     return last;
 }
 
+// Places `window` at `at`, shows it with `frame` under key 0 and waits until the screen does.
+void showAt(CharacterWindow& window, QPoint at, std::shared_ptr<acs::ComposedFrame> frame,
+            int scale) {
+    window.moveTo(at);
+    window.showFrame(0, [frame] { return frame; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(waitForScreen(window, frame.get(), scale), "");
+}
+
 }  // namespace
 
 TEST(CharacterWindowOnX11, TheScreenShowsEachFrameAsItsOutlineGrowsAndShrinks) {
@@ -82,14 +92,10 @@ TEST(CharacterWindowOnX11, TheScreenShowsEachFrameAsItsOutlineGrowsAndShrinks) {
     for (int scale : {1, 3}) {
         SCOPED_TRACE("scale " + std::to_string(scale));
         CharacterWindow window(6, 5, scale);
-        window.moveTo({40, 30});
-        window.showFrame(1, [&] { return small; });
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        EXPECT_EQ(waitForScreen(window, small.get(), scale), "");
+        showAt(window, {40, 30}, small, scale);
         // Each change: new pixels inside the old outline and outside it, holes opening.
         const std::vector<std::pair<std::uint64_t, std::shared_ptr<acs::ComposedFrame>>> steps = {
-            {2, large}, {1, small}, {3, other}, {2, large}, {4, nullptr}, {3, other}};
+            {2, large}, {0, small}, {3, other}, {2, large}, {4, nullptr}, {3, other}};
         for (const auto& [key, frame] : steps) {
             window.showFrame(key, [f = frame] { return f; });
             EXPECT_EQ(waitForScreen(window, frame.get(), scale), "") << "frame key " << key;
@@ -152,11 +158,7 @@ TEST(CharacterWindowOnX11, FramesHandedAheadShowInTurnAndACancelledRestNever) {
         frameFrom({"....bb", "....bb", "....bb", "....bb", "....bb"}),
         frameFrom({"r.r.r.", ".r.r.r", "r.r.r.", ".r.r.r", "r.r.r."})};
     CharacterWindow window(6, 5, 1);
-    window.moveTo({60, 40});
-    window.showFrame(0, [&] { return frames[0]; });
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_EQ(waitForScreen(window, frames[0].get(), 1), "");
+    showAt(window, {60, 40}, frames[0], 1);
 
     // The server shows them by itself, in turn; sampling may miss one, never reorder them.
     const quint64 drawn = window.framesDrawn();
