@@ -9,29 +9,29 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// `size` zero bytes but for the (offset, value) pairs given.
+Bytes sparse(std::size_t size, std::initializer_list<std::pair<std::size_t, std::uint8_t>> set) {
+    Bytes b(size, 0);
+    for (const auto& [at, v] : set) {
+        b[at] = v;
+    }
+    return b;
+}
+
 TEST(Decompressor, WorkedRegionVector) {
     const Bytes in = {0x00, 0x40, 0x00, 0x04, 0x10, 0xD0, 0x90, 0x80, 0x42, 0xED,
                       0x98, 0x01, 0xB7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    Bytes expected(32, 0);
-    expected[0] = 0x20;
-    expected[4] = 0x01;
-    expected[12] = 0xA8;
     Bytes out;
     ASSERT_FALSE(decompress(in, 32, out));
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(out, sparse(32, {{0, 0x20}, {4, 0x01}, {12, 0xA8}}));
 }
 
 TEST(Decompressor, AllDistanceClassesAndLongLengths) {
     const Bytes in = {0x00, 0x34, 0x01, 0x04, 0xFC, 0x5F, 0xE7, 0xF1, 0x01, 0x08, 0xF8,
                       0x2F, 0x30, 0x1F, 0x00, 0x01, 0xBF, 0x70, 0x23, 0x5C, 0x6A, 0xF4,
                       0x9B, 0x02, 0x20, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    Bytes expected(5010, 0);
-    expected[0] = 0x9A;
-    expected[4000] = 0x7C;
-    expected[4900] = 0x3E;
-    expected[5000] = 0x3E;
-    expected[5002] = 0x7C;
-    expected[5006] = 0x9A;
+    const Bytes expected = sparse(
+        5010, {{0, 0x9A}, {4000, 0x7C}, {4900, 0x3E}, {5000, 0x3E}, {5002, 0x7C}, {5006, 0x9A}});
     Bytes out;
     ASSERT_FALSE(decompress(in, 5010, out));
     EXPECT_EQ(out, expected);

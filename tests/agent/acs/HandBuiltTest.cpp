@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <tuple>
 #include <vector>
 
 namespace acs {
@@ -119,23 +120,20 @@ TEST(HandBuilt, ReadsAndDrawsACharacterTypedInByteByByte) {
         const Character& c = *r.character;
         const CharacterInfo& info = c.info();
         // Size, palette order and transparent index show in the composed frame below.
-        EXPECT_EQ(info.guid.data1, 0x03020100u);
-        EXPECT_EQ(info.guid.data2, 0x0504);
+        EXPECT_EQ(std::tuple(info.guid.data1, info.guid.data2), std::tuple(0x03020100u, 0x0504));
         ASSERT_TRUE(info.balloon.has_value());
         EXPECT_FALSE(info.voice.has_value());
-        EXPECT_EQ(info.balloon->text, (Rgb{0x10, 0x20, 0x30}));
-        EXPECT_EQ(info.balloon->background, (Rgb{255, 255, 225}));
-        EXPECT_EQ(info.balloon->border, (Rgb{100, 0, 0}));
-        EXPECT_EQ(info.balloon->fontFace, "Arial");
-        EXPECT_EQ(info.balloon->fontHeight, -13);
+        const BalloonInfo& balloon = *info.balloon;
+        EXPECT_EQ(std::tuple(balloon.text, balloon.background, balloon.border),
+                  std::tuple(Rgb{0x10, 0x20, 0x30}, Rgb{255, 255, 225}, Rgb{100, 0, 0}));
+        EXPECT_EQ(std::tuple(balloon.fontFace, balloon.fontHeight), std::tuple("Arial", -13));
         ASSERT_NE(c.preferredLocalizedInfo(), nullptr);
         EXPECT_EQ(c.preferredLocalizedInfo()->name, "テスト");
         ASSERT_EQ(c.animations().size(), 1u);
         EXPECT_EQ(c.animations()[0].name, "Wave");
         const Frame& frame = c.animations()[0].frames.at(0);
-        EXPECT_EQ(frame.duration, 10);
-        EXPECT_EQ(frame.exitValue, kExitNextFrame);
-        EXPECT_EQ(frame.sound, kNoSound);
+        EXPECT_EQ(std::tuple(frame.duration, frame.exitValue, frame.sound),
+                  std::tuple(10, kExitNextFrame, kNoSound));
 
         // Top-down RGBA. The image (rows 0 1 2 / 1 0 1) sits at (1,1); index 2 is transparent.
         const auto composed = c.composeFrame(0, 0);

@@ -27,10 +27,10 @@ TEST(Wave, DecodesAdpcm) {
         // Pair (192, 64) on sample1 -1: the prediction -192 / 256 rounds down to -1, not to 0.
         {1, 9, {3, 16, 0, 0xFF, 0xFF, 0, 0, 0x00, 0x00}, {0, -1, -1, -1, -1, -1}},
         // Two blocks, the second one short: decoded as far as its bytes go (2 + 2 samples).
-        {1,
-         9,
-         {0, 16, 0, 1, 0, 0, 0, 0x00, 0x00, 0, 16, 0, 7, 0, 5, 0, 0x10},
+        // clang-format off
+        {1, 9, {0, 16, 0, 1, 0, 0, 0, 0x00, 0x00, 0, 16, 0, 7, 0, 5, 0, 0x10},
          {0, 1, 1, 1, 1, 1, 5, 7, 23, 23}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         const WaveResult r = decodeWave(test::adpcmWave(c.channels, c.blockAlign, c.block));

@@ -25,8 +25,7 @@ void putLe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 TEST(TrayIcon, MaskBitsAreTransparentAndRowsRunBottomUp) {
     const auto image = engine::decodeTrayIcon(sampleIcon());
     ASSERT_TRUE(image);
-    ASSERT_EQ(image->width, 16);
-    ASSERT_EQ(image->height, 16);
+    ASSERT_EQ(std::pair(image->width, image->height), std::pair(16, 16));
     using Px = std::array<std::uint8_t, 4>;
     EXPECT_EQ(pixel(*image, 0, 0), (Px{0, 0, 0, 0}));
     EXPECT_EQ(pixel(*image, 15, 0), (Px{0, 0, 0, 0}));
