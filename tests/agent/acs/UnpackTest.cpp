@@ -104,15 +104,13 @@ acs::CharacterData everythingCharacter() {
 
 TEST(Unpack, BuildGivesBackTheSameCharacter) {
     QTemporaryDir dir;
-    const QString small = dir.filePath(QStringLiteral("small.acs"));
-    save(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
-    expectRoundTrip(small, "small");
-
-    const QString everything = dir.filePath(QStringLiteral("everything.acs"));
+    expectRoundTrip(save(dir.filePath(QStringLiteral("small.acs")),
+                         acs::writeCharacterUnchecked(acs::test::smallCharacter())),
+                    "small");
     const acs::WriteResult written = acs::writeCharacter(everythingCharacter());
     ASSERT_TRUE(written.ok()) << written.error().message();
-    save(everything, written.value());
-    expectRoundTrip(everything, "everything");
+    expectRoundTrip(save(dir.filePath(QStringLiteral("everything.acs")), written.value()),
+                    "everything");
 
     // The first image stored raw (uncompressed pixels and region data), at the end of the file.
     bytes::Writer w;
@@ -129,17 +127,14 @@ TEST(Unpack, BuildGivesBackTheSameCharacter) {
     w.u32(0);  // region data not compressed either
     w.size32(region.size());
     w.raw(region);
-    std::vector<std::uint8_t> raw = w.take();
-    raw = acs::test::corrupt(raw, acs::test::Field::ImageRecordOffset,
-                             static_cast<std::uint32_t>(at));
+    std::vector<std::uint8_t> raw = acs::test::corrupt(
+        w.take(), acs::test::Field::ImageRecordOffset, static_cast<std::uint32_t>(at));
     raw = acs::test::corrupt(raw, acs::test::Field::ImageRecordSize,
                              static_cast<std::uint32_t>(raw.size() - at));
-    const QString rawFile = dir.filePath(QStringLiteral("raw.acs"));
-    save(rawFile, raw);
     const auto loaded = acs::loadCharacter(raw, acs::Mode::Strict);
     ASSERT_TRUE(loaded.ok()) << loaded.error.message();
     ASSERT_FALSE(loaded.character->images()[0].compressed);
-    expectRoundTrip(rawFile, "raw");
+    expectRoundTrip(save(dir.filePath(QStringLiteral("raw.acs")), raw), "raw");
 }
 
 TEST(Unpack, OurOwnCharacterRoundTrips) {
@@ -148,8 +143,8 @@ TEST(Unpack, OurOwnCharacterRoundTrips) {
 
 TEST(Unpack, RefusesAFolderThatHoldsFiles) {
     QTemporaryDir dir;
-    const QString small = dir.filePath(QStringLiteral("small.acs"));
-    save(small, acs::writeCharacterUnchecked(acs::test::smallCharacter()));
+    const QString small = save(dir.filePath(QStringLiteral("small.acs")),
+                               acs::writeCharacterUnchecked(acs::test::smallCharacter()));
     EXPECT_EQ(tool({"unpack", small, dir.path()}).status, 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("small.acs")});
     EXPECT_EQ(
