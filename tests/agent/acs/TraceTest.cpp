@@ -149,7 +149,7 @@ TEST_F(Trace, TransitionsArePaidBeforeTheNextAnimation) {
               "750:done 750:Flash0x 750:Short0~0 850:done 850:idle");
 }
 
-TEST_F(Trace, StopCutsTheRunningAnimationAndDropsTheQueue) {
+TEST_F(Trace, StopCutsTheRunningAnimationAndDropsTheQueueAndUntilEndsTheTrace) {
     const std::pair<QStringList, const char*> cases[] = {
         // Cut in the middle of frame 1: the walk starts there at once; Short never starts.
         {{"Walk", "Short", "--stop-at", "150"},
@@ -169,17 +169,14 @@ TEST_F(Trace, StopCutsTheRunningAnimationAndDropsTheQueue) {
         {{"Walk", "Ret", "--stop-at", "350"},
          "0:Walk0 100:Walk1 200:Walk2 300:Walk3 300:done 300:Walk1x 350:stop 400:Walk0x "
          "500:Walk3x 500:idle"},
+        // --until ends the trace and hides what happens then.
+        {{"Walk", "--until", "250"}, "0:Walk0 100:Walk1 200:Walk2 250:until"},
+        {{"Walk", "--until", "300"}, "0:Walk0 100:Walk1 200:Walk2 300:until"},
+        {{"Walk", "--until", "0"}, "0:until"},
     };
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(brief(trace(args)), expected) << args.join(' ').toStdString();
     }
-}
-
-TEST_F(Trace, UntilEndsTheTraceAndHidesWhatHappensThen) {
-    const QString head = "0:Walk0 100:Walk1 200:Walk2 ";
-    EXPECT_EQ(brief(trace({"Walk", "--until", "250"})), head + "250:until");
-    EXPECT_EQ(brief(trace({"Walk", "--until", "300"})), head + "300:until");
-    EXPECT_EQ(brief(trace({"Walk", "--until", "0"})), "0:until");
     EXPECT_EQ(brief(trace({"Walk", "--stop-at", "300", "--until", "300"})).right(9), "300:until");
 }
 

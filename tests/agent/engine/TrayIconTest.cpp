@@ -10,7 +10,9 @@ using traytest::sampleIcon;
 
 namespace {
 
-std::array<std::uint8_t, 4> pixel(const engine::RgbaImage& image, int x, int y) {
+using Px = std::array<std::uint8_t, 4>;
+
+Px pixel(const engine::RgbaImage& image, int x, int y) {
     const auto at = static_cast<std::size_t>(y * image.width + x) * 4;
     return {image.rgba[at], image.rgba[at + 1], image.rgba[at + 2], image.rgba[at + 3]};
 }
@@ -26,7 +28,6 @@ TEST(TrayIcon, MaskBitsAreTransparentAndRowsRunBottomUp) {
     const auto image = engine::decodeTrayIcon(sampleIcon());
     ASSERT_TRUE(image);
     ASSERT_EQ(std::pair(image->width, image->height), std::pair(16, 16));
-    using Px = std::array<std::uint8_t, 4>;
     EXPECT_EQ(pixel(*image, 0, 0), (Px{0, 0, 0, 0}));
     EXPECT_EQ(pixel(*image, 15, 0), (Px{0, 0, 0, 0}));
     EXPECT_EQ(pixel(*image, 1, 0), (Px{255, 0, 0, 255}));
@@ -63,7 +64,6 @@ TEST(TrayIcon, TopDownRowsAndShortColourTables) {
     icon.color.erase(icon.color.begin() + 40 + 8, icon.color.begin() + 40 + 64);
     const auto image = engine::decodeTrayIcon(icon);
     ASSERT_TRUE(image);
-    using Px = std::array<std::uint8_t, 4>;
     EXPECT_EQ(pixel(*image, 7, 0), (Px{0, 0, 0, 255})) << "index 2 is past the table";
     EXPECT_EQ(pixel(*image, 7, 15), (Px{255, 0, 0, 255}));
 }
