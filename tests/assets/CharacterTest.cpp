@@ -58,15 +58,9 @@ WalkEnd exitWalk(const acs::Animation& a, std::size_t from) {
     std::size_t k = from;
     for (;;) {
         const int v = a.frames[k].exitValue;
-        if (v == acs::kExitEnd) {
-            end.clean = true;
-            return end;
-        }
         const std::size_t next = v >= 0 ? static_cast<std::size_t>(v) : k + 1;
-        if (next >= a.frames.size()) {
-            end.clean = true;
-            return end;
-        }
+        if (v == acs::kExitEnd || next >= a.frames.size())
+            return {end.displayed, true};
         if (!visited.insert(next).second)
             return end;
         k = next;

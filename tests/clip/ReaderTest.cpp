@@ -54,39 +54,25 @@ struct Refusal {
 };
 
 TEST(Reader, RefusesClipsItCannotPlay) {
+    using E = ErrorCode;
     const std::vector<Refusal> cases = {
-        {"audio stream",
-         [](AviLayout& l) {
-             l.streamsBefore = {{'a', 'u', 'd', 's'}};
-         },
-         ErrorCode::HasSound},
-        {"H.264", [](AviLayout& l) { l.compression = 0x34363248; },
-         ErrorCode::UnsupportedCompression, "H264"},
-        {"RLE4", [](AviLayout& l) { l.compression = 2; }, ErrorCode::UnsupportedCompression,
-         "0x00000002"},
-        {"RLE8 24-bit", [](AviLayout& l) { l.bitsPerPixel = 24; }, ErrorCode::InvalidClip},
-        {"RLE8 top-down", [](AviLayout& l) { l.height = -3; }, ErrorCode::InvalidClip},
-        {"raw 16-bit",
-         [](AviLayout& l) {
-             l.compression = 0;
-             l.bitsPerPixel = 16;
-         },
-         ErrorCode::UnsupportedFormat},
-        {"zero width", [](AviLayout& l) { l.width = 0; }, ErrorCode::BadSize},
-        {"too tall", [](AviLayout& l) { l.height = 4097; }, ErrorCode::BadSize},
-        {"most negative height",
-         [](AviLayout& l) {
-             l.compression = 0;
-             l.height = INT32_MIN;
-         },
-         ErrorCode::BadSize},
-        {"no frames", [](AviLayout& l) { l.movi.clear(); }, ErrorCode::EmptyClip},
-        {"only other stream's frames",
-         [](AviLayout& l) {
-             l.movi = {{chunkId(1, "dc"), {0, 1}}};
-         },
-         ErrorCode::EmptyClip},
-        {"no palette", [](AviLayout& l) { l.palette.clear(); }, ErrorCode::InvalidClip},
+        // clang-format off
+        {"audio stream", [](auto& l) { l.streamsBefore = {{'a', 'u', 'd', 's'}}; }, E::HasSound},
+        {"H.264", [](auto& l) { l.compression = 0x34363248; }, E::UnsupportedCompression, "H264"},
+        {"RLE4", [](auto& l) { l.compression = 2; }, E::UnsupportedCompression, "0x00000002"},
+        {"RLE8 24-bit", [](auto& l) { l.bitsPerPixel = 24; }, E::InvalidClip},
+        {"RLE8 top-down", [](auto& l) { l.height = -3; }, E::InvalidClip},
+        {"raw 16-bit", [](auto& l) { l.compression = 0; l.bitsPerPixel = 16; },
+         E::UnsupportedFormat},
+        {"zero width", [](auto& l) { l.width = 0; }, E::BadSize},
+        {"too tall", [](auto& l) { l.height = 4097; }, E::BadSize},
+        {"most negative height", [](auto& l) { l.compression = 0; l.height = INT32_MIN; },
+         E::BadSize},
+        {"no frames", [](auto& l) { l.movi.clear(); }, E::EmptyClip},
+        {"only other stream's frames", [](auto& l) { l.movi = {{chunkId(1, "dc"), {0, 1}}}; },
+         E::EmptyClip},
+        {"no palette", [](auto& l) { l.palette.clear(); }, E::InvalidClip},
+        // clang-format on
     };
     for (const Refusal& c : cases) {
         AviLayout l = rleLayout({{0x06, 0x01, 0x00, 0x01}});

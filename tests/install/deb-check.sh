@@ -79,25 +79,30 @@ if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xdo
             XDG_RUNTIME_DIR="$work/x" "$root/usr/bin/porukane" >"$1.log" 2>&1 &
         pids+=($!)
     }
-    windows() { (xdotool search --onlyvisible --name "$1" 2>/dev/null || true) | wc -l; }
-    wait_windows() {  # NAME COUNT
-        for _ in $(seq 150); do [ "$(windows "$1")" -ge "$2" ] && return 0; sleep 0.1; done
+    poll() {  # COMMAND...: true once it succeeds, within 15 s
+        for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
+        return 1
+    }
+    visible() { (xdotool search --onlyvisible "$@" 2>/dev/null || true); }
+    title_shown() { [ "$(visible --name 'ﾎﾟﾙｶﾈ ９９' | wc -l)" -ge 1 ]; }
+    wizard_shown() {  # a window with the program's title that is not the title screen
+        for id in $(visible --name 'ﾎﾟﾙｶﾈ ９９'); do
+            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
+            [ -n "$geometry" ] && [ "$geometry" != "480x260" ] && return 0
+        done
+        return 1
+    }
+    character_shown() {
+        for id in $(visible --class porukane); do
+            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 128x128' && return 0
+        done
         return 1
     }
     chmod 700 "$work/x"
     mkdir -p "$work/fresh"
     run_installed "$work/fresh"
-    wait_windows 'ﾎﾟﾙｶﾈ ９９' 1 || fail "no title screen from the installed program"
-    box=""  # the wizard's first box: a window with the program's title, not the title screen
-    for _ in $(seq 150); do
-        for id in $( (xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null || true) ); do
-            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
-            [ -n "$geometry" ] && [ "$geometry" != "480x260" ] && box=$id
-        done
-        [ -n "$box" ] && break
-        sleep 0.1
-    done
-    [ -n "$box" ] || fail "no wizard after the title screen"
+    poll title_shown || fail "no title screen from the installed program"
+    poll wizard_shown || fail "no wizard after the title screen"
     kill "${pids[-1]}"
     for f in 1.bin Findcomp.avi Filecopy.avi; do
         cmp -s "$work/fresh/.local/share/porukane/$f" "$root/usr/share/porukane/$f" ||
@@ -107,15 +112,7 @@ if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xdo
     mkdir -p "$work/done/.config/porukane"
     printf '[ver99]\n1_0=True\n' >"$work/done/.config/porukane/Agent.ini"
     run_installed "$work/done"
-    shown=""
-    for _ in $(seq 150); do
-        for id in $( (xdotool search --onlyvisible --class porukane 2>/dev/null || true) ); do
-            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 128x128' && shown=yes
-        done
-        [ -n "$shown" ] && break
-        sleep 0.1
-    done
-    [ -n "$shown" ] || fail "our character did not appear from the seeded data folder"
+    poll character_shown || fail "our character did not appear from the seeded data folder"
     kill "${pids[-1]}"
     cd "$work"
     gui_note="title, wizard and character under Xvfb"

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "LoopbackHttpServer.h"
+#include "TestFiles.h"
 #include "platform/http/DesktopProcessStarter.h"
 #include "platform/http/InstallerExtractor.h"
 #include "platform/http/QtHttpTransfer.h"
@@ -22,23 +23,13 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 using testsupport::httpReply;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class HttpTransferTest : public ::testing::Test {
 protected:
@@ -90,7 +81,7 @@ TEST_F(HttpTransferTest, BodyIsStoredByteForByte) {
         EXPECT_EQ(server.requested, expected);
         EXPECT_EQ(readFile(target()), kBody) << path;
         EXPECT_FALSE(QFileInfo(target()).isExecutable());
-        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("1.exe")});
+        EXPECT_EQ(filesIn(dir.path()), QStringList{"1.exe"});
         QFile::remove(target());
     }
 }
@@ -202,7 +193,7 @@ TEST_F(InstallerExtractorTest, BrokenInstallersChangeNothing) {
         const QString path = installer(cab);
         EXPECT_FALSE(platform::extractCharacter(path, chars(), maxBytes).ok) << why;
         EXPECT_EQ(starter.isCharacterInstaller(path), maxBytes != any) << why;
-        EXPECT_EQ(filesIn(chars()), QStringList{QStringLiteral("Genie.acs")}) << why;
+        EXPECT_EQ(filesIn(chars()), QStringList{"Genie.acs"}) << why;
         EXPECT_EQ(readFile(chars() + QStringLiteral("/Genie.acs")), "older character") << why;
     }
     // A good installer counts, and checking it puts nothing in the characters folder.
@@ -281,9 +272,8 @@ TEST(AgentCharactersFolderTest, FollowsAnAbsoluteXdgDataHome) {
     EXPECT_EQ(platform::agentCharactersFolder(), fallback);
     qunsetenv("XDG_DATA_HOME");
     EXPECT_EQ(platform::agentCharactersFolder(), fallback);
-    if (!saved.isNull()) {
+    if (!saved.isNull())
         qputenv("XDG_DATA_HOME", saved);
-    }
 }
 
 }  // namespace

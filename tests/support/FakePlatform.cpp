@@ -17,60 +17,19 @@ void PrintTo(const QString& text, std::ostream* out) {
 
 namespace fakes {
 
-platform::MessageAnswer FakeMessageBoxes::show(const QString& text, platform::MessageIcon icon,
-                                               platform::MessageButtons buttons,
-                                               const QString& caption) {
-    boxes.push_back({text, icon, buttons, caption});
-    if (whileOpen) {
-        whileOpen(static_cast<int>(boxes.size()) - 1);
-    }
-    if (buttons == platform::MessageButtons::Ok) {
-        return platform::MessageAnswer::Ok;
-    }
-    if (answers.empty()) {
-        return fallback;
-    }
-    const platform::MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-QString FakeSettings::read(const QString& application, const QString& section, const QString& key,
-                           const QString& defaultValue) {
-    return values.value(application + '/' + section + '/' + key, defaultValue);
-}
-
-void FakeSettings::write(const QString& application, const QString& section, const QString& key,
-                         const QString& value) {
-    const QString path = application + '/' + section + '/' + key;
-    values.insert(path, value);
-    writes.append(path + '=' + value);
-}
-
 FakeTimer::~FakeTimer() {
     auto& list = m_owner.timers;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
+long long FakeTimer::now() const {
+    return m_owner.now;
+}
+
 void FakeTimer::setInterval(int milliseconds) {
     m_interval = milliseconds > 0 ? milliseconds : 0;
     history.push_back(milliseconds);
-    due = m_owner.now + m_interval;
-}
-
-void FakeTimer::fire() {
-    if (m_interval > 0) {
-        due = m_owner.now + m_interval;
-    }
-    if (m_handler) {
-        m_handler();
-    }
-}
-
-std::unique_ptr<platform::IntervalTimer> FakeTimerFactory::createTimer() {
-    auto timer = std::make_unique<FakeTimer>(*this);
-    timers.push_back(timer.get());
-    return timer;
+    due = now() + m_interval;
 }
 
 void FakeTimerFactory::advance(long long ms) {
@@ -79,23 +38,13 @@ void FakeTimerFactory::advance(long long ms) {
     for (;;) {
         FakeTimer* next = nullptr;
         for (FakeTimer* timer : timers) {
-            if (timer->interval() > 0 && timer->due <= now && (!next || timer->due < next->due)) {
+            if (timer->interval() > 0 && timer->due <= now && (!next || timer->due < next->due))
                 next = timer;
-            }
         }
-        if (!next) {
+        if (!next)
             return;
-        }
         next->fire();
     }
-}
-
-void FakeEventPump::processEvents() {
-    ++pumps;
-    if (onPump) {
-        onPump(pumps);
-    }
-    m_timers.advance(stepMs);
 }
 
 float ScriptedRandom::rnd() {
@@ -108,17 +57,6 @@ float ScriptedRandom::rnd() {
     const float value = draws.front();
     draws.pop_front();
     return value;
-}
-
-bool FakeProcessStarter::isCharacterInstaller(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
-}
-
-bool FakeProcessStarter::start(const QString& path, platform::WindowStyle style) {
-    const bool ok = succeeds ? succeeds(path) : QFileInfo(path).isFile();
-    starts.push_back({path, style, ok});
-    return ok;
 }
 
 platform::TransferResult FakeHttp::fetchToFile(const QUrl& url, const QString& path) {
@@ -139,9 +77,8 @@ bool FakeSystemInfo::queryRegistryValue(std::uint32_t /*root*/, const QString& k
                                         QByteArray* data, int maxBytes) {
     queries.append(keyName + '|' + valueName);
     const auto it = values.constFind(keyName + '|' + valueName);
-    if (it == values.constEnd() || it->data.size() > maxBytes) {
+    if (it == values.constEnd() || it->data.size() > maxBytes)
         return false;
-    }
     *type = it->type;
     *data = it->data;
     return true;

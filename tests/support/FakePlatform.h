@@ -4,6 +4,8 @@
 // the fake clock by `FakeEventPump::stepMs` and fires the fake timers that are due, so waits and
 // timer ticks happen deterministically inside the code under test.
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -33,7 +35,18 @@ class FakeMessageBoxes final : public platform::MessageBoxes {
 public:
     platform::MessageAnswer show(const QString& text, platform::MessageIcon icon,
                                  platform::MessageButtons buttons,
-                                 const QString& caption = {}) override;
+                                 const QString& caption = {}) override {
+        boxes.push_back({text, icon, buttons, caption});
+        if (whileOpen) {
+            whileOpen(static_cast<int>(boxes.size()) - 1);
+        }
+        if (buttons == platform::MessageButtons::Ok)
+            return platform::MessageAnswer::Ok;
+        const platform::MessageAnswer answer = answers.empty() ? fallback : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
 
     // Answers for Yes/No boxes, used in order; when none is left, `fallback` answers.
     std::deque<platform::MessageAnswer> answers;
@@ -41,14 +54,25 @@ public:
     // Runs while a box is "open", as a real box pumps events; gets the box's index.
     std::function<void(int)> whileOpen;
     std::vector<RecordedBox> boxes;
+    QStringList texts() const {
+        QStringList all;
+        for (const RecordedBox& box : boxes)
+            all << box.text;
+        return all;
+    }
 };
 
 class FakeSettings final : public platform::SettingsStore {
 public:
     QString read(const QString& application, const QString& section, const QString& key,
-                 const QString& defaultValue) override;
+                 const QString& defaultValue) override {
+        return values.value(application + '/' + section + '/' + key, defaultValue);
+    }
     void write(const QString& application, const QString& section, const QString& key,
-               const QString& value) override;
+               const QString& value) override {
+        values.insert(application + '/' + section + '/' + key, value);
+        writes.append(application + '/' + section + '/' + key + '=' + value);
+    }
 
     QMap<QString, QString> values;  // "application/section/key" -> text
     QStringList writes;             // "application/section/key=value", in order
@@ -64,12 +88,17 @@ public:
     int interval() const override { return m_interval; }
     void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
 
-    void fire();
+    void fire() {
+        if (m_interval > 0)
+            due = now() + m_interval;
+        if (m_handler)
+            m_handler();
+    }
     std::vector<int> history;  // every interval set, in order
     long long due = 0;         // virtual time of the next tick
 
 private:
-    friend class FakeTimerFactory;
+    long long now() const;
     FakeTimerFactory& m_owner;
     int m_interval = 0;
     std::function<void()> m_handler;
@@ -77,7 +106,11 @@ private:
 
 class FakeTimerFactory final : public platform::TimerFactory {
 public:
-    std::unique_ptr<platform::IntervalTimer> createTimer() override;
+    std::unique_ptr<platform::IntervalTimer> createTimer() override {
+        auto timer = std::make_unique<FakeTimer>(*this);
+        timers.push_back(timer.get());
+        return timer;
+    }
     // Advances virtual time and fires every due timer once (in due order).
     void advance(long long ms);
 
@@ -88,7 +121,14 @@ public:
 class FakeEventPump final : public platform::EventPump {
 public:
     explicit FakeEventPump(FakeTimerFactory& timers) : m_timers(timers) {}
-    void processEvents() override;
+    void processEvents() override {
+        if (onPump) {
+            onPump(++pumps);
+        } else {
+            ++pumps;
+        }
+        m_timers.advance(stepMs);
+    }
     void waitForEvents() override { processEvents(); }
 
     int pumps = 0;
@@ -124,9 +164,16 @@ public:
 
 class FakeProcessStarter final : public platform::ProcessStarter {
 public:
-    bool start(const QString& path, platform::WindowStyle style) override;
-    // By default a file that starts with "MZ".
-    bool isCharacterInstaller(const QString& path) override;
+    bool start(const QString& path, platform::WindowStyle style) override {
+        const bool ok = succeeds ? succeeds(path) : QFileInfo(path).isFile();
+        starts.push_back({path, style, ok});
+        return ok;
+    }
+    // A file that starts with "MZ".
+    bool isCharacterInstaller(const QString& path) override {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+    }
 
     struct Start {
         QString path;

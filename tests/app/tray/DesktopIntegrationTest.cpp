@@ -11,6 +11,7 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/core/CommandLine.h"
 #include "app/media/CommandLineImport.h"
 #include "app/tray/CompanionTray.h"
@@ -21,17 +22,8 @@ namespace {
 
 using Action = app::CommandLine::Action;
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using testsupport::readFile;
+using testsupport::writeFile;
 
 QStringList files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
@@ -65,7 +57,7 @@ TEST(CommandLine, OptionsAndErrors) {
     };
     for (const auto& c : cases) {
         const app::CommandLine parsed =
-            app::parseCommandLine(QStringList{QStringLiteral("porukane")} + c.arguments);
+            app::parseCommandLine(QStringList{"porukane"} + c.arguments);
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
         EXPECT_EQ(parsed.action, c.action);
         if (c.action == Action::Error) {
@@ -108,9 +100,8 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
     QTemporaryDir dir;
     const QString share = dir.filePath(QStringLiteral("share"));
     const QString home = dir.filePath(QStringLiteral("home/porukane"));
-    writeFile(share + "/1.bin", "ours");
-    writeFile(share + "/Findcomp.avi", "find");
-    writeFile(share + "/Filecopy.avi", "copy");
+    testsupport::writeFiles(
+        share, {{"1.bin", "ours"}, {"Findcomp.avi", "find"}, {"Filecopy.avi", "copy"}});
 
     QString error;
     EXPECT_EQ(platform::seedProgramFolder(home, share, &error),
@@ -120,9 +111,8 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
 
     // Imported characters and a changed clip stay; only the deleted clip comes back.
     QFile::remove(home + "/1.bin");
-    writeFile(home + "/3.bin", "imported");
-    writeFile(home + "/Findcomp.avi", "mine");
     QFile::remove(home + "/Filecopy.avi");
+    testsupport::writeFiles(home, {{"3.bin", "imported"}, {"Findcomp.avi", "mine"}});
     EXPECT_EQ(platform::seedProgramFolder(home, share), QStringList({"Filecopy.avi"}));
     EXPECT_EQ(files(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
     EXPECT_EQ(readFile(home + "/Findcomp.avi"), "mine");
@@ -163,9 +153,11 @@ TEST(CommandLineImport, NextNumberAndNoOverwrite) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     EXPECT_EQ(app::nextCharacterNumber(program), 1);
-    for (const char* name : {"1.bin", "7.bin", "x.bin", "07a.bin", "Findcomp.avi"}) {
-        writeFile(program + "/" + name, "old");
-    }
+    testsupport::writeFiles(program, {{"1.bin", "old"},
+                                      {"7.bin", "old"},
+                                      {"x.bin", "old"},
+                                      {"07a.bin", "old"},
+                                      {"Findcomp.avi", "old"}});
     EXPECT_EQ(app::nextCharacterNumber(program), 8);
 
     const QString source = dir.filePath(QStringLiteral("Genie.acs"));

@@ -2,6 +2,7 @@
 #include "clip/qt/QtAnimationControl.h"
 
 #include "ClipFixtures.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,12 +15,7 @@
 namespace clip {
 namespace {
 
-bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-}
+using testsupport::writeFile;
 
 class ClipWidgetTest : public ::testing::Test {
 protected:
