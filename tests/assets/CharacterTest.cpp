@@ -266,10 +266,9 @@ TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
         EXPECT_EQ(index != mascot::kTransparentIndex, cases[i].opaque) << i;
     }
     // Key colours quantise to themselves.
-    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(2, 0))] & 0xffffff,
-              0x5c403au);
-    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(4, 0))] & 0xffffff,
-              0x78be5au);
+    for (const auto& [i, rgb] : {std::pair{2, 0x5c403au}, {4, 0x78be5au}})
+        EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(i, 0))] & 0xffffff,
+                  rgb);
 }
 
 }  // namespace

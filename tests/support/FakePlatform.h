@@ -11,16 +11,24 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
-#include <iosfwd>
 #include <memory>
+#include <ostream>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/Services.h"
 
 // Test failures show texts as UTF-8 (line breaks as \r and \n), not as UTF-16 code units.
-void PrintTo(const QString& text, std::ostream* out);
+inline void PrintTo(const QString& text, std::ostream* out) {
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    *out << '"' << shown.toStdString() << '"';
+}
 
 namespace fakes {
 
@@ -154,7 +162,17 @@ public:
 
 class ScriptedRandom final : public platform::RandomSource {
 public:
-    float rnd() override;
+    float rnd() override {
+        ++used;
+        if (draws.empty()) {
+            // A test that draws more than it scripted no longer tests what it says.
+            ADD_FAILURE() << "the scripted random source ran out at draw " << used;
+            return 0.0f;
+        }
+        const float value = draws.front();
+        draws.pop_front();
+        return value;
+    }
     void randomize() override { ++seeds; }
 
     std::deque<float> draws;  // consumed in order; a draw past the end fails the test
@@ -187,7 +205,16 @@ public:
 
 class FakeHttp final : public platform::HttpTransfer {
 public:
-    platform::TransferResult fetchToFile(const QUrl& url, const QString& path) override;
+    platform::TransferResult fetchToFile(const QUrl& url, const QString& path) override {
+        requests.append(url.toString());
+        const auto it = bodies.constFind(url.toString());
+        if (it == bodies.constEnd())
+            return {false, QStringLiteral("no such URL")};
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*it) != it->size())
+            return {false, QStringLiteral("cannot write")};
+        return {true, {}};
+    }
 
     QMap<QString, QByteArray> bodies;  // URL -> body; other URLs fail
     QStringList requests;
@@ -202,8 +229,17 @@ public:
 class FakeSystemInfo final : public platform::SystemInfo {
 public:
     bool hasRegistry() const override { return registry; }
-    bool queryRegistryValue(std::uint32_t root, const QString& keyName, const QString& valueName,
-                            std::uint32_t* type, QByteArray* data, int maxBytes) override;
+    bool queryRegistryValue(std::uint32_t /*root*/, const QString& keyName,
+                            const QString& valueName, std::uint32_t* type, QByteArray* data,
+                            int maxBytes) override {
+        queries.append(keyName + '|' + valueName);
+        const auto it = values.constFind(keyName + '|' + valueName);
+        if (it == values.constEnd() || it->data.size() > maxBytes)
+            return false;
+        *type = it->type;
+        *data = it->data;
+        return true;
+    }
     QString findProgram() override { return program; }
     bool isFile(const QString& path) override { return files.contains(path); }
 
@@ -234,7 +270,9 @@ public:
 
 // Every fake, plus the Services bundle over them. The program folder is a caller-supplied path.
 struct FakePlatform {
-    explicit FakePlatform(const QString& programFolder = QString());
+    explicit FakePlatform(const QString& programFolder = QString())
+        : services{messages, settings, events,     screen,   random, timers,       processes,
+                   http,     drives,   systemInfo, feedback, exit,   programFolder} {}
 
     FakeMessageBoxes messages;
     FakeSettings settings;
@@ -250,5 +288,35 @@ struct FakePlatform {
     FakeExit exit;
     platform::Services services;
 };
+
+inline FakeTimer::~FakeTimer() {
+    auto& list = m_owner.timers;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+inline long long FakeTimer::now() const {
+    return m_owner.now;
+}
+
+inline void FakeTimer::setInterval(int milliseconds) {
+    m_interval = milliseconds > 0 ? milliseconds : 0;
+    history.push_back(milliseconds);
+    due = now() + m_interval;
+}
+
+inline void FakeTimerFactory::advance(long long ms) {
+    now += ms;
+    // A handler may start, stop or delete timers; pick one due timer at a time.
+    for (;;) {
+        FakeTimer* next = nullptr;
+        for (FakeTimer* timer : timers) {
+            if (timer->interval() > 0 && timer->due <= now && (!next || timer->due < next->due))
+                next = timer;
+        }
+        if (!next)
+            return;
+        next->fire();
+    }
+}
 
 }  // namespace fakes

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,11 @@ inline void writeFiles(const QString& root, const std::map<QString, QByteArray>&
             writeFile(path, content);
         }
     }
+}
+
+// The names of the files in `folder`, hidden ones included, in name order.
+inline QStringList fileNames(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 // The whole file, or `missing` when it cannot be read.

@@ -308,15 +308,17 @@ TEST(Scheduler, IntervalsAreWholeSecondsFromOneToSeven) {
     Companion c;
     c.load();
     c.state.animNames = {"Wave"};
-    const float draws[] = {0.0f, 0.142f, 0.5f, 0.857f, 0.99999994f};
-    const int expected[] = {1000, 1000, 4000, 6000, 7000};
-    for (int i = 0; i < 5; ++i) {
-        c.fake.random.draws = {0.0f, 0.5f, 0.5f, draws[i]};  // pick, no roam, no change
+    for (const auto& [draw, expected] : {std::pair{0.0f, 1000},
+                                         {0.142f, 1000},
+                                         {0.5f, 4000},
+                                         {0.857f, 6000},
+                                         {0.99999994f, 7000}}) {
+        c.fake.random.draws = {0.0f, 0.5f, 0.5f, draw};  // pick, no roam, no change
         c.form.アニメーションタイマー_Timer();
-        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
-        c.fake.random.draws = {0.0f, draws[i]};
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected) << draw;
+        c.fake.random.draws = {0.0f, draw};
         c.form.アニメーション_Click();
-        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected) << draw;
     }
     EXPECT_EQ(c.agent.log.count(QStringLiteral("play:wave")), 10);
 }
@@ -325,12 +327,9 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
     Companion c;
     c.load();
     c.state.animNames = {"Wave"};
-    c.fake.random.draws = {0.0f,         // pick Wave
-                           0.0f,         // roam: Int(0 × 70) = 0
-                           0.9f,  0.9f,  // a = 1, b = 1
-                           0.5f,  0.5f,  // x, y
-                           0.05f,        // change: Int(0.05 × 50) = 2
-                           0.0f};        // the new character's file
+    // Pick Wave; roam: Int(0 × 70) = 0; a = b = 1; x, y; change: Int(0.05 × 50) = 2; the new
+    // character's file.
+    c.fake.random.draws = {0.0f, 0.0f, 0.9f, 0.9f, 0.5f, 0.5f, 0.05f, 0.0f};
     c.form.アニメーションタイマー_Timer();
     // Target: x = Int(0.5 × 12288) + 1536 = 7680 twips = 512 px; y = 4608 + 1152 = 5760 = 384.
     const int move = static_cast<int>(c.agent.log.indexOf(QStringLiteral("moveTo:512,384")));
@@ -383,13 +382,10 @@ TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
     c.fake.events.onPump = [&](int) {
         if (!nested && c.fake.timers.now >= 2000) {
             nested = true;
-            c.agent.current()->x = 700;         // the glide arrives during the wait
-            c.fake.random.draws = {0.5f, 0.0f,  // a menu animation, interval 1 s
-                                                // That timer fires in the rest of the wait: Wave,
-                                                // no roam, no change, 7 s.
-                                   0.0f, 0.5f, 0.5f, 0.99f,
-                                   // 移動 arms the timer at its end.
-                                   0.5f};
+            c.agent.current()->x = 700;  // the glide arrives during the wait
+            // A menu animation, interval 1 s; that timer fires in the rest of the wait: Wave, no
+            // roam, no change, 7 s; 移動 arms the timer at its end.
+            c.fake.random.draws = {0.5f, 0.0f, 0.0f, 0.5f, 0.5f, 0.99f, 0.5f};
             c.form.アニメーション_Click();
         }
     };

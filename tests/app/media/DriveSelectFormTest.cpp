@@ -85,10 +85,8 @@ protected:
     }
 
     void writeOldCharacters(int count) {
-        for (int i = 1; i <= count; ++i) {
-            writeFiles(m_program,
-                       {{QStringLiteral("%1.bin").arg(i), "old" + QByteArray::number(i)}});
-        }
+        for (int i = 1; i <= count; ++i)
+            writeFiles(m_program, {{QString::number(i) + ".bin", "old" + QByteArray::number(i)}});
     }
 
     // "name=content" of everything in the program folder, in name order.

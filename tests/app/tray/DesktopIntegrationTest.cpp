@@ -22,12 +22,9 @@ namespace {
 
 using Action = app::CommandLine::Action;
 
+using testsupport::fileNames;
 using testsupport::readFile;
 using testsupport::writeFile;
-
-QStringList files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
 
 const QByteArray kCharacter = QByteArray::fromHex("c3abcdab") + "rest of a character";
 
@@ -107,14 +104,14 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
     EXPECT_EQ(platform::seedProgramFolder(home, share, &error),
               QStringList({"1.bin", "Findcomp.avi", "Filecopy.avi"}));
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(files(home), QStringList({"1.bin", "Filecopy.avi", "Findcomp.avi"}));
+    EXPECT_EQ(fileNames(home), QStringList({"1.bin", "Filecopy.avi", "Findcomp.avi"}));
 
     // Imported characters and a changed clip stay; only the deleted clip comes back.
     QFile::remove(home + "/1.bin");
     QFile::remove(home + "/Filecopy.avi");
     testsupport::writeFiles(home, {{"3.bin", "imported"}, {"Findcomp.avi", "mine"}});
     EXPECT_EQ(platform::seedProgramFolder(home, share), QStringList({"Filecopy.avi"}));
-    EXPECT_EQ(files(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
+    EXPECT_EQ(fileNames(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
     EXPECT_EQ(readFile(home + "/Findcomp.avi"), "mine");
 
     // Nothing to copy from: nothing copied, no error, the folder still exists.
@@ -172,7 +169,7 @@ TEST(CommandLineImport, NextNumberAndNoOverwrite) {
     EXPECT_TRUE(app::importCharacterFile(program, text, &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(app::importCharacterFile(program, dir.filePath("gone.acs"), &error).isEmpty());
-    EXPECT_EQ(files(program).size(), 6);  // nothing added, no partial file left
+    EXPECT_EQ(fileNames(program).size(), 6);  // nothing added, no partial file left
 
     fakes::FakeDrives real;
     app::FolderFirstDriveList drives(real, dir.path() + "/./program");
