@@ -57,6 +57,11 @@ struct Companion {
     }
 };
 
+// The same with its character loaded.
+struct Loaded : Companion {
+    Loaded() { load(); }
+};
+
 TEST(Lifecycle, LoadsADrawnFileAtTheRememberedPositionAndArmsSevenSeconds) {
     Companion c({QStringLiteral("1.bin"), QStringLiteral("2.bin"), QStringLiteral("3.bin")});
     c.remember(683.5, 682.5);
@@ -130,8 +135,7 @@ TEST(Lifecycle, PlacementUsesTheCharactersOwnFrameSize) {
 // Only a right click opens the menu; a left double click roams one time in five and animates
 // otherwise.
 TEST(Lifecycle, ClicksOpenTheMenuRoamOrAnimate) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.agent.raiseClick(1);
     c.agent.raiseClick(4);
     EXPECT_EQ(c.menusShown, 0);
@@ -154,8 +158,7 @@ TEST(Lifecycle, ClicksOpenTheMenuRoamOrAnimate) {
 }
 
 TEST(Lifecycle, AHideFromOutsideSavesAndEndsButTheProgramsOwnHideDoesNot) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.remember(512, -20);
     c.agent.raiseHide(3);  // our own hide, reported late
     EXPECT_FALSE(c.fake.exit.ended);
@@ -170,8 +173,7 @@ TEST(Lifecycle, AHideFromOutsideSavesAndEndsButTheProgramsOwnHideDoesNot) {
 }
 
 TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.agent.current()->x = 300;
     c.agent.current()->y = 200;
     c.script({0.0f});  // the only file
@@ -201,8 +203,7 @@ TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 0);
 
     // Dropped by the user: quitting, or a hide from outside, brings it back there.
-    Companion dragged;
-    dragged.load();
+    Loaded dragged;
     dragged.agent.raiseDragComplete(640, -20);
     EXPECT_EQ(dragged.remembered(), QPointF(640, -20));
     dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::User));
@@ -218,8 +219,7 @@ TEST(Scheduler, ShowAndHideAreNeverPlayedWhateverTheirCaseBlanksOrWidth) {
     for (const auto& [name, narrowed] : names)
         EXPECT_EQ(app::narrowLower(QString::fromUtf8(name)), QString::fromUtf8(narrowed)) << name;
 
-    Companion c;
-    c.load();
+    Loaded c;
     c.state.animNames = {" SHOW", "ｈｉｄｅ", "Ｗａｖｅ"};
     c.script({0.0f, 0.4f, 0.9f});  // show, hide, then Wave
     EXPECT_EQ(c.form.PickRandomAnimation(), QStringLiteral("wave"));
@@ -295,8 +295,7 @@ TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
 }
 
 TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.state.animNames = {"Show", "Hide"};
     c.fake.random.draws = {/*roam*/ 0.5f, /*change*/ 0.0f, /*interval*/ 0.5f};
     c.form.アニメーションタイマー_Timer();
@@ -305,14 +304,11 @@ TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
 }
 
 TEST(Scheduler, IntervalsAreWholeSecondsFromOneToSeven) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.state.animNames = {"Wave"};
-    for (const auto& [draw, expected] : {std::pair{0.0f, 1000},
-                                         {0.142f, 1000},
-                                         {0.5f, 4000},
-                                         {0.857f, 6000},
-                                         {0.99999994f, 7000}}) {
+    const std::pair<float, int> cases[] = {
+        {0.0f, 1000}, {0.142f, 1000}, {0.5f, 4000}, {0.857f, 6000}, {0.99999994f, 7000}};
+    for (const auto& [draw, expected] : cases) {
         c.fake.random.draws = {0.0f, 0.5f, 0.5f, draw};  // pick, no roam, no change
         c.form.アニメーションタイマー_Timer();
         EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected) << draw;
@@ -324,8 +320,7 @@ TEST(Scheduler, IntervalsAreWholeSecondsFromOneToSeven) {
 }
 
 TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.state.animNames = {"Wave"};
     // Pick Wave; roam: Int(0 × 70) = 0; a = b = 1; x, y; change: Int(0.05 × 50) = 2; the new
     // character's file.
@@ -344,8 +339,7 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
 }
 
 TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
-    Companion c;
-    c.load();
+    Loaded c;
     const struct {
         float draw;
         int x, y;
@@ -358,8 +352,7 @@ TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
 }
 
 TEST(Roaming, KeptCoordinatesStayAndNegativeOnesGoToTwentyPercent) {
-    Companion c;
-    c.load();
+    Loaded c;
     // Negative ones go to 3072 / 15, 2304 / 15; kept ones are still remembered after the wait.
     for (const auto& [x, y, move, charX] :
          {std::tuple{40, 30, "moveTo:40,30", 40}, std::tuple{-50, -1, "moveTo:205,154", 205}}) {
@@ -374,8 +367,7 @@ TEST(Roaming, KeptCoordinatesStayAndNegativeOnesGoToTwentyPercent) {
 }
 
 TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.agent.current()->movesAtOnce = false;
     c.state.animNames = {"Wave"};
     bool nested = false;

@@ -80,11 +80,7 @@ TEST(LoopbackDownloadTest, FallsBackThroughTheConfiguredServers) {
 TEST(LoopbackDownloadTest, TheProgressClipPlaysDuringASlowDownload) {
     Downloads d;
     // A 40 x 20 clip at 10 frames a second: a block walking across a keyed background.
-    clip::Rle8Movie movie;
-    movie.width = 40;
-    movie.height = 20;
-    movie.frameMicroseconds = 100000;
-    movie.palette = {{255, 0, 255}, {0, 0, 200}};
+    clip::Rle8Movie movie{40, 20, 100000, {{255, 0, 255}, {0, 0, 200}}, {}};
     for (int f = 0; f < 4; ++f) {
         std::vector<std::uint8_t> picture(40 * 20, 0);
         for (int y = 5; y < 15; ++y) {

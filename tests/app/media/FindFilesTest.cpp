@@ -193,8 +193,7 @@ TEST(CopyFile, WhenTheKernelCannotCopyBetweenFileSystemsTheBytesAreCopiedByReadi
     // The same across a real second file system, where the machine has one.
     files::kernelCopyForTesting = nullptr;
     QTemporaryDir memory(QStringLiteral("/dev/shm/porukane-copy-XXXXXX"));
-    struct stat here {
-    }, there{};
+    struct stat here = {}, there = {};
     if (memory.isValid() && stat(platform::rawPath(memory.path()).c_str(), &there) == 0 &&
         stat(platform::rawPath(dir.path()).c_str(), &here) == 0 && here.st_dev != there.st_dev) {
         const std::string far = platform::rawPath(memory.path() + "/far.acs");
