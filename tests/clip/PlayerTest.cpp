@@ -52,12 +52,11 @@ TEST(Player, KeyIsTheTopLeftColourAndMatchesByColour) {
     l.palette = pal;
     Player p = playerFor(l);
     EXPECT_EQ(p.key(), (Rgb{0, 128, 0}));
-    const auto& px = p.pixels();
-    EXPECT_EQ(px[0], 0U);
-    EXPECT_EQ(px[12], 0U);  // index 7
-    EXPECT_EQ(px[13], 0U);  // index 9, same colour
-    EXPECT_EQ(px[14], argbOf(pal[3]));
-    EXPECT_EQ(px[15], 0xFF000000U);  // index 20 is past the 16-entry palette: black
+    // The bottom row: index 7, index 9 (the same colour), 3, and 20, past the 16-entry palette:
+    // black.
+    EXPECT_EQ(p.pixels()[0], 0U);
+    EXPECT_EQ(std::vector(p.pixels().begin() + 12, p.pixels().begin() + 16),
+              (std::vector<std::uint32_t>{0, 0, argbOf(pal[3]), 0xFF000000U}));
 }
 
 TEST(Player, PaletteChangesApplyLaterAndAreUndoneOnWrap) {

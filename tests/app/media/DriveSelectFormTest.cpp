@@ -165,14 +165,14 @@ TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     };
     m_form->ok_Click();
 
-    ASSERT_EQ(m_platform->messages.boxes.size(), 2u);
-    EXPECT_EQ(
-        m_platform->messages.boxes[1].text,
-        QStringLiteral(
-            "おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
-            "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
-            "準備はいいですか？。"));
-    EXPECT_EQ(m_platform->messages.boxes[1].buttons, MessageButtons::Ok);
+    const auto& boxes = m_platform->messages.boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text,
+              QStringLiteral(
+                  "おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
+                  "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間が"
+                  "かかります。\r準備はいいですか？。"));
+    EXPECT_EQ(boxes[1].buttons, MessageButtons::Ok);
     EXPECT_EQ(progress, (QStringList{"コピー中  1/ 2", "コピー中  2/ 2"}));
     EXPECT_EQ(m_form->state(), State::Closed);
     EXPECT_FALSE(m_platform->feedback.busy);

@@ -75,9 +75,8 @@ TEST(Startup, FirstRunPlacesTheCharacterAtTheScreenCentre) {
 
 TEST(Startup, SkipsTheWizardOnceSetupIsDoneAndReadsTheRememberedPosition) {
     StartupRun run;
-    run.fake.settings.values[QStringLiteral("Agent/ver99/1_0")] = QStringLiteral("True");
-    run.fake.settings.values[QStringLiteral("Agent/pos/x")] = QStringLiteral(" 683.5");
-    run.fake.settings.values[QStringLiteral("Agent/pos/y")] = QStringLiteral("junk");
+    run.fake.settings.values = {
+        {"Agent/ver99/1_0", "True"}, {"Agent/pos/x", " 683.5"}, {"Agent/pos/y", "junk"}};
     writeFile(run.dir.filePath(QStringLiteral("7.bin")), "");
     EXPECT_TRUE(run.run());
     EXPECT_EQ(run.wizardRuns, 0);
