@@ -270,9 +270,13 @@ public:
 
 // Every fake, plus the Services bundle over them. The program folder is a caller-supplied path.
 struct FakePlatform {
-    explicit FakePlatform(const QString& programFolder = QString())
-        : services{messages, settings, events,     screen,   random, timers,       processes,
-                   http,     drives,   systemInfo, feedback, exit,   programFolder} {}
+    // `realHttp`, when given, replaces the fake transfer.
+    explicit FakePlatform(const QString& programFolder = QString(),
+                          platform::HttpTransfer* realHttp = nullptr)
+        : services{messages,     settings,   events,    screen,
+                   random,       timers,     processes, realHttp ? *realHttp : http,
+                   drives,       systemInfo, feedback,  exit,
+                   programFolder} {}
 
     FakeMessageBoxes messages;
     FakeSettings settings;

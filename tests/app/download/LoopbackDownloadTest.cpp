@@ -34,14 +34,9 @@ using LoopbackServer = testsupport::LoopbackHttpServer;
 // Every fake but the transfer, which is real.
 struct Downloads {
     Downloads() { fake.messages.answers = {platform::MessageAnswer::Yes}; }
-
     QTemporaryDir dir;
-    fakes::FakePlatform fake{dir.path()};
     platform::QtHttpTransfer http{platform::HttpLimits{10000, 1 << 20, 5}};
-    platform::Services services{fake.messages, fake.settings,   fake.events,    fake.screen,
-                                fake.random,   fake.timers,     fake.processes, http,
-                                fake.drives,   fake.systemInfo, fake.feedback,  fake.exit,
-                                dir.path()};
+    fakes::FakePlatform fake{dir.path(), &http};
     app::SharedState state;
 };
 
@@ -62,7 +57,7 @@ TEST(LoopbackDownloadTest, FallsBackThroughTheConfiguredServers) {
         d.fake.settings.values[u("Agent/download/characters")] =
             LoopbackServer::refusingBase() + u("  ") + empty.base() + u("\t") +
             (reachable ? good.base() + u("/mirror/") : empty.base());
-        app::CharacterDownloadForm form(d.services, d.state, clips,
+        app::CharacterDownloadForm form(d.fake.services, d.state, clips,
                                         app::DownloadServers::fromSettings(d.fake.settings));
         form.findChild<QCheckBox*>(u("Genie"))->setChecked(true);
         form.show();
@@ -97,7 +92,7 @@ TEST(LoopbackDownloadTest, TheProgressClipPlaysDuringASlowDownload) {
     slow.gapMs = 100;
     d.fake.settings.values[u("Agent/download/characters")] = slow.base();
     clip::QtAnimationControlFactory clips;
-    app::CharacterDownloadForm form(d.services, d.state, clips,
+    app::CharacterDownloadForm form(d.fake.services, d.state, clips,
                                     app::DownloadServers::fromSettings(d.fake.settings));
     form.findChild<QCheckBox*>(u("Genie"))->setChecked(true);
     form.show();

@@ -11,14 +11,14 @@
 namespace {
 
 using testsupport::writeFile;
+using testsupport::writeFiles;
 
 TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
     QTemporaryDir dir;
     for (int i = 1; i <= 150; ++i)
         writeFile(dir.filePath(QStringLiteral("%1.bin").arg(i)), "");
-    testsupport::writeFiles(
-        dir.path(),
-        {{"UPPER.BIN", {}}, {".hidden.bin", {}}, {"notes.txt", {}}, {"folder.bin/", {}}});
+    writeFiles(dir.path(),
+               {{"UPPER.BIN", {}}, {".hidden.bin", {}}, {"notes.txt", {}}, {"folder.bin/", {}}});
     const QStringList names = app::catalogueCharacterFiles(dir.path());
     EXPECT_EQ(names.size(), 151);  // more than 99 is fine
     EXPECT_TRUE(names.contains(QStringLiteral("UPPER.BIN")));

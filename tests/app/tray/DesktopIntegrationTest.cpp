@@ -25,6 +25,7 @@ using Action = app::CommandLine::Action;
 using testsupport::fileNames;
 using testsupport::readFile;
 using testsupport::writeFile;
+using testsupport::writeFiles;
 
 const QByteArray kCharacter = QByteArray::fromHex("c3abcdab") + "rest of a character";
 
@@ -97,8 +98,7 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
     QTemporaryDir dir;
     const QString share = dir.filePath(QStringLiteral("share"));
     const QString home = dir.filePath(QStringLiteral("home/porukane"));
-    testsupport::writeFiles(
-        share, {{"1.bin", "ours"}, {"Findcomp.avi", "find"}, {"Filecopy.avi", "copy"}});
+    writeFiles(share, {{"1.bin", "ours"}, {"Findcomp.avi", "find"}, {"Filecopy.avi", "copy"}});
 
     QString error;
     EXPECT_EQ(platform::seedProgramFolder(home, share, &error),
@@ -109,7 +109,7 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
     // Imported characters and a changed clip stay; only the deleted clip comes back.
     QFile::remove(home + "/1.bin");
     QFile::remove(home + "/Filecopy.avi");
-    testsupport::writeFiles(home, {{"3.bin", "imported"}, {"Findcomp.avi", "mine"}});
+    writeFiles(home, {{"3.bin", "imported"}, {"Findcomp.avi", "mine"}});
     EXPECT_EQ(platform::seedProgramFolder(home, share), QStringList({"Filecopy.avi"}));
     EXPECT_EQ(fileNames(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
     EXPECT_EQ(readFile(home + "/Findcomp.avi"), "mine");
@@ -150,11 +150,8 @@ TEST(CommandLineImport, NextNumberAndNoOverwrite) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     EXPECT_EQ(app::nextCharacterNumber(program), 1);
-    testsupport::writeFiles(program, {{"1.bin", "old"},
-                                      {"7.bin", "old"},
-                                      {"x.bin", "old"},
-                                      {"07a.bin", "old"},
-                                      {"Findcomp.avi", "old"}});
+    for (const char* name : {"1.bin", "7.bin", "x.bin", "07a.bin", "Findcomp.avi"})
+        writeFile(program + "/" + name, "old");
     EXPECT_EQ(app::nextCharacterNumber(program), 8);
 
     const QString source = dir.filePath(QStringLiteral("Genie.acs"));
@@ -190,7 +187,6 @@ struct TrayCompanion {
     std::unique_ptr<app::CompanionTray> tray;
 
     TrayCompanion() {
-        QDir().mkpath(fake.services.programFolder);
         writeFile(fake.services.programFolder + "/1.bin", kCharacter);
         state.charFiles = {QStringLiteral("1.bin")};
         // Every pick and interval of these tests comes first in its range.
