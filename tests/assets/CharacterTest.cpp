@@ -15,6 +15,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -202,11 +204,6 @@ TEST(Character, UsesZeroTimeSoundsEmptyFramesAndBothSoundFormats) {
 // Our ADPCM encoder, decoded by the player: signal-to-noise over the true length, for signals
 // shorter than a block, exactly one block, one sample more, and loud or silent ones.
 TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
-    struct Case {
-        const char* what;
-        mascot::Samples samples;
-        double minSnrDb;
-    };
     mascot::Samples square(1200);
     for (std::size_t i = 0; i < square.size(); ++i)
         square[i] = (i / 40) % 2 ? 32767 : -32768;
@@ -214,7 +211,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
     for (std::size_t i = 0; i < sine.size(); ++i)
         sine[i] =
             static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 0.05)));
-    const Case cases[] = {
+    // What, the samples, the least signal-to-noise ratio in dB.
+    const std::tuple<const char*, mascot::Samples, double> cases[] = {
         {"chime", mascot::chimeSound(), 20.0},
         {"boing", mascot::boingSound(), 20.0},
         {"short", mascot::Samples(sine.begin(), sine.begin() + 37), 15.0},
@@ -222,22 +220,20 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
         {"one block and a sample", sine, 20.0},
         {"full-scale square", square, 10.0},
     };
-    for (const Case& c : cases) {
-        const auto wave = mascot::adpcmWave(c.samples);
+    for (const auto& [what, samples, minSnrDb] : cases) {
+        const auto wave = mascot::adpcmWave(samples);
         const acs::WaveResult decoded = acs::decodeWave(wave);
-        ASSERT_TRUE(decoded.ok()) << c.what << ": " << decoded.error().message();
+        ASSERT_TRUE(decoded.ok()) << what << ": " << decoded.error().message();
         const acs::PcmSound* pcm = &decoded.value();
         EXPECT_EQ(pcm->sampleRate, 22050u);
-        ASSERT_GE(pcm->samples.size(), c.samples.size()) << c.what;
-        double signal = 1.0;
-        double noise = 1.0;
-        for (std::size_t i = 0; i < c.samples.size(); ++i) {
-            const double s = c.samples[i];
-            const double d = s - pcm->samples[i];
+        ASSERT_GE(pcm->samples.size(), samples.size()) << what;
+        double signal = 1.0, noise = 1.0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double s = samples[i];
             signal += s * s;
-            noise += d * d;
+            noise += (s - pcm->samples[i]) * (s - pcm->samples[i]);
         }
-        EXPECT_GT(10.0 * std::log10(signal / noise), c.minSnrDb) << c.what;
+        EXPECT_GT(10.0 * std::log10(signal / noise), minSnrDb) << what;
     }
 }
 // The quantiser's alpha threshold is what keeps edges free of the transparent colour: just
@@ -245,11 +241,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
 TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
     mascot::Palette palette;
     ASSERT_EQ(palette.colors().size(), 256u);
-    struct Case {
-        QRgb pixel;  // straight alpha
-        bool opaque;
-    };
-    const Case cases[] = {
+    // A pixel in straight alpha, and whether it stays opaque.
+    const std::pair<QRgb, bool> cases[] = {
         {qRgba(0, 0, 0, 0), false},
         {qRgba(92, 64, 58, 127), false},
         {qRgba(92, 64, 58, 128), true},
@@ -258,13 +251,11 @@ TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
     };
     QImage image(static_cast<int>(std::size(cases)), 1, QImage::Format_ARGB32);
     for (int i = 0; i < image.width(); ++i)
-        image.setPixel(i, 0, cases[i].pixel);
+        image.setPixel(i, 0, cases[i].first);
     const QImage indexed = palette.quantize(image);
     ASSERT_EQ(indexed.format(), QImage::Format_Indexed8);
-    for (int i = 0; i < image.width(); ++i) {
-        const int index = indexed.pixelIndex(i, 0);
-        EXPECT_EQ(index != mascot::kTransparentIndex, cases[i].opaque) << i;
-    }
+    for (int i = 0; i < image.width(); ++i)
+        EXPECT_EQ(indexed.pixelIndex(i, 0) != mascot::kTransparentIndex, cases[i].second) << i;
     // Key colours quantise to themselves.
     for (const auto& [i, rgb] : {std::pair{2, 0x5c403au}, {4, 0x78be5au}})
         EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(i, 0))] & 0xffffff,

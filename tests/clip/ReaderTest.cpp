@@ -134,18 +134,12 @@ TEST(Reader, AbsurdSizesFailCleanly) {
         std::uint32_t value;
         bool strictOk = false;
     };
-    const std::vector<Patch> patches = {
-        {"RIFF", 4, 0xFFFFFFFF},
-        {"RIFF", 4, 0},
-        {"hdrl", -4, 0xFFFFFFF0},
-        {"strl", -4, 3},
-        {"strf", 4, 0xFFFFFFFF},
-        {"strf", 8, 0x7FFFFFFF},
-        {"strf", 12, 0x7FFFFFFF},
-        {"movi", -4, 0xFFFFFFFF},
-        {"00dc", 4, 0xFFFFFFF8},
-        {"strf", 40, 0xFFFFFFFF, true},  // palette count: clipped to the entries present
-    };
+    // The last one, the palette count, is clipped to the entries present.
+    const std::vector<Patch> patches = {{"RIFF", 4, 0xFFFFFFFF},  {"RIFF", 4, 0},
+                                        {"hdrl", -4, 0xFFFFFFF0}, {"strl", -4, 3},
+                                        {"strf", 4, 0xFFFFFFFF},  {"strf", 8, 0x7FFFFFFF},
+                                        {"strf", 12, 0x7FFFFFFF}, {"movi", -4, 0xFFFFFFFF},
+                                        {"00dc", 4, 0xFFFFFFF8},  {"strf", 40, 0xFFFFFFFF, true}};
     for (const Patch& p : patches) {
         Bytes b = good;
         put32(b, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(find(b, p.tag)) + p.delta),

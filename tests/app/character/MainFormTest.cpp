@@ -340,14 +340,11 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
 
 TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
     Loaded c;
-    const struct {
-        float draw;
-        int x, y;
-    } cases[] = {{0.0f, 102, 77}, {0.5f, 512, 384}, {0.99999994f, 922, 691}};
-    for (const auto& k : cases) {
-        c.fake.random.draws = {0.5f, 0.5f, k.draw, k.draw};
+    for (const auto& [draw, x, y] :
+         {std::tuple{0.0f, 102, 77}, {0.5f, 512, 384}, {0.99999994f, 922, 691}}) {
+        c.fake.random.draws = {0.5f, 0.5f, draw, draw};
         c.form.MoveToRandomPlace();
-        EXPECT_EQ(QPoint(c.agent.current()->x, c.agent.current()->y), QPoint(k.x, k.y)) << k.draw;
+        EXPECT_EQ(QPoint(c.agent.current()->x, c.agent.current()->y), QPoint(x, y)) << draw;
     }
 }
 

@@ -16,17 +16,14 @@ TEST(NumberFormat, WritesLeadingBlankForNonNegativeAndFractionOnlyWhenPresent) {
 }
 
 TEST(NumberFormat, ReadsTheNumberAtTheStartAndIgnoresTheRest) {
-    const struct {
-        const char* text;
-        double value;
-    } cases[] = {
+    const std::pair<const char*, double> cases[] = {
         {" 683.5", 683.5}, {"512", 512},    {"  -20", -20},  {"12abc", 12},
         {"abc", 0},        {"", 0},         {"1e3x", 1000},  {"-", 0},
         {".5", 0.5},       {"7.", 7},       {"3e", 3},       {" +4 5", 4},
         {"\t9", 9},        {"1e-3", 0.001}, {"2.5E+2", 250}, {"-1e-3x", -0.001},
     };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(app::leadingNumber(QString::fromLatin1(c.text)), c.value) << c.text;
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(app::leadingNumber(QString::fromLatin1(text)), value) << text;
 }
 
 TEST(NumberFormat, RoundsPositionsHalfToEvenAndClampsTo16Bits) {
@@ -59,14 +56,12 @@ TEST(Settings, DisplayScaleIsAutoOrOneToFourAndAnythingElseCountsAsAuto) {
     fakes::FakeSettings store;
     app::AppSettings settings(store);
     EXPECT_EQ(settings.displayScale(), 0);  // absent
-    const struct {
-        const char* text;
-        int scale;
-    } cases[] = {{"auto", 0}, {"1", 1},  {"2", 2},   {" 3 ", 3}, {"4", 4}, {"0", 0},
-                 {"5", 0},    {"-2", 0}, {"2.5", 0}, {"x2", 0},  {"", 0}};
-    for (const auto& k : cases) {
-        store.values[QStringLiteral("Agent/display/scale")] = QString::fromLatin1(k.text);
-        EXPECT_EQ(settings.displayScale(), k.scale) << k.text;
+    const std::pair<const char*, int> cases[] = {{"auto", 0}, {"1", 1},  {"2", 2}, {" 3 ", 3},
+                                                 {"4", 4},    {"0", 0},  {"5", 0}, {"-2", 0},
+                                                 {"2.5", 0},  {"x2", 0}, {"", 0}};
+    for (const auto& [text, scale] : cases) {
+        store.values[QStringLiteral("Agent/display/scale")] = QString::fromLatin1(text);
+        EXPECT_EQ(settings.displayScale(), scale) << text;
     }
 }
 
