@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 namespace clip {
 namespace {
@@ -35,11 +37,8 @@ TEST(Reader, ReadsWhatTheWriterWrote) {
     Result<Clip> r = readClip(writeRle8Clip(movie), ReadMode::Strict);
     ASSERT_TRUE(r.ok()) << describe(r.error());
     const Clip& c = r.value();
-    EXPECT_EQ(c.width, 8U);
-    EXPECT_EQ(c.height, 4U);
-    EXPECT_EQ(c.bitsPerPixel, 8);
-    EXPECT_EQ(c.compression, Compression::Rle8);
-    EXPECT_EQ(c.frameMicroseconds, 50000U);
+    EXPECT_EQ(std::tuple(c.width, c.height, c.bitsPerPixel, c.compression, c.frameMicroseconds),
+              std::tuple(8U, 4U, 8, Compression::Rle8, 50000U));
     EXPECT_EQ(c.palette, movie.palette);
     ASSERT_EQ(c.frames.size(), 4U);
     EXPECT_EQ(c.frames[2].size, 0U);  // the repeated picture
@@ -185,20 +184,18 @@ TEST(Reader, FindsTheVideoStreamByPositionAndInsideRecLists) {
 }
 
 TEST(Reader, FramePeriodFallsBackFromMainHeaderToStreamRateToDefault) {
-    struct Case {
-        std::uint32_t avih, scale, rate, expected;
-    };
-    for (const Case& c :
-         {Case{66666, 1, 15, 66666}, Case{0, 1, 96, 10416}, Case{0, 100000, 1000000, 100000},
-          Case{0, 0, 10, 100000}, Case{0, 1, 0, 100000}, Case{0, 1, 2000000, 100000}}) {
+    // The main header's period, the stream's scale and rate, the period used.
+    const std::array<std::uint32_t, 4> cases[] = {
+        {66666, 1, 15, 66666}, {0, 1, 96, 10416}, {0, 100000, 1000000, 100000},
+        {0, 0, 10, 100000},    {0, 1, 0, 100000}, {0, 1, 2000000, 100000}};
+    for (const auto& [avih, scale, rate, expected] : cases) {
         AviLayout l = rleLayout({{0x06, 0x01}});
-        l.microSecPerFrame = c.avih;
-        l.scale = c.scale;
-        l.rate = c.rate;
+        l.microSecPerFrame = avih;
+        l.scale = scale;
+        l.rate = rate;
         Result<Clip> r = readClip(writeAvi(l), ReadMode::Strict);
         ASSERT_TRUE(r.ok());
-        EXPECT_EQ(r.value().frameMicroseconds, c.expected)
-            << c.avih << " " << c.scale << "/" << c.rate;
+        EXPECT_EQ(r.value().frameMicroseconds, expected) << avih << " " << scale << "/" << rate;
     }
 }
 

@@ -57,10 +57,10 @@ dpkg_root --install "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg --install: $(cat
 "$root/usr/bin/porukane-acs" info "$root/usr/share/porukane/1.bin" >"$work/info.json" ||
     fail "porukane-acs info on the installed character"
 grep -q '"animations"' "$work/info.json" || fail "porukane-acs info printed no animations"
-[ -f "$root/usr/share/applications/org.porukane.Porukane.desktop" ] || fail "no desktop entry"
-[ -f "$root/usr/share/metainfo/org.porukane.Porukane.metainfo.xml" ] || fail "no metainfo"
-[ -f "$root/usr/share/icons/hicolor/48x48/apps/org.porukane.Porukane.png" ] || fail "no icon"
-[ -f "$root/usr/share/man/man1/porukane.1.gz" ] || fail "no man page"
+for f in applications/org.porukane.Porukane.desktop metainfo/org.porukane.Porukane.metainfo.xml \
+    icons/hicolor/48x48/apps/org.porukane.Porukane.png man/man1/porukane.1.gz; do
+    [ -f "$root/usr/share/$f" ] || fail "no $f"
+done
 XDG_DATA_HOME=$work/home/data "$root/usr/bin/porukane" --where | grep -q -x "$work/home/data/porukane" ||
     fail "the installed program does not use the XDG data folder"
 
