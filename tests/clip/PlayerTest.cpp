@@ -61,8 +61,7 @@ TEST(Player, KeyIsTheTopLeftColourAndMatchesByColour) {
 
 TEST(Player, PaletteChangesApplyLaterAndAreUndoneOnWrap) {
     const std::vector<Rgb> pal = distinctPalette(4);
-    const Rgb red{255, 0, 0};
-    const Rgb blue{0, 0, 255};
+    const Rgb red{255, 0, 0}, blue{0, 0, 255};
     AviLayout l = rleLayout({});
     l.palette = pal;
     l.movi = {{chunkId(0, "dc"), {6, 1, 0, 0, 6, 1, 0, 0, 6, 1, 0, 1}},  // all index 1

@@ -84,9 +84,8 @@ TEST(Rle8, EncoderRoundTripsKeyAndDeltaFrames) {
         const Bytes a = picture(w, h, 1);
         Bytes b = a;
         // A delta frame that changes a few isolated pixels far apart, and one at the far end.
-        b[0] ^= 1;
-        b[b.size() - 1] ^= 1;
-        b[b.size() / 2] ^= 1;
+        for (const std::size_t i : {std::size_t{0}, b.size() - 1, b.size() / 2})
+            b[i] ^= 1;
         Bytes canvas(a.size(), 0);
         ASSERT_TRUE(decodeRle8(encodeRle8({}, a, w, h), canvas.data(), w, h));
         EXPECT_EQ(canvas, a) << w << "x" << h;

@@ -47,10 +47,7 @@ struct Companion {
     void script(std::initializer_list<float> draws) {
         fake.random.draws.insert(fake.random.draws.end(), draws.begin(), draws.end());
     }
-    void remember(double x, double y) {
-        state.charX = x;
-        state.charY = y;
-    }
+    void remember(double x, double y) { std::tie(state.charX, state.charY) = std::tie(x, y); }
     QPointF remembered() const { return {state.charX, state.charY}; }
     QString setting(const char* key) {
         return fake.settings.values.value(QStringLiteral("Agent/pos/") + QLatin1String(key));
@@ -98,12 +95,11 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     EXPECT_TRUE(broken.fake.exit.ended);
     ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
     EXPECT_EQ(broken.fake.messages.boxes[0].icon, platform::MessageIcon::Critical);
-    EXPECT_EQ(broken.fake.messages.boxes[0].text.toStdString(),
+    EXPECT_EQ(broken.fake.messages.boxes[0].text,
               QStringLiteral("キャラクターファイルを読み込めませんでした。\r"
                              "ファイルが壊れているか、キャラクターファイルではありません。\r\r"
                              "1.bin：Agent 1.5 形式のファイルです\r"
-                             "2.bin：ファイルが途中で切れています")
-                  .toStdString());
+                             "2.bin：ファイルが途中で切れています"));
 }
 
 TEST(Lifecycle, PlacementUsesTheCharactersOwnFrameSize) {

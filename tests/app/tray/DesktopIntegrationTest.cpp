@@ -140,10 +140,9 @@ TEST(Autostart, WritesAndRemovesTheEntry) {
     ASSERT_TRUE(autostart.setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(autostart.entryPath()));
 
-    EXPECT_TRUE(
-        platform::Autostart::entryText("/usr/bin/porukane").contains("\nExec=/usr/bin/porukane\n"));
-    EXPECT_TRUE(
-        platform::Autostart::entryText("/a/100%$x").contains("\nExec=\"/a/100%%\\\\$x\"\n"));
+    for (const auto& [path, exec] : {std::pair{"/usr/bin/porukane", "\nExec=/usr/bin/porukane\n"},
+                                     {"/a/100%$x", "\nExec=\"/a/100%%\\\\$x\"\n"}})
+        EXPECT_TRUE(platform::Autostart::entryText(path).contains(exec)) << path;
 }
 
 TEST(CommandLineImport, NextNumberAndNoOverwrite) {
