@@ -86,19 +86,18 @@ TEST(Reader, RefusesClipsItCannotPlay) {
 }
 
 TEST(Reader, RefusesFilesThatAreNoClips) {
-    Bytes good = writeRle8Clip(smallMovie());
-    Bytes wave = good;
-    std::memcpy(&wave[8], "WAVE", 4);
-    Bytes noHeader = good;
-    std::memcpy(&noHeader[find(noHeader, "hdrl")], "hdrX", 4);
-    Bytes noVideo = good;
-    std::memcpy(&noVideo[find(noVideo, "vids")], "txts", 4);
+    const Bytes good = writeRle8Clip(smallMovie());
+    const auto patched = [&](const char* tag, const char* with) {
+        Bytes b = good;
+        std::memcpy(&b[find(b, tag)], with, 4);
+        return b;
+    };
     const std::vector<std::pair<Bytes, ErrorCode>> cases = {
         {{}, ErrorCode::NotAvi},
         {Bytes(good.begin(), good.begin() + 11), ErrorCode::NotAvi},
-        {wave, ErrorCode::NotAvi},
-        {noHeader, ErrorCode::NoVideo},
-        {noVideo, ErrorCode::NoVideo}};
+        {patched("AVI ", "WAVE"), ErrorCode::NotAvi},
+        {patched("hdrl", "hdrX"), ErrorCode::NoVideo},
+        {patched("vids", "txts"), ErrorCode::NoVideo}};
     for (const auto& [bytes, code] : cases) {
         Result<Clip> r = readClip(bytes, ReadMode::Lenient);
         ASSERT_FALSE(r.ok());

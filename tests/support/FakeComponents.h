@@ -147,19 +147,17 @@ public:
         m_log.append(QStringLiteral("open:") + QFileInfo(opened = path).fileName());
         return m_openSucceeds;
     }
-    void play() override {
-        playing = true;
-        m_log.append(QStringLiteral("play"));
-    }
-    void stop() override {
-        playing = false;
-        m_log.append(QStringLiteral("stop"));
-    }
+    void play() override { setPlaying(true); }
+    void stop() override { setPlaying(false); }
 
     bool playing = false;
     QString opened;
 
 private:
+    void setPlaying(bool on) {
+        playing = on;
+        m_log.append(QLatin1String(on ? "play" : "stop"));
+    }
     QWidget* m_widget;
     QStringList& m_log;
     bool m_visible = false;
