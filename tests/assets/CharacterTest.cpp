@@ -15,6 +15,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,15 +60,9 @@ WalkEnd exitWalk(const acs::Animation& a, std::size_t from) {
     std::size_t k = from;
     for (;;) {
         const int v = a.frames[k].exitValue;
-        if (v == acs::kExitEnd) {
-            end.clean = true;
-            return end;
-        }
         const std::size_t next = v >= 0 ? static_cast<std::size_t>(v) : k + 1;
-        if (next >= a.frames.size()) {
-            end.clean = true;
-            return end;
-        }
+        if (v == acs::kExitEnd || next >= a.frames.size())
+            return {end.displayed, true};
         if (!visited.insert(next).second)
             return end;
         k = next;
@@ -208,11 +204,6 @@ TEST(Character, UsesZeroTimeSoundsEmptyFramesAndBothSoundFormats) {
 // Our ADPCM encoder, decoded by the player: signal-to-noise over the true length, for signals
 // shorter than a block, exactly one block, one sample more, and loud or silent ones.
 TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
-    struct Case {
-        const char* what;
-        mascot::Samples samples;
-        double minSnrDb;
-    };
     mascot::Samples square(1200);
     for (std::size_t i = 0; i < square.size(); ++i)
         square[i] = (i / 40) % 2 ? 32767 : -32768;
@@ -220,7 +211,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
     for (std::size_t i = 0; i < sine.size(); ++i)
         sine[i] =
             static_cast<std::int16_t>(std::lround(12000 * std::sin(static_cast<double>(i) * 0.05)));
-    const Case cases[] = {
+    // What, the samples, the least signal-to-noise ratio in dB.
+    const std::tuple<const char*, mascot::Samples, double> cases[] = {
         {"chime", mascot::chimeSound(), 20.0},
         {"boing", mascot::boingSound(), 20.0},
         {"short", mascot::Samples(sine.begin(), sine.begin() + 37), 15.0},
@@ -228,22 +220,20 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
         {"one block and a sample", sine, 20.0},
         {"full-scale square", square, 10.0},
     };
-    for (const Case& c : cases) {
-        const auto wave = mascot::adpcmWave(c.samples);
+    for (const auto& [what, samples, minSnrDb] : cases) {
+        const auto wave = mascot::adpcmWave(samples);
         const acs::WaveResult decoded = acs::decodeWave(wave);
-        ASSERT_TRUE(decoded.ok()) << c.what << ": " << decoded.error().message();
+        ASSERT_TRUE(decoded.ok()) << what << ": " << decoded.error().message();
         const acs::PcmSound* pcm = &decoded.value();
         EXPECT_EQ(pcm->sampleRate, 22050u);
-        ASSERT_GE(pcm->samples.size(), c.samples.size()) << c.what;
-        double signal = 1.0;
-        double noise = 1.0;
-        for (std::size_t i = 0; i < c.samples.size(); ++i) {
-            const double s = c.samples[i];
-            const double d = s - pcm->samples[i];
+        ASSERT_GE(pcm->samples.size(), samples.size()) << what;
+        double signal = 1.0, noise = 1.0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double s = samples[i];
             signal += s * s;
-            noise += d * d;
+            noise += (s - pcm->samples[i]) * (s - pcm->samples[i]);
         }
-        EXPECT_GT(10.0 * std::log10(signal / noise), c.minSnrDb) << c.what;
+        EXPECT_GT(10.0 * std::log10(signal / noise), minSnrDb) << what;
     }
 }
 // The quantiser's alpha threshold is what keeps edges free of the transparent colour: just
@@ -251,11 +241,8 @@ TEST(CharacterSounds, AdpcmDecodesCloseToTheSource) {
 TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
     mascot::Palette palette;
     ASSERT_EQ(palette.colors().size(), 256u);
-    struct Case {
-        QRgb pixel;  // straight alpha
-        bool opaque;
-    };
-    const Case cases[] = {
+    // A pixel in straight alpha, and whether it stays opaque.
+    const std::pair<QRgb, bool> cases[] = {
         {qRgba(0, 0, 0, 0), false},
         {qRgba(92, 64, 58, 127), false},
         {qRgba(92, 64, 58, 128), true},
@@ -264,18 +251,15 @@ TEST(CharacterPalette, ThresholdsAlphaAndMapsKeyColoursExactly) {
     };
     QImage image(static_cast<int>(std::size(cases)), 1, QImage::Format_ARGB32);
     for (int i = 0; i < image.width(); ++i)
-        image.setPixel(i, 0, cases[i].pixel);
+        image.setPixel(i, 0, cases[i].first);
     const QImage indexed = palette.quantize(image);
     ASSERT_EQ(indexed.format(), QImage::Format_Indexed8);
-    for (int i = 0; i < image.width(); ++i) {
-        const int index = indexed.pixelIndex(i, 0);
-        EXPECT_EQ(index != mascot::kTransparentIndex, cases[i].opaque) << i;
-    }
+    for (int i = 0; i < image.width(); ++i)
+        EXPECT_EQ(indexed.pixelIndex(i, 0) != mascot::kTransparentIndex, cases[i].second) << i;
     // Key colours quantise to themselves.
-    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(2, 0))] & 0xffffff,
-              0x5c403au);
-    EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(4, 0))] & 0xffffff,
-              0x78be5au);
+    for (const auto& [i, rgb] : {std::pair{2, 0x5c403au}, {4, 0x78be5au}})
+        EXPECT_EQ(palette.colors()[static_cast<std::size_t>(indexed.pixelIndex(i, 0))] & 0xffffff,
+                  rgb);
 }
 
 }  // namespace

@@ -25,11 +25,7 @@ inline std::uint32_t argbOf(Rgb c) {
 // 8 x 4 pixels, 4 frames at 20 fps: a background of index 0 (magenta, the key), a pixel
 // walking along the top row, and frame 2 repeating frame 1 (written as an empty chunk).
 inline Rle8Movie smallMovie() {
-    Rle8Movie m;
-    m.width = 8;
-    m.height = 4;
-    m.frameMicroseconds = 50000;
-    m.palette = distinctPalette(16);
+    Rle8Movie m{8, 4, 50000, distinctPalette(16), {}};
     for (int f = 0; f < 4; ++f) {
         std::vector<std::uint8_t> img(32, 0);
         img[8 * 3] = 5;  // bottom-left stays put

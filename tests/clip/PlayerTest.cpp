@@ -34,17 +34,13 @@ TEST(Player, RawFramesInEveryRowOrderAndDepth) {
     rgb.movi = {
         {chunkId(0, "db"), {3,   2,   1,   6, 5, 4, 9,  8,  7,  0, 0, 0,  // bottom row, B G R
                             255, 255, 255, 0, 0, 0, 30, 20, 10, 0, 0, 0}}};
-    const std::uint32_t clear = 0;
-    EXPECT_EQ(playerFor(bottomUp).pixels(),
-              (std::vector<std::uint32_t>{clear, argbOf(pal[1]), argbOf(pal[2]), argbOf(pal[4]),
-                                          argbOf(pal[5]), argbOf(pal[6])}));
-    EXPECT_EQ(playerFor(topDown).pixels(),
-              (std::vector<std::uint32_t>{clear, argbOf(pal[5]), argbOf(pal[6]), argbOf(pal[0]),
-                                          argbOf(pal[1]), argbOf(pal[2])}));
+    const auto c = [&](std::size_t i) { return argbOf(pal[i]); };
+    using Pixels = std::vector<std::uint32_t>;
+    EXPECT_EQ(playerFor(bottomUp).pixels(), (Pixels{0, c(1), c(2), c(4), c(5), c(6)}));
+    EXPECT_EQ(playerFor(topDown).pixels(), (Pixels{0, c(5), c(6), c(0), c(1), c(2)}));
     Player p = playerFor(rgb);
     EXPECT_EQ(p.key(), (Rgb{255, 255, 255}));
-    EXPECT_EQ(p.pixels(), (std::vector<std::uint32_t>{clear, 0xFF000000, 0xFF0A141E, 0xFF010203,
-                                                      0xFF040506, 0xFF070809}));
+    EXPECT_EQ(p.pixels(), (Pixels{0, 0xFF000000, 0xFF0A141E, 0xFF010203, 0xFF040506, 0xFF070809}));
 }
 
 TEST(Player, KeyIsTheTopLeftColourAndMatchesByColour) {
@@ -56,18 +52,16 @@ TEST(Player, KeyIsTheTopLeftColourAndMatchesByColour) {
     l.palette = pal;
     Player p = playerFor(l);
     EXPECT_EQ(p.key(), (Rgb{0, 128, 0}));
-    const auto& px = p.pixels();
-    EXPECT_EQ(px[0], 0U);
-    EXPECT_EQ(px[12], 0U);  // index 7
-    EXPECT_EQ(px[13], 0U);  // index 9, same colour
-    EXPECT_EQ(px[14], argbOf(pal[3]));
-    EXPECT_EQ(px[15], 0xFF000000U);  // index 20 is past the 16-entry palette: black
+    // The bottom row: index 7, index 9 (the same colour), 3, and 20, past the 16-entry palette:
+    // black.
+    EXPECT_EQ(p.pixels()[0], 0U);
+    EXPECT_EQ(std::vector(p.pixels().begin() + 12, p.pixels().begin() + 16),
+              (std::vector<std::uint32_t>{0, 0, argbOf(pal[3]), 0xFF000000U}));
 }
 
 TEST(Player, PaletteChangesApplyLaterAndAreUndoneOnWrap) {
     const std::vector<Rgb> pal = distinctPalette(4);
-    const Rgb red{255, 0, 0};
-    const Rgb blue{0, 0, 255};
+    const Rgb red{255, 0, 0}, blue{0, 0, 255};
     AviLayout l = rleLayout({});
     l.palette = pal;
     l.movi = {{chunkId(0, "dc"), {6, 1, 0, 0, 6, 1, 0, 0, 6, 1, 0, 1}},  // all index 1
@@ -94,8 +88,7 @@ TEST(Player, LoopsByElapsedTimeAndDecodesSkippedFrames) {
     l.microSecPerFrame = 1000;
     Player p = playerFor(l);
     auto bottomRow = [&p] {
-        std::vector<std::uint32_t> row(p.pixels().begin() + 12, p.pixels().begin() + 16);
-        return row;
+        return std::vector<std::uint32_t>(p.pixels().begin() + 12, p.pixels().begin() + 16);
     };
     const auto pal = distinctPalette(16);
     const std::vector<std::uint32_t> all = {argbOf(pal[2]), argbOf(pal[3]), argbOf(pal[4]), 0};

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 namespace clip {
@@ -28,12 +30,8 @@ TEST(Rle8, DecodesRunsAbsoluteRunsDeltasAndDeltaFrames) {
 // Commands that point outside the picture are clipped; the guard bytes around the 4 x 2
 // canvas must never be touched.
 TEST(Rle8, ClipsEverythingOutsideThePicture) {
-    struct Case {
-        const char* name;
-        Bytes data;
-        Bytes expected;  // top row first
-    };
-    const std::vector<Case> cases = {
+    // Name, data, the picture (top row first).
+    const std::vector<std::tuple<const char*, Bytes, Bytes>> cases = {
         {"run past row end", {0x06, 0x07, 0x00, 0x01}, {0, 0, 0, 0, 7, 7, 7, 7}},
         {"absolute past row end", {0x00, 0x05, 1, 2, 3, 4, 5, 0x00}, {0, 0, 0, 0, 1, 2, 3, 4}},
         {"delta beyond top", {0x00, 0x02, 0x00, 0x05, 0x02, 0x09}, {0, 0, 0, 0, 0, 0, 0, 0}},
@@ -42,14 +40,14 @@ TEST(Rle8, ClipsEverythingOutsideThePicture) {
         {"no end of frame", {0x02, 0x04}, {0, 0, 0, 0, 4, 4, 0, 0}},
         {"odd trailing byte", {0x01, 0x04, 0x07}, {0, 0, 0, 0, 4, 0, 0, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, data, expected] : cases) {
         Bytes buffer(8 + 16, 0xEE);
         std::uint8_t* canvas = buffer.data() + 8;
         std::fill(canvas, canvas + 8, 0);
-        EXPECT_TRUE(decodeRle8(c.data, canvas, 4, 2)) << c.name;
-        EXPECT_EQ(Bytes(canvas, canvas + 8), c.expected) << c.name;
-        EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 8), Bytes(8, 0xEE)) << c.name;
-        EXPECT_EQ(Bytes(buffer.end() - 8, buffer.end()), Bytes(8, 0xEE)) << c.name;
+        EXPECT_TRUE(decodeRle8(data, canvas, 4, 2)) << name;
+        EXPECT_EQ(Bytes(canvas, canvas + 8), expected) << name;
+        // The picture holds no 0xEE, so these are the 16 guard bytes.
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xEE), 16) << name;
     }
 }
 
@@ -86,9 +84,8 @@ TEST(Rle8, EncoderRoundTripsKeyAndDeltaFrames) {
         const Bytes a = picture(w, h, 1);
         Bytes b = a;
         // A delta frame that changes a few isolated pixels far apart, and one at the far end.
-        b[0] ^= 1;
-        b[b.size() - 1] ^= 1;
-        b[b.size() / 2] ^= 1;
+        for (const std::size_t i : {std::size_t{0}, b.size() - 1, b.size() / 2})
+            b[i] ^= 1;
         Bytes canvas(a.size(), 0);
         ASSERT_TRUE(decodeRle8(encodeRle8({}, a, w, h), canvas.data(), w, h));
         EXPECT_EQ(canvas, a) << w << "x" << h;

@@ -50,12 +50,9 @@ protected:
     void make(const Names& paths) const {
         for (const std::string& path : paths) {
             const fs::path full = m_root / utf8Path(path);
-            if (path.back() == '/') {
-                fs::create_directories(full);
-            } else {
-                fs::create_directories(full.parent_path());
+            fs::create_directories(path.back() == '/' ? full : full.parent_path());
+            if (path.back() != '/')
                 std::ofstream(full, std::ios::binary) << path;
-            }
         }
     }
 

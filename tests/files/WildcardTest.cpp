@@ -21,9 +21,8 @@ TEST(Wildcard, MatchesLikeTheDriveWouldWithoutRegardToCase) {
         {"**.acs", "x.acs", true},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(files::wildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
-    }
 }
 
 // Each pair sits at the edge of a folded range, or just outside it: "@" and "[" border A-Z,

@@ -57,10 +57,10 @@ dpkg_root --install "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg --install: $(cat
 "$root/usr/bin/porukane-acs" info "$root/usr/share/porukane/1.bin" >"$work/info.json" ||
     fail "porukane-acs info on the installed character"
 grep -q '"animations"' "$work/info.json" || fail "porukane-acs info printed no animations"
-[ -f "$root/usr/share/applications/org.porukane.Porukane.desktop" ] || fail "no desktop entry"
-[ -f "$root/usr/share/metainfo/org.porukane.Porukane.metainfo.xml" ] || fail "no metainfo"
-[ -f "$root/usr/share/icons/hicolor/48x48/apps/org.porukane.Porukane.png" ] || fail "no icon"
-[ -f "$root/usr/share/man/man1/porukane.1.gz" ] || fail "no man page"
+for f in applications/org.porukane.Porukane.desktop metainfo/org.porukane.Porukane.metainfo.xml \
+    icons/hicolor/48x48/apps/org.porukane.Porukane.png man/man1/porukane.1.gz; do
+    [ -f "$root/usr/share/$f" ] || fail "no $f"
+done
 XDG_DATA_HOME=$work/home/data "$root/usr/bin/porukane" --where | grep -q -x "$work/home/data/porukane" ||
     fail "the installed program does not use the XDG data folder"
 
@@ -79,25 +79,30 @@ if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xdo
             XDG_RUNTIME_DIR="$work/x" "$root/usr/bin/porukane" >"$1.log" 2>&1 &
         pids+=($!)
     }
-    windows() { (xdotool search --onlyvisible --name "$1" 2>/dev/null || true) | wc -l; }
-    wait_windows() {  # NAME COUNT
-        for _ in $(seq 150); do [ "$(windows "$1")" -ge "$2" ] && return 0; sleep 0.1; done
+    poll() {  # COMMAND...: true once it succeeds, within 15 s
+        for _ in $(seq 150); do "$@" && return 0; sleep 0.1; done
+        return 1
+    }
+    visible() { (xdotool search --onlyvisible "$@" 2>/dev/null || true); }
+    title_shown() { [ "$(visible --name 'ﾎﾟﾙｶﾈ ９９' | wc -l)" -ge 1 ]; }
+    wizard_shown() {  # a window with the program's title that is not the title screen
+        for id in $(visible --name 'ﾎﾟﾙｶﾈ ９９'); do
+            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
+            [ -n "$geometry" ] && [ "$geometry" != "480x260" ] && return 0
+        done
+        return 1
+    }
+    character_shown() {
+        for id in $(visible --class porukane); do
+            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 128x128' && return 0
+        done
         return 1
     }
     chmod 700 "$work/x"
     mkdir -p "$work/fresh"
     run_installed "$work/fresh"
-    wait_windows 'ﾎﾟﾙｶﾈ ９９' 1 || fail "no title screen from the installed program"
-    box=""  # the wizard's first box: a window with the program's title, not the title screen
-    for _ in $(seq 150); do
-        for id in $( (xdotool search --onlyvisible --name 'ﾎﾟﾙｶﾈ ９９' 2>/dev/null || true) ); do
-            geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {print $2}' || true)
-            [ -n "$geometry" ] && [ "$geometry" != "480x260" ] && box=$id
-        done
-        [ -n "$box" ] && break
-        sleep 0.1
-    done
-    [ -n "$box" ] || fail "no wizard after the title screen"
+    poll title_shown || fail "no title screen from the installed program"
+    poll wizard_shown || fail "no wizard after the title screen"
     kill "${pids[-1]}"
     for f in 1.bin Findcomp.avi Filecopy.avi; do
         cmp -s "$work/fresh/.local/share/porukane/$f" "$root/usr/share/porukane/$f" ||
@@ -107,15 +112,7 @@ if command -v Xvfb >/dev/null && command -v openbox >/dev/null && command -v xdo
     mkdir -p "$work/done/.config/porukane"
     printf '[ver99]\n1_0=True\n' >"$work/done/.config/porukane/Agent.ini"
     run_installed "$work/done"
-    shown=""
-    for _ in $(seq 150); do
-        for id in $( (xdotool search --onlyvisible --class porukane 2>/dev/null || true) ); do
-            xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 128x128' && shown=yes
-        done
-        [ -n "$shown" ] && break
-        sleep 0.1
-    done
-    [ -n "$shown" ] || fail "our character did not appear from the seeded data folder"
+    poll character_shown || fail "our character did not appear from the seeded data folder"
     kill "${pids[-1]}"
     cd "$work"
     gui_note="title, wizard and character under Xvfb"

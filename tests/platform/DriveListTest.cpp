@@ -49,11 +49,7 @@ TEST(DriveList, TheSystemListHasTheRootAndTheDownloadedCharacters) {
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     const auto drives = platform::SystemDriveList().drives();
-    if (wasSet) {
-        qputenv("XDG_DATA_HOME", saved);
-    } else {
-        qunsetenv("XDG_DATA_HOME");
-    }
+    wasSet ? qputenv("XDG_DATA_HOME", saved) : qunsetenv("XDG_DATA_HOME");
     ASSERT_GE(drives.size(), 2);
     EXPECT_TRUE(std::any_of(drives.begin(), drives.end(), [](const platform::Drive& drive) {
         return drive.root == QStringLiteral("/");

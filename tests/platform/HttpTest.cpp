@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "LoopbackHttpServer.h"
+#include "TestFiles.h"
 #include "platform/http/DesktopProcessStarter.h"
 #include "platform/http/InstallerExtractor.h"
 #include "platform/http/QtHttpTransfer.h"
@@ -22,23 +23,10 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList filesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
+using testsupport::fileNames;
 using testsupport::httpReply;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class HttpTransferTest : public ::testing::Test {
 protected:
@@ -90,7 +78,7 @@ TEST_F(HttpTransferTest, BodyIsStoredByteForByte) {
         EXPECT_EQ(server.requested, expected);
         EXPECT_EQ(readFile(target()), kBody) << path;
         EXPECT_FALSE(QFileInfo(target()).isExecutable());
-        EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("1.exe")});
+        EXPECT_EQ(fileNames(dir.path()), QStringList{"1.exe"});
         QFile::remove(target());
     }
 }
@@ -121,7 +109,7 @@ TEST_F(HttpTransferTest, FailuresLeaveNoFile) {
         EXPECT_TRUE(result.error.contains(
             QRegularExpression(QLatin1String(c.error), QRegularExpression::CaseInsensitiveOption)))
             << result.error.toStdString();
-        EXPECT_TRUE(filesIn(dir.path()).isEmpty()) << c.url.toString().toStdString();
+        EXPECT_TRUE(fileNames(dir.path()).isEmpty()) << c.url.toString().toStdString();
     }
 }
 
@@ -178,7 +166,7 @@ TEST_F(InstallerExtractorTest, CharacterLandsUnderASafeName) {
         const platform::ExtractResult result =
             platform::extractCharacter(installer(cabinet(members, compress)), chars());
         ASSERT_TRUE(result.ok) << result.error.toStdString();
-        EXPECT_EQ(filesIn(chars()), QStringList{QString::fromLatin1(stored)});
+        EXPECT_EQ(fileNames(chars()), QStringList{QString::fromLatin1(stored)});
         EXPECT_EQ(readFile(result.path), character());
     }
 }
@@ -202,7 +190,7 @@ TEST_F(InstallerExtractorTest, BrokenInstallersChangeNothing) {
         const QString path = installer(cab);
         EXPECT_FALSE(platform::extractCharacter(path, chars(), maxBytes).ok) << why;
         EXPECT_EQ(starter.isCharacterInstaller(path), maxBytes != any) << why;
-        EXPECT_EQ(filesIn(chars()), QStringList{QStringLiteral("Genie.acs")}) << why;
+        EXPECT_EQ(fileNames(chars()), QStringList{"Genie.acs"}) << why;
         EXPECT_EQ(readFile(chars() + QStringLiteral("/Genie.acs")), "older character") << why;
     }
     // A good installer counts, and checking it puts nothing in the characters folder.
@@ -238,7 +226,7 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     platform::DesktopProcessStarter starter(chars());
     const QString path = installer(cabinet({{"Robby.acs", character()}}));
     EXPECT_TRUE(starter.start(path, platform::WindowStyle::MinimizedNoFocus));
-    EXPECT_EQ(filesIn(chars()), QStringList{"Robby.acs"});
+    EXPECT_EQ(fileNames(chars()), QStringList{"Robby.acs"});
 
     // An error page saved as an installer, a missing file, a script without the execute bit.
     // Each script leaves a marker at an absolute path when it runs.
@@ -260,14 +248,10 @@ TEST_F(InstallerExtractorTest, StartingExtractsAndRunsNothingDownloaded) {
     const QString control = script("control", "control-ran");
     QFile::setPermissions(control, QFile::permissions(control) | QFile::ExeOwner);
     ASSERT_TRUE(starter.start(control, platform::WindowStyle::NormalFocus));
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(dir.filePath(QStringLiteral("control-ran"))) &&
-           waited.elapsed() < 20000) {
+    const QString controlRan = dir.filePath(QStringLiteral("control-ran"));
+    for (int waited = 0; waited < 20000 && !QFile::exists(controlRan); waited += 20)
         QThread::msleep(20);
-    }
-    ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("control-ran"))))
-        << "the executable control script did not run within 20 s";
+    ASSERT_TRUE(QFile::exists(controlRan)) << "the executable control script did not run in 20 s";
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("ran"))));
 }
 
@@ -281,9 +265,8 @@ TEST(AgentCharactersFolderTest, FollowsAnAbsoluteXdgDataHome) {
     EXPECT_EQ(platform::agentCharactersFolder(), fallback);
     qunsetenv("XDG_DATA_HOME");
     EXPECT_EQ(platform::agentCharactersFolder(), fallback);
-    if (!saved.isNull()) {
+    if (!saved.isNull())
         qputenv("XDG_DATA_HOME", saved);
-    }
 }
 
 }  // namespace

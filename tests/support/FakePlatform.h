@@ -4,21 +4,31 @@
 // the fake clock by `FakeEventPump::stepMs` and fires the fake timers that are due, so waits and
 // timer ticks happen deterministically inside the code under test.
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
-#include <iosfwd>
 #include <memory>
+#include <ostream>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/Services.h"
 
 // Test failures show texts as UTF-8 (line breaks as \r and \n), not as UTF-16 code units.
-void PrintTo(const QString& text, std::ostream* out);
+inline void PrintTo(const QString& text, std::ostream* out) {
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1String("\\r"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    *out << '"' << shown.toStdString() << '"';
+}
 
 namespace fakes {
 
@@ -33,7 +43,18 @@ class FakeMessageBoxes final : public platform::MessageBoxes {
 public:
     platform::MessageAnswer show(const QString& text, platform::MessageIcon icon,
                                  platform::MessageButtons buttons,
-                                 const QString& caption = {}) override;
+                                 const QString& caption = {}) override {
+        boxes.push_back({text, icon, buttons, caption});
+        if (whileOpen) {
+            whileOpen(static_cast<int>(boxes.size()) - 1);
+        }
+        if (buttons == platform::MessageButtons::Ok)
+            return platform::MessageAnswer::Ok;
+        const platform::MessageAnswer answer = answers.empty() ? fallback : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
 
     // Answers for Yes/No boxes, used in order; when none is left, `fallback` answers.
     std::deque<platform::MessageAnswer> answers;
@@ -41,14 +62,25 @@ public:
     // Runs while a box is "open", as a real box pumps events; gets the box's index.
     std::function<void(int)> whileOpen;
     std::vector<RecordedBox> boxes;
+    QStringList texts() const {
+        QStringList all;
+        for (const RecordedBox& box : boxes)
+            all << box.text;
+        return all;
+    }
 };
 
 class FakeSettings final : public platform::SettingsStore {
 public:
     QString read(const QString& application, const QString& section, const QString& key,
-                 const QString& defaultValue) override;
+                 const QString& defaultValue) override {
+        return values.value(application + '/' + section + '/' + key, defaultValue);
+    }
     void write(const QString& application, const QString& section, const QString& key,
-               const QString& value) override;
+               const QString& value) override {
+        values.insert(application + '/' + section + '/' + key, value);
+        writes.append(application + '/' + section + '/' + key + '=' + value);
+    }
 
     QMap<QString, QString> values;  // "application/section/key" -> text
     QStringList writes;             // "application/section/key=value", in order
@@ -64,12 +96,17 @@ public:
     int interval() const override { return m_interval; }
     void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
 
-    void fire();
+    void fire() {
+        if (m_interval > 0)
+            due = now() + m_interval;
+        if (m_handler)
+            m_handler();
+    }
     std::vector<int> history;  // every interval set, in order
     long long due = 0;         // virtual time of the next tick
 
 private:
-    friend class FakeTimerFactory;
+    long long now() const;
     FakeTimerFactory& m_owner;
     int m_interval = 0;
     std::function<void()> m_handler;
@@ -77,7 +114,11 @@ private:
 
 class FakeTimerFactory final : public platform::TimerFactory {
 public:
-    std::unique_ptr<platform::IntervalTimer> createTimer() override;
+    std::unique_ptr<platform::IntervalTimer> createTimer() override {
+        auto timer = std::make_unique<FakeTimer>(*this);
+        timers.push_back(timer.get());
+        return timer;
+    }
     // Advances virtual time and fires every due timer once (in due order).
     void advance(long long ms);
 
@@ -88,7 +129,14 @@ public:
 class FakeEventPump final : public platform::EventPump {
 public:
     explicit FakeEventPump(FakeTimerFactory& timers) : m_timers(timers) {}
-    void processEvents() override;
+    void processEvents() override {
+        if (onPump) {
+            onPump(++pumps);
+        } else {
+            ++pumps;
+        }
+        m_timers.advance(stepMs);
+    }
     void waitForEvents() override { processEvents(); }
 
     int pumps = 0;
@@ -114,7 +162,17 @@ public:
 
 class ScriptedRandom final : public platform::RandomSource {
 public:
-    float rnd() override;
+    float rnd() override {
+        ++used;
+        if (draws.empty()) {
+            // A test that draws more than it scripted no longer tests what it says.
+            ADD_FAILURE() << "the scripted random source ran out at draw " << used;
+            return 0.0f;
+        }
+        const float value = draws.front();
+        draws.pop_front();
+        return value;
+    }
     void randomize() override { ++seeds; }
 
     std::deque<float> draws;  // consumed in order; a draw past the end fails the test
@@ -124,9 +182,16 @@ public:
 
 class FakeProcessStarter final : public platform::ProcessStarter {
 public:
-    bool start(const QString& path, platform::WindowStyle style) override;
-    // By default a file that starts with "MZ".
-    bool isCharacterInstaller(const QString& path) override;
+    bool start(const QString& path, platform::WindowStyle style) override {
+        const bool ok = succeeds ? succeeds(path) : QFileInfo(path).isFile();
+        starts.push_back({path, style, ok});
+        return ok;
+    }
+    // A file that starts with "MZ".
+    bool isCharacterInstaller(const QString& path) override {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+    }
 
     struct Start {
         QString path;
@@ -140,7 +205,16 @@ public:
 
 class FakeHttp final : public platform::HttpTransfer {
 public:
-    platform::TransferResult fetchToFile(const QUrl& url, const QString& path) override;
+    platform::TransferResult fetchToFile(const QUrl& url, const QString& path) override {
+        requests.append(url.toString());
+        const auto it = bodies.constFind(url.toString());
+        if (it == bodies.constEnd())
+            return {false, QStringLiteral("no such URL")};
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*it) != it->size())
+            return {false, QStringLiteral("cannot write")};
+        return {true, {}};
+    }
 
     QMap<QString, QByteArray> bodies;  // URL -> body; other URLs fail
     QStringList requests;
@@ -155,8 +229,17 @@ public:
 class FakeSystemInfo final : public platform::SystemInfo {
 public:
     bool hasRegistry() const override { return registry; }
-    bool queryRegistryValue(std::uint32_t root, const QString& keyName, const QString& valueName,
-                            std::uint32_t* type, QByteArray* data, int maxBytes) override;
+    bool queryRegistryValue(std::uint32_t /*root*/, const QString& keyName,
+                            const QString& valueName, std::uint32_t* type, QByteArray* data,
+                            int maxBytes) override {
+        queries.append(keyName + '|' + valueName);
+        const auto it = values.constFind(keyName + '|' + valueName);
+        if (it == values.constEnd() || it->data.size() > maxBytes)
+            return false;
+        *type = it->type;
+        *data = it->data;
+        return true;
+    }
     QString findProgram() override { return program; }
     bool isFile(const QString& path) override { return files.contains(path); }
 
@@ -187,7 +270,13 @@ public:
 
 // Every fake, plus the Services bundle over them. The program folder is a caller-supplied path.
 struct FakePlatform {
-    explicit FakePlatform(const QString& programFolder = QString());
+    // `realHttp`, when given, replaces the fake transfer.
+    explicit FakePlatform(const QString& programFolder = QString(),
+                          platform::HttpTransfer* realHttp = nullptr)
+        : services{messages,     settings,   events,    screen,
+                   random,       timers,     processes, realHttp ? *realHttp : http,
+                   drives,       systemInfo, feedback,  exit,
+                   programFolder} {}
 
     FakeMessageBoxes messages;
     FakeSettings settings;
@@ -203,5 +292,35 @@ struct FakePlatform {
     FakeExit exit;
     platform::Services services;
 };
+
+inline FakeTimer::~FakeTimer() {
+    auto& list = m_owner.timers;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+inline long long FakeTimer::now() const {
+    return m_owner.now;
+}
+
+inline void FakeTimer::setInterval(int milliseconds) {
+    m_interval = milliseconds > 0 ? milliseconds : 0;
+    history.push_back(milliseconds);
+    due = now() + m_interval;
+}
+
+inline void FakeTimerFactory::advance(long long ms) {
+    now += ms;
+    // A handler may start, stop or delete timers; pick one due timer at a time.
+    for (;;) {
+        FakeTimer* next = nullptr;
+        for (FakeTimer* timer : timers) {
+            if (timer->interval() > 0 && timer->due <= now && (!next || timer->due < next->due))
+                next = timer;
+        }
+        if (!next)
+            return;
+        next->fire();
+    }
+}
 
 }  // namespace fakes

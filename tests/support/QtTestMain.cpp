@@ -61,9 +61,8 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(testsupport::handler);
     // Test programs never need a display; gtest_discover_tests lists their tests without the
     // test environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

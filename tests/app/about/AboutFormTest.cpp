@@ -81,16 +81,16 @@ TEST(About, GetKeyValueFormatsNumbersAndLeavesOtherTypesAlone) {
     fake.systemInfo.values[QStringLiteral("K|n")] = {4, QByteArray("\x2a\x01\0\0", 4)};
     fake.systemInfo.values[QStringLiteral("K|b")] = {3, QByteArray("\x01\x02", 2)};
     app::AboutForm form(fake.services);
-    QString text = QStringLiteral("before");
-    EXPECT_TRUE(
-        form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"), QStringLiteral("n"), text));
+    QString text;
+    const auto get = [&](const char* value) {
+        text = QStringLiteral("before");
+        return form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"), value, text);
+    };
+    EXPECT_TRUE(get("n"));
     EXPECT_EQ(text, QStringLiteral("&h12A"));
-    text = QStringLiteral("before");
-    EXPECT_TRUE(
-        form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"), QStringLiteral("b"), text));
+    EXPECT_TRUE(get("b"));
     EXPECT_EQ(text, QStringLiteral("before"));
-    EXPECT_FALSE(form.GetKeyValue(app::kHkeyLocalMachine, QStringLiteral("K"),
-                                  QStringLiteral("missing"), text));
+    EXPECT_FALSE(get("missing"));
     EXPECT_TRUE(text.isEmpty());
 }
 

@@ -4,12 +4,16 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <tuple>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
 #include "QtWarnings.h"
 #include "TestCharacter.h"
+#include "TestFiles.h"
 #include "agent/acs/Character.h"
 #include "agent/engine/Script.h"
 #include "agent/playback/Player.h"
@@ -43,19 +47,24 @@ struct Companion {
     void script(std::initializer_list<float> draws) {
         fake.random.draws.insert(fake.random.draws.end(), draws.begin(), draws.end());
     }
+    void remember(double x, double y) { std::tie(state.charX, state.charY) = std::tie(x, y); }
+    QPointF remembered() const { return {state.charX, state.charY}; }
     QString setting(const char* key) {
         return fake.settings.values.value(QStringLiteral("Agent/pos/") + QLatin1String(key));
     }
 };
 
+// The same with its character loaded.
+struct Loaded : Companion {
+    Loaded() { load(); }
+};
+
 TEST(Lifecycle, LoadsADrawnFileAtTheRememberedPositionAndArmsSevenSeconds) {
     Companion c({QStringLiteral("1.bin"), QStringLiteral("2.bin"), QStringLiteral("3.bin")});
-    c.state.charX = 683.5;
-    c.state.charY = 682.5;
+    c.remember(683.5, 682.5);
     c.script({0.5f});  // Int(3 × 0.5) + 1 = 2
     c.form.LoadRandomCharacter();
-    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("load:2.bin"), QStringLiteral("left:684"),
-                                        QStringLiteral("top:682"), QStringLiteral("show")}));
+    EXPECT_EQ(c.agent.log, QStringList({"load:2.bin", "left:684", "top:682", "show"}));
     EXPECT_EQ(c.state.currentChar, c.agent.current());
     EXPECT_EQ(c.state.animNames, c.agent.defaultNames);
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 7000);
@@ -75,10 +84,9 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     // The box names each file and what is wrong with it.
     Companion broken({QStringLiteral("1.bin"), QStringLiteral("2.bin")});
     broken.agent.failingPaths = {QStringLiteral("1.bin"), QStringLiteral("2.bin")};
-    QFile agent15(broken.dir.filePath(QStringLiteral("1.bin")));
-    ASSERT_TRUE(agent15.open(QIODevice::WriteOnly));
-    agent15.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
-    agent15.close();
+    ASSERT_TRUE(testsupport::writeFile(
+        broken.dir.filePath(QStringLiteral("1.bin")),
+        QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0')));
     QFile cut(desktoptest::writeCharacter(desktoptest::makeCharacterData(), broken.dir.path(),
                                           QStringLiteral("2.bin")));
     ASSERT_TRUE(cut.resize(cut.size() / 2));
@@ -87,12 +95,11 @@ TEST(Lifecycle, SkipsFilesThatCannotBeLoadedAndEndsClearlyWhenNoneCan) {
     EXPECT_TRUE(broken.fake.exit.ended);
     ASSERT_EQ(broken.fake.messages.boxes.size(), 1u);
     EXPECT_EQ(broken.fake.messages.boxes[0].icon, platform::MessageIcon::Critical);
-    EXPECT_EQ(broken.fake.messages.boxes[0].text.toStdString(),
+    EXPECT_EQ(broken.fake.messages.boxes[0].text,
               QStringLiteral("キャラクターファイルを読み込めませんでした。\r"
                              "ファイルが壊れているか、キャラクターファイルではありません。\r\r"
                              "1.bin：Agent 1.5 形式のファイルです\r"
-                             "2.bin：ファイルが途中で切れています")
-                  .toStdString());
+                             "2.bin：ファイルが途中で切れています"));
 }
 
 TEST(Lifecycle, PlacementUsesTheCharactersOwnFrameSize) {
@@ -113,28 +120,24 @@ TEST(Lifecycle, PlacementUsesTheCharactersOwnFrameSize) {
     for (const auto& k : cases) {
         Companion c;
         c.agent.defaultSize = k.size;
-        c.state.charX = k.x;
-        c.state.charY = k.y;
+        c.remember(k.x, k.y);
         c.load();
-        EXPECT_EQ(c.agent.current()->x, k.wantX) << k.size.width() << "x" << k.size.height();
-        EXPECT_EQ(c.agent.current()->y, k.wantY) << k.size.width() << "x" << k.size.height();
+        EXPECT_EQ(QPoint(c.agent.current()->x, c.agent.current()->y), QPoint(k.wantX, k.wantY))
+            << k.size.width() << "x" << k.size.height();
         EXPECT_DOUBLE_EQ(c.state.charX, k.x);  // the remembered position itself is kept
     }
 }
 
-TEST(Lifecycle, OnlyARightClickOpensTheMenu) {
-    Companion c;
-    c.load();
+// Only a right click opens the menu; a left double click roams one time in five and animates
+// otherwise.
+TEST(Lifecycle, ClicksOpenTheMenuRoamOrAnimate) {
+    Loaded c;
     c.agent.raiseClick(1);
     c.agent.raiseClick(4);
     EXPECT_EQ(c.menusShown, 0);
     c.agent.raiseClick(2);
     EXPECT_EQ(c.menusShown, 1);
-}
-
-TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
-    Companion c;
-    c.load();
+    c.agent.log.clear();
     c.agent.raiseDblClick(2);
     EXPECT_TRUE(c.agent.log.isEmpty());
 
@@ -146,15 +149,13 @@ TEST(Lifecycle, LeftDoubleClickRoamsOneTimeInFiveAndAnimatesOtherwise) {
     c.agent.log.clear();
     c.fake.random.draws = {0.2f, 0.9f, 0.0f};  // k=2: animation "wave", interval 1 s
     c.agent.raiseDblClick(1);
-    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("play:wave")}));
+    EXPECT_EQ(c.agent.log, QStringList({"stop", "play:wave"}));
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 1000);
 }
 
 TEST(Lifecycle, AHideFromOutsideSavesAndEndsButTheProgramsOwnHideDoesNot) {
-    Companion c;
-    c.load();
-    c.state.charX = 512;
-    c.state.charY = -20;
+    Loaded c;
+    c.remember(512, -20);
     c.agent.raiseHide(3);  // our own hide, reported late
     EXPECT_FALSE(c.fake.exit.ended);
     c.state.hidingByProgram = 1;
@@ -168,24 +169,20 @@ TEST(Lifecycle, AHideFromOutsideSavesAndEndsButTheProgramsOwnHideDoesNot) {
 }
 
 TEST(Lifecycle, ChangingWithOneFileReloadsItWhereTheCharacterStands) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.agent.current()->x = 300;
     c.agent.current()->y = 200;
     c.script({0.0f});  // the only file
     c.form.キャラクター交代_Click();
-    EXPECT_EQ(c.agent.log, QStringList({QStringLiteral("stop"), QStringLiteral("stopAll"),
-                                        QStringLiteral("hide"), QStringLiteral("unload:d"),
-                                        QStringLiteral("load:1.bin"), QStringLiteral("left:300"),
-                                        QStringLiteral("top:200"), QStringLiteral("show")}));
+    EXPECT_EQ(c.agent.log, QStringList({"stop", "stopAll", "hide", "unload:d", "load:1.bin",
+                                        "left:300", "top:200", "show"}));
     EXPECT_FALSE(c.fake.exit.ended);  // the hide during the change is the program's own
     EXPECT_EQ(c.state.hidingByProgram, 0);
 }
 
 TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     Companion c;
-    c.state.charX = 100;
-    c.state.charY = 100;
+    c.remember(100, 100);
     c.load();
     c.agent.current()->x = 900;  // on its way somewhere, not yet arrived
     // Quitting waits for nothing: no event is pumped, no timer runs, and the position is on
@@ -195,36 +192,31 @@ TEST(Lifecycle, QuitSavesTheRememberedPositionWhichADragUpdates) {
     const int pumps = c.fake.events.pumps;
     c.form.おわり_Click();
     EXPECT_TRUE(c.fake.exit.ended);
-    EXPECT_EQ(c.fake.settings.writes, QStringList({QStringLiteral("Agent/pos/x= 100"),
-                                                   QStringLiteral("Agent/pos/y= 100")}));
+    EXPECT_EQ(c.fake.settings.writes, QStringList({"Agent/pos/x= 100", "Agent/pos/y= 100"}));
     EXPECT_EQ(writesAtUnload, 2);
-    EXPECT_EQ(c.agent.log, QStringList{QStringLiteral("unload:d")});
+    EXPECT_EQ(c.agent.log, QStringList{"unload:d"});
     EXPECT_EQ(c.fake.events.pumps, pumps);
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 0);
 
     // Dropped by the user: quitting, or a hide from outside, brings it back there.
-    Companion dragged;
-    dragged.load();
+    Loaded dragged;
     dragged.agent.raiseDragComplete(640, -20);
-    EXPECT_DOUBLE_EQ(dragged.state.charX, 640);
-    EXPECT_DOUBLE_EQ(dragged.state.charY, -20);
+    EXPECT_EQ(dragged.remembered(), QPointF(640, -20));
     dragged.agent.raiseHide(static_cast<std::int16_t>(app::HideCause::User));
-    EXPECT_EQ(dragged.fake.settings.writes,
-              QStringList({QStringLiteral("Agent/pos/x= 640"), QStringLiteral("Agent/pos/y=-20")}));
+    EXPECT_EQ(dragged.fake.settings.writes, QStringList({"Agent/pos/x= 640", "Agent/pos/y=-20"}));
 }
 
 TEST(Scheduler, ShowAndHideAreNeverPlayedWhateverTheirCaseBlanksOrWidth) {
-    EXPECT_EQ(app::narrowLower(QStringLiteral("  ＳｈＯｗ ")), QStringLiteral("show"));
-    EXPECT_EQ(app::narrowLower(QStringLiteral("ＨＩＤＥ")), QStringLiteral("hide"));
-    EXPECT_EQ(app::narrowLower(QStringLiteral("　Hide　")), QStringLiteral("hide"));
-    EXPECT_EQ(app::narrowLower(QStringLiteral("ＧｅｔＡｔｔｅｎｔｉｏｎ")),
-              QStringLiteral("getattention"));
-    EXPECT_EQ(app::narrowLower(QStringLiteral("ｱﾆﾒ")), QStringLiteral("ｱﾆﾒ"));
+    const std::pair<const char*, const char*> names[] = {
+        // clang-format off
+        {"  ＳｈＯｗ ", "show"}, {"ＨＩＤＥ", "hide"}, {"　Hide　", "hide"},
+        {"ＧｅｔＡｔｔｅｎｔｉｏｎ", "getattention"}, {"ｱﾆﾒ", "ｱﾆﾒ"}};
+    // clang-format on
+    for (const auto& [name, narrowed] : names)
+        EXPECT_EQ(app::narrowLower(QString::fromUtf8(name)), QString::fromUtf8(narrowed)) << name;
 
-    Companion c;
-    c.load();
-    c.state.animNames = {QStringLiteral(" SHOW"), QStringLiteral("ｈｉｄｅ"),
-                         QStringLiteral("Ｗａｖｅ")};
+    Loaded c;
+    c.state.animNames = {" SHOW", "ｈｉｄｅ", "Ｗａｖｅ"};
     c.script({0.0f, 0.4f, 0.9f});  // show, hide, then Wave
     EXPECT_EQ(c.form.PickRandomAnimation(), QStringLiteral("wave"));
     EXPECT_EQ(c.fake.random.used, 3 + 1);
@@ -246,17 +238,13 @@ std::shared_ptr<const acs::Character> buildNamesCharacter(const QString& dir) {
     }
     manifest.chop(1);
     manifest += "]}";
-    QFile file(dir + "/character.json");
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(manifest) == manifest.size());
-    file.close();
+    testsupport::writeFile(dir + "/character.json", manifest);
     QProcess build;
     build.start(QStringLiteral(PORUKANE_ACS_TOOL),
                 {QStringLiteral("build"), dir + "/character.json", dir + "/1.bin"});
     build.waitForFinished(60000);
     EXPECT_EQ(build.exitCode(), 0) << build.readAllStandardError().toStdString();
-    QFile compiled(dir + "/1.bin");
-    EXPECT_TRUE(compiled.open(QIODevice::ReadOnly));
-    const QByteArray bytes = compiled.readAll();
+    const QByteArray bytes = testsupport::readFile(dir + "/1.bin");
     const auto loaded = acs::loadCharacter(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
                                            acs::Mode::Strict);
     EXPECT_TRUE(loaded.ok()) << loaded.error.message();
@@ -268,9 +256,8 @@ TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
     const auto character = buildNamesCharacter(c.dir.path());
     ASSERT_TRUE(character);
     QStringList names;
-    for (const acs::Animation& a : character->animations()) {
+    for (const acs::Animation& a : character->animations())
         names.append(QString::fromStdString(a.name));
-    }
     c.agent.namesByFile[QStringLiteral("1.bin")] = names;
     c.load();
     for (int i = 0; i < names.size(); ++i) {
@@ -304,50 +291,43 @@ TEST(Scheduler, NamesInEveryScriptPlayInTheEngine) {
 }
 
 TEST(Scheduler, AListWithNothingPlayableDoesNotHang) {
-    Companion c;
-    c.load();
-    c.state.animNames = {QStringLiteral("Show"), QStringLiteral("Hide")};
+    Loaded c;
+    c.state.animNames = {"Show", "Hide"};
     c.fake.random.draws = {/*roam*/ 0.5f, /*change*/ 0.0f, /*interval*/ 0.5f};
     c.form.アニメーションタイマー_Timer();
-    EXPECT_EQ(c.agent.log, QStringList{QStringLiteral("stop")});
+    EXPECT_EQ(c.agent.log, QStringList{"stop"});
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 4000);
 }
 
 TEST(Scheduler, IntervalsAreWholeSecondsFromOneToSeven) {
-    Companion c;
-    c.load();
-    c.state.animNames = {QStringLiteral("Wave")};
-    const float draws[] = {0.0f, 0.142f, 0.5f, 0.857f, 0.99999994f};
-    const int expected[] = {1000, 1000, 4000, 6000, 7000};
-    for (int i = 0; i < 5; ++i) {
-        c.fake.random.draws = {0.0f, 0.5f, 0.5f, draws[i]};  // pick, no roam, no change
+    Loaded c;
+    c.state.animNames = {"Wave"};
+    const std::pair<float, int> cases[] = {
+        {0.0f, 1000}, {0.142f, 1000}, {0.5f, 4000}, {0.857f, 6000}, {0.99999994f, 7000}};
+    for (const auto& [draw, expected] : cases) {
+        c.fake.random.draws = {0.0f, 0.5f, 0.5f, draw};  // pick, no roam, no change
         c.form.アニメーションタイマー_Timer();
-        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
-        c.fake.random.draws = {0.0f, draws[i]};
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected) << draw;
+        c.fake.random.draws = {0.0f, draw};
         c.form.アニメーション_Click();
-        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected[i]);
+        EXPECT_EQ(c.form.アニメーションタイマー().interval(), expected) << draw;
     }
     EXPECT_EQ(c.agent.log.count(QStringLiteral("play:wave")), 10);
 }
 
 TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
-    Companion c;
-    c.load();
-    c.state.animNames = {QStringLiteral("Wave")};
-    c.fake.random.draws = {0.0f,         // pick Wave
-                           0.0f,         // roam: Int(0 × 70) = 0
-                           0.9f,  0.9f,  // a = 1, b = 1
-                           0.5f,  0.5f,  // x, y
-                           0.05f,        // change: Int(0.05 × 50) = 2
-                           0.0f};        // the new character's file
+    Loaded c;
+    c.state.animNames = {"Wave"};
+    // Pick Wave; roam: Int(0 × 70) = 0; a = b = 1; x, y; change: Int(0.05 × 50) = 2; the new
+    // character's file.
+    c.fake.random.draws = {0.0f, 0.0f, 0.9f, 0.9f, 0.5f, 0.5f, 0.05f, 0.0f};
     c.form.アニメーションタイマー_Timer();
     // Target: x = Int(0.5 × 12288) + 1536 = 7680 twips = 512 px; y = 4608 + 1152 = 5760 = 384.
     const int move = static_cast<int>(c.agent.log.indexOf(QStringLiteral("moveTo:512,384")));
     const int unload = static_cast<int>(c.agent.log.indexOf(QStringLiteral("unload:d")));
     ASSERT_GE(move, 0);
     EXPECT_GT(unload, move);
-    EXPECT_DOUBLE_EQ(c.state.charX, 512);
-    EXPECT_DOUBLE_EQ(c.state.charY, 384);
+    EXPECT_EQ(c.remembered(), QPointF(512, 384));
     EXPECT_TRUE(c.agent.log.endsWith(QStringLiteral("show")));
     EXPECT_EQ(c.form.アニメーションタイマー().interval(), 7000);
     // The four-second wait ran between the move and the change.
@@ -355,54 +335,42 @@ TEST(Scheduler, ATickWithRoamAndChangeRoamsFirstAndChangesWhereItArrived) {
 }
 
 TEST(Roaming, RandomTargetsStayBetweenTenAndNinetyPercentOfA1024By768Screen) {
-    Companion c;
-    c.load();
-    const struct {
-        float draw;
-        int x, y;
-    } cases[] = {{0.0f, 102, 77}, {0.5f, 512, 384}, {0.99999994f, 922, 691}};
-    for (const auto& k : cases) {
-        c.fake.random.draws = {0.5f, 0.5f, k.draw, k.draw};
+    Loaded c;
+    for (const auto& [draw, x, y] :
+         {std::tuple{0.0f, 102, 77}, {0.5f, 512, 384}, {0.99999994f, 922, 691}}) {
+        c.fake.random.draws = {0.5f, 0.5f, draw, draw};
         c.form.MoveToRandomPlace();
-        EXPECT_EQ(c.agent.current()->x, k.x) << k.draw;
-        EXPECT_EQ(c.agent.current()->y, k.y) << k.draw;
+        EXPECT_EQ(QPoint(c.agent.current()->x, c.agent.current()->y), QPoint(x, y)) << draw;
     }
 }
 
 TEST(Roaming, KeptCoordinatesStayAndNegativeOnesGoToTwentyPercent) {
-    Companion c;
-    c.load();
-    c.agent.current()->x = 40;
-    c.agent.current()->y = 30;
-    c.fake.random.draws = {0.0f, 0.0f};
-    c.form.MoveToRandomPlace();
-    EXPECT_EQ(c.agent.log.first(), QStringLiteral("moveTo:40,30"));
-    EXPECT_DOUBLE_EQ(c.state.charX, 40);  // still remembered after the wait
-
-    c.agent.log.clear();
-    c.agent.current()->x = -50;
-    c.agent.current()->y = -1;
-    c.fake.random.draws = {0.0f, 0.0f};
-    c.form.MoveToRandomPlace();
-    EXPECT_EQ(c.agent.log.first(), QStringLiteral("moveTo:205,154"));  // 3072 / 15, 2304 / 15
+    Loaded c;
+    // Negative ones go to 3072 / 15, 2304 / 15; kept ones are still remembered after the wait.
+    for (const auto& [x, y, move, charX] :
+         {std::tuple{40, 30, "moveTo:40,30", 40}, std::tuple{-50, -1, "moveTo:205,154", 205}}) {
+        c.agent.log.clear();
+        c.agent.current()->x = static_cast<std::int16_t>(x);
+        c.agent.current()->y = static_cast<std::int16_t>(y);
+        c.fake.random.draws = {0.0f, 0.0f};
+        c.form.MoveToRandomPlace();
+        EXPECT_EQ(c.agent.log.first(), QString::fromLatin1(move));
+        EXPECT_DOUBLE_EQ(c.state.charX, charX);
+    }
 }
 
 TEST(Roaming, ThePositionIsReadAfterTheWaitAndNestedHandlersRunDuringIt) {
-    Companion c;
-    c.load();
+    Loaded c;
     c.agent.current()->movesAtOnce = false;
-    c.state.animNames = {QStringLiteral("Wave")};
+    c.state.animNames = {"Wave"};
     bool nested = false;
     c.fake.events.onPump = [&](int) {
         if (!nested && c.fake.timers.now >= 2000) {
             nested = true;
-            c.agent.current()->x = 700;         // the glide arrives during the wait
-            c.fake.random.draws = {0.5f, 0.0f,  // a menu animation, interval 1 s
-                                                // That timer fires in the rest of the wait: Wave,
-                                                // no roam, no change, 7 s.
-                                   0.0f, 0.5f, 0.5f, 0.99f,
-                                   // 移動 arms the timer at its end.
-                                   0.5f};
+            c.agent.current()->x = 700;  // the glide arrives during the wait
+            // A menu animation, interval 1 s; that timer fires in the rest of the wait: Wave, no
+            // roam, no change, 7 s; 移動 arms the timer at its end.
+            c.fake.random.draws = {0.5f, 0.0f, 0.0f, 0.5f, 0.5f, 0.99f, 0.5f};
             c.form.アニメーション_Click();
         }
     };

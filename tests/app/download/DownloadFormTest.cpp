@@ -10,6 +10,7 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/download/CharacterDownloadForm.h"
 #include "app/download/DriverDownloadForm.h"
 
@@ -27,8 +28,8 @@ template <class T>
 T* child(const QWidget& form, const char* name) {
     return form.findChild<T*>(u(name));
 }
-QString charUrl(const QString& name) {
-    return u("http://chars.test/agent2/chars/") + name + ".exe";
+QString charUrl(const QString& name, const char* host = "chars.test") {
+    return u("http://") + u(host) + u("/agent2/chars/") + name + ".exe";
 }
 
 const QString kConfirm =
@@ -41,19 +42,10 @@ struct Fixture {
     Fixture() { fake.messages.answers = {MessageAnswer::Yes}; }
 
     void touch(const QString& name) {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("left from an earlier run");
+        testsupport::writeFile(dir.filePath(name), "left from an earlier run");
     }
     QStringList installers() const {
         return QDir(dir.path()).entryList({QStringLiteral("*.exe")}, QDir::Files, QDir::Name);
-    }
-    QStringList boxTexts() const {
-        QStringList texts;
-        for (const fakes::RecordedBox& box : fake.messages.boxes) {
-            texts << box.text;
-        }
-        return texts;
     }
 
     QTemporaryDir dir;
@@ -83,17 +75,15 @@ TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
-        for (const QString& name : words(c.leftover)) {
+        for (const QString& name : words(c.leftover))
             f.touch(name);
-        }
         app::CharacterDownloadForm form(f.fake.services, f.state, f.clips, f.servers);
         QStringList expectedRequests;
         for (const QString& name : words(c.ticked)) {
             form.findChild<QCheckBox*>(name)->setChecked(true);
             expectedRequests << charUrl(name);
-            if (!words(c.failing).contains(name)) {
+            if (!words(c.failing).contains(name))
                 f.fake.http.bodies[charUrl(name)] = "MZ" + name.toLatin1();
-            }
         }
         std::vector<qsizetype> installersAtBox;
         f.fake.messages.whileOpen = [&](int) { installersAtBox.push_back(f.installers().size()); };
@@ -114,7 +104,7 @@ TEST(CharacterDownloadFormTest, DownloadsTickedCharactersThenStartsInstallers) {
             EXPECT_EQ(start.ok, words(c.stored).contains(name)) << name.toStdString();
         }
         // One message for each character that could not be fetched.
-        EXPECT_EQ(f.boxTexts().count(kFailed), words(c.failing).size());
+        EXPECT_EQ(f.fake.messages.texts().count(kFailed), words(c.failing).size());
         EXPECT_FALSE(form.isVisible());
         EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
         EXPECT_FALSE(f.fake.exit.ended);
@@ -205,9 +195,7 @@ TEST(DownloadServersTest, BasesComeFromTheSettingsInOrder) {
 TEST(CharacterDownloadFormTest, TriesEachServerInTurnForEachFile) {
     Fixture f;
     f.servers.characters = {u("http://dead.test"), u("http://portal.test"), u("http://chars.test")};
-    const auto at = [](const char* host, const char* name) {
-        return u("http://") + u(host) + u("/agent2/chars/") + u(name) + u(".exe");
-    };
+    const auto at = [](const char* host, const char* name) { return charUrl(u(name), host); };
     // The portal answers everything with a page of its own; only the last server has Genie.
     f.fake.http.bodies[at("portal.test", "Genie")] = "<html>welcome</html>";
     f.fake.http.bodies[at("portal.test", "Robby")] = "<html>welcome</html>";
@@ -222,7 +210,7 @@ TEST(CharacterDownloadFormTest, TriesEachServerInTurnForEachFile) {
                            at("chars.test", "Genie"), at("dead.test", "Robby"),
                            at("portal.test", "Robby"), at("chars.test", "Robby")}));
     EXPECT_EQ(f.installers(), QStringList{u("1.exe")});
-    EXPECT_EQ(f.boxTexts(), QStringList({kConfirm, kFailed}));  // Robby only
+    EXPECT_EQ(f.fake.messages.texts(), QStringList({kConfirm, kFailed}));  // Robby only
 }
 
 // Success and failure run the same messages; only the failure box and the start differ.
@@ -232,9 +220,8 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
         SCOPED_TRACE(reachable ? "download works" : "no network");
         Fixture f;
         f.touch(u("2.exe"));
-        if (reachable) {
+        if (reachable)
             f.fake.http.bodies[driverUrl] = "MZ driver";
-        }
         std::vector<std::size_t> startsAtBox;
         f.fake.messages.whileOpen = [&](int) {
             startsAtBox.push_back(f.fake.processes.starts.size());
@@ -244,14 +231,13 @@ TEST(DriverDownloadFormTest, InformsStartsAndWaitsForTheInstaller) {
         form.dl_Click();
 
         QStringList expected{kConfirm};
-        if (!reachable) {
+        if (!reachable)
             expected << kFailed;
-        }
         expected << u("ダウンロードが、完了しまた\r"
                       "プログラムの､インストールをはじめますが､英語の使用契約がでるので､同意する"
                       "のならば､ 'ok' をおしてください")
                  << u("インストールが終了したら、okボタンを押してください");
-        EXPECT_EQ(f.boxTexts(), expected);
+        EXPECT_EQ(f.fake.messages.texts(), expected);
         // The installer starts after the completion message and before the closing one.
         EXPECT_EQ(startsAtBox.back(), 1u);
         EXPECT_EQ(startsAtBox[startsAtBox.size() - 2], 0u);

@@ -1,27 +1,21 @@
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/core/ProgramFile.h"
 #include "app/download/Installers.h"
 
 namespace {
 
-void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
-
 TEST(ProgramFile, FixedNamesFindFilesThatDifferOnlyInCaseAndOnlyInstallersAreDeleted) {
     QTemporaryDir dir;
     fakes::FakePlatform fake(dir.path());
     const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
-    touch(path("Filecopy.avi"));
-    touch(path("2.BIN"));
+    testsupport::writeFiles(dir.path(), {{"Filecopy.avi", {}}, {"2.BIN", {}}});
     EXPECT_EQ(app::programFile(fake.services, QStringLiteral("filecopy.avi")),
               path("Filecopy.avi"));
     EXPECT_EQ(app::programFile(fake.services, QStringLiteral("2.bin")), path("2.BIN"));
@@ -29,14 +23,11 @@ TEST(ProgramFile, FixedNamesFindFilesThatDifferOnlyInCaseAndOnlyInstallersAreDel
     EXPECT_EQ(app::programFile(fake.services, QStringLiteral("4.exe")), path("4.exe"));
 
     // 1.exe to 5.exe in any case go; the missing ones are not reported.
-    touch(path("3.EXE"));
-    touch(path("5.Exe"));
-    touch(path("6.exe"));
+    testsupport::writeFiles(dir.path(), {{"3.EXE", {}}, {"5.Exe", {}}, {"6.exe", {}}});
     app::DeleteInstallers(fake.services);
     EXPECT_TRUE(fake.messages.boxes.empty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-              QStringList({QStringLiteral("2.BIN"), QStringLiteral("6.exe"),
-                           QStringLiteral("Filecopy.avi")}));
+              QStringList({"2.BIN", "6.exe", "Filecopy.avi"}));
 }
 
 }  // namespace

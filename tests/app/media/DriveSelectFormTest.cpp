@@ -12,13 +12,13 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <map>
 #include <memory>
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
 #include "QtWarnings.h"
 #include "TestCharacter.h"
+#include "TestFiles.h"
 #include "agent/acs/Writer.h"
 #include "app/media/DriveSelectForm.h"
 #include "app/media/FileSearch.h"
@@ -30,6 +30,7 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 using State = app::DriveSelectForm::State;
+using testsupport::writeFiles;
 
 const QString kNothingFound = QStringLiteral(
     "おまたせいたしました。\rアシスタントファイルが一つも見つかりませんでした。\r"
@@ -83,22 +84,9 @@ protected:
             .arg(m_clips.last->isVisible());
     }
 
-    // Writes each file below `folder`; a name ending in "/" makes a folder.
-    static void write(const QString& folder, std::map<QString, QByteArray> files) {
-        for (const auto& [name, content] : files) {
-            const QString path = folder + QLatin1Char('/') + name;
-            ASSERT_TRUE(
-                QDir().mkpath(name.endsWith(QLatin1Char('/')) ? path : QFileInfo(path).path()));
-            QFile file(path);
-            ASSERT_TRUE(name.endsWith(QLatin1Char('/')) ||
-                        (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
-        }
-    }
-
     void writeOldCharacters(int count) {
-        for (int i = 1; i <= count; ++i) {
-            write(m_program, {{QStringLiteral("%1.bin").arg(i), "old" + QByteArray::number(i)}});
-        }
+        for (int i = 1; i <= count; ++i)
+            writeFiles(m_program, {{QString::number(i) + ".bin", "old" + QByteArray::number(i)}});
     }
 
     // "name=content" of everything in the program folder, in name order.
@@ -106,8 +94,7 @@ protected:
         QStringList all;
         for (const QString& name : QDir(m_program).entryList(
                  QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)) {
-            QFile file(m_program + QLatin1Char('/') + name);
-            const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : "";
+            const QByteArray content = testsupport::readFile(m_program + QLatin1Char('/') + name);
             all.append(name + QLatin1Char('=') + m_tags.value(content, QString::fromUtf8(content)));
         }
         return all.join(QLatin1Char(' '));
@@ -140,15 +127,14 @@ TEST_F(DriveSelectFormTest, LoadingBeepsAndShowsOnlyThePromptTheListAndTheButton
 }
 
 TEST_F(DriveSelectFormTest, NothingFoundNoReturnsToSelectingAndYesClosesWithoutTouchingAFile) {
-    write(m_drive, {{"folder.acs/.acs.d/", {}}, {"folder.acs/readme.txt", "not a character"}});
+    writeFiles(m_drive, {{"folder.acs/.acs.d/", {}}, {"folder.acs/readme.txt", "not a character"}});
     writeOldCharacters(1);
     QStringList during;
     m_platform->events.onPump = [&](int) { during.append(look()); };
     m_platform->messages.answers = {MessageAnswer::No};
     m_ok->click();
 
-    EXPECT_EQ(during,
-              QStringList{QStringLiteral("h=195 list=0 busy=1 ok=0 sl=検索中でーす。 avi=1")});
+    EXPECT_EQ(during, QStringList{"h=195 list=0 busy=1 ok=0 sl=検索中でーす。 avi=1"});
     const auto& boxes = m_platform->messages.boxes;
     ASSERT_EQ(boxes.size(), 2u);  // the notice that the search starts, then the result
     EXPECT_EQ(boxes[1].text, kNothingFound);
@@ -169,27 +155,25 @@ TEST_F(DriveSelectFormTest, NothingFoundNoReturnsToSelectingAndYesClosesWithoutT
 TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
     writeOldCharacters(5);
     // Any case of .bin is a character file; temp.bin goes with them.
-    write(m_program, {{"Keep.txt", "other"}, {"7.BIN", "old7"}, {"temp.bin", "t"}});
-    write(m_drive,
-          {{"a.acs", tagged("first")}, {"sub/B.ACS", tagged("second")}, {"sub/dir.acs/", {}}});
+    writeFiles(m_program, {{"Keep.txt", "other"}, {"7.BIN", "old7"}, {"temp.bin", "t"}});
+    writeFiles(m_drive,
+               {{"a.acs", tagged("first")}, {"sub/B.ACS", tagged("second")}, {"sub/dir.acs/", {}}});
     QStringList progress;
     m_platform->events.onPump = [&](int) {
-        if (m_form->state() == State::Copying) {
+        if (m_form->state() == State::Copying)
             progress.append(m_sl->text());
-        }
     };
     m_form->ok_Click();
 
-    ASSERT_EQ(m_platform->messages.boxes.size(), 2u);
-    EXPECT_EQ(
-        m_platform->messages.boxes[1].text,
-        QStringLiteral(
-            "おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
-            "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間がかかります。\r"
-            "準備はいいですか？。"));
-    EXPECT_EQ(m_platform->messages.boxes[1].buttons, MessageButtons::Ok);
-    EXPECT_EQ(progress,
-              (QStringList{QStringLiteral("コピー中  1/ 2"), QStringLiteral("コピー中  2/ 2")}));
+    const auto& boxes = m_platform->messages.boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text,
+              QStringLiteral(
+                  "おまたせいたしました。\r合計で、 2個のアシスタントファイルが見つかりました\r"
+                  "見つけたファイルをプログラムにコピーします。コピーにはしばらく時間が"
+                  "かかります。\r準備はいいですか？。"));
+    EXPECT_EQ(boxes[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(progress, (QStringList{"コピー中  1/ 2", "コピー中  2/ 2"}));
     EXPECT_EQ(m_form->state(), State::Closed);
     EXPECT_FALSE(m_platform->feedback.busy);
     EXPECT_TRUE(m_clips.log.contains(QStringLiteral("open:Filecopy.avi")));
@@ -199,10 +183,10 @@ TEST_F(DriveSelectFormTest, FoundFilesReplaceEveryOldCharacterFile) {
 TEST_F(DriveSelectFormTest, OnlyFilesThatLoadAndDrawAreCopied) {
     writeOldCharacters(2);
     const QByteArray good = tagged("good");
-    write(m_drive, {{"1-good.acs", good},
-                    {"2-agent15.acs", kAgent15},
-                    {"3-cut.acs", good.left(good.size() / 2)},
-                    {"4-text.acs", "just some words, no character"}});
+    writeFiles(m_drive, {{"1-good.acs", good},
+                         {"2-agent15.acs", kAgent15},
+                         {"3-cut.acs", good.left(good.size() / 2)},
+                         {"4-text.acs", "just some words, no character"}});
     m_form->ok_Click();
     const auto& boxes = m_platform->messages.boxes;
     ASSERT_EQ(boxes.size(), 2u);
@@ -214,11 +198,9 @@ TEST_F(DriveSelectFormTest, OnlyFilesThatLoadAndDrawAreCopied) {
     QStringList skipped = lines.mid(6);
     skipped.sort();  // in the order the search found them
     const QString drive = m_drive + QLatin1Char('/');
-    EXPECT_EQ(
-        skipped,
-        QStringList({drive + QStringLiteral("2-agent15.acs：Agent 1.5 形式のファイルです"),
-                     drive + QStringLiteral("3-cut.acs：ファイルが途中で切れています"),
-                     drive + QStringLiteral("4-text.acs：キャラクターファイルではありません")}));
+    EXPECT_EQ(skipped, QStringList({drive + "2-agent15.acs：Agent 1.5 形式のファイルです",
+                                    drive + "3-cut.acs：ファイルが途中で切れています",
+                                    drive + "4-text.acs：キャラクターファイルではありません"}));
     EXPECT_EQ(m_form->state(), State::Closed);
     EXPECT_EQ(programFiles(), QStringLiteral("1.bin=good"));
 }
@@ -226,7 +208,7 @@ TEST_F(DriveSelectFormTest, OnlyFilesThatLoadAndDrawAreCopied) {
 TEST_F(DriveSelectFormTest, WhenNothingLoadsNothingIsReplaced) {
     writeOldCharacters(1);
     const QByteArray good = character("good");
-    write(m_drive, {{"a.acs", kAgent15}, {"b.acs", good.left(100)}});
+    writeFiles(m_drive, {{"a.acs", kAgent15}, {"b.acs", good.left(100)}});
     m_platform->messages.answers = {MessageAnswer::No};
     m_form->ok_Click();
     const auto& boxes = m_platform->messages.boxes;
@@ -242,10 +224,10 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
         SCOPED_TRACE(blockStaging);
         SetUp();
         writeOldCharacters(3);
-        write(m_drive, {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}});
+        writeFiles(m_drive, {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}});
         QString failed = m_program + QStringLiteral("/import.tmp");
         if (blockStaging) {
-            write(m_program, {{"import.tmp", "in the way"}});  // where the staging folder goes
+            writeFiles(m_program, {{"import.tmp", "in the way"}});  // where the staging folder goes
         }
         m_platform->events.onPump = [&](int pump) {
             // The drive has no subfolders: a pump before each check, then one before each
@@ -277,9 +259,10 @@ TEST_F(DriveSelectFormTest, AFailedCopyKeepsTheOldCharacterFiles) {
 // name. By then the old files are moved aside and the new 1.bin is in place, so all of that
 // must be undone.
 TEST_F(DriveSelectFormTest, AFailedSwapPutsTheOldCharacterFilesBack) {
-    write(m_program, {{"1.bin", "old1"}, {"2.bin/keep.txt", "folder"}, {"7.bin", "old7"}});
-    write(m_drive,
-          {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}, {"c.acs", tagged("third")}});
+    writeFiles(m_program, {{"1.bin", "old1"}, {"2.bin/keep.txt", "folder"}, {"7.bin", "old7"}});
+    writeFiles(
+        m_drive,
+        {{"a.acs", tagged("first")}, {"b.acs", tagged("second")}, {"c.acs", tagged("third")}});
     m_form->ok_Click();
 
     const auto& box = m_platform->messages.boxes.back();
@@ -291,7 +274,7 @@ TEST_F(DriveSelectFormTest, AFailedSwapPutsTheOldCharacterFilesBack) {
     EXPECT_EQ(look(), kSelecting);
     EXPECT_EQ(programFiles(), QStringLiteral("1.bin=old1 2.bin= 7.bin=old7"));
     EXPECT_EQ(QDir(m_program + QStringLiteral("/2.bin")).entryList(QDir::Files),
-              QStringList{QStringLiteral("keep.txt")});
+              QStringList{"keep.txt"});
 }
 
 TEST_F(DriveSelectFormTest, WithoutAClipAndWithANameThatIsNotUtf8TheCopyStillWorks) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/media/FileSearch.h"
 #include "files/DirectoryWalk.h"
 #include "platform/os/NativePaths.h"
@@ -36,12 +37,8 @@ protected:
 
     // Creates every path below the root: a trailing "/" makes a folder, anything else a file.
     void make(const QStringList& paths) {
-        for (const QString& path : paths) {
-            const bool folder = path.endsWith(QLatin1Char('/'));
-            ASSERT_TRUE(QDir().mkpath(folder ? m_root + path : QFileInfo(m_root + path).path()));
-            QFile file(m_root + path);
-            ASSERT_TRUE(folder || (file.open(QIODevice::WriteOnly) && file.write("x") == 1));
-        }
+        for (const QString& path : paths)
+            testsupport::writeFiles(m_root, {{path, "x"}});
     }
 
     // The matches of a search of the root, relative to it.
@@ -66,9 +63,8 @@ TEST_F(FindFilesTest, EveryOneOfManySubfoldersIsSearched) {
     for (const int folders : {10, 11, 40}) {
         ASSERT_TRUE(QDir(m_root).removeRecursively() || !QDir(m_root).exists());
         QStringList paths;
-        for (int i = 1; i <= folders; ++i) {
+        for (int i = 1; i <= folders; ++i)
             paths.append(QStringLiteral("f%1/x.acs").arg(i));
-        }
         make(paths);
         m_platform.events.pumps = 0;
         EXPECT_EQ(search().size(), static_cast<std::size_t>(folders));
@@ -78,12 +74,11 @@ TEST_F(FindFilesTest, EveryOneOfManySubfoldersIsSearched) {
 
 TEST_F(FindFilesTest, SymbolicLinksToFoldersAreNotFollowed) {
     make({"sub/a.acs"});
-    ASSERT_EQ(
-        symlink(platform::rawPath(m_root).c_str(), platform::rawPath(m_root + "sub/loop").c_str()),
-        0);
-    ASSERT_EQ(symlink(platform::rawPath(m_root + "sub").c_str(),
-                      platform::rawPath(m_root + "l.acs").c_str()),
-              0);
+    const auto link = [](const QString& to, const QString& from) {
+        return symlink(platform::rawPath(to).c_str(), platform::rawPath(from).c_str());
+    };
+    ASSERT_EQ(link(m_root, m_root + "sub/loop"), 0);
+    ASSERT_EQ(link(m_root + "sub", m_root + "l.acs"), 0);
     // The link itself is an entry with a matching name; nothing behind it is visited.
     Names found = search();
     std::sort(found.begin(), found.end());
@@ -100,9 +95,8 @@ bool ordinaryUserFindsOnly(const std::string& root, const std::string& expected)
         files::findMatches(root, "*.acs", true, {}, found);
         return found == std::vector<std::string>{root + expected};
     };
-    if (geteuid() != 0) {
+    if (geteuid() != 0)
         return walk();
-    }
     const passwd* nobody = getpwnam("nobody");
     const pid_t child = fork();
     if (child == 0) {
@@ -153,9 +147,8 @@ long long refuseAcrossFileSystems(int, int, std::size_t) {
 
 // Copies a little, then fails as a dying disk would.
 long long failAfterAFewBytes(int in, int out, std::size_t) {
-    if (kernelCopies++ == 0) {
+    if (kernelCopies++ == 0)
         return copy_file_range(in, nullptr, out, nullptr, 4096, 0);
-    }
     errno = EIO;
     return -1;
 }
@@ -200,8 +193,7 @@ TEST(CopyFile, WhenTheKernelCannotCopyBetweenFileSystemsTheBytesAreCopiedByReadi
     // The same across a real second file system, where the machine has one.
     files::kernelCopyForTesting = nullptr;
     QTemporaryDir memory(QStringLiteral("/dev/shm/porukane-copy-XXXXXX"));
-    struct stat here {
-    }, there{};
+    struct stat here = {}, there = {};
     if (memory.isValid() && stat(platform::rawPath(memory.path()).c_str(), &there) == 0 &&
         stat(platform::rawPath(dir.path()).c_str(), &here) == 0 && here.st_dev != there.st_dev) {
         const std::string far = platform::rawPath(memory.path() + "/far.acs");

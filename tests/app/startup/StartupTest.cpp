@@ -1,30 +1,24 @@
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/startup/Startup.h"
 #include "app/startup/TitleScreen.h"
 
 namespace {
 
-void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
+using testsupport::writeFile;
+using testsupport::writeFiles;
 
 TEST(Catalogue, TakesEveryOrdinaryBinFileAndNothingElse) {
     QTemporaryDir dir;
-    for (int i = 1; i <= 150; ++i) {
-        touch(dir.filePath(QStringLiteral("%1.bin").arg(i)));
-    }
-    touch(dir.filePath(QStringLiteral("UPPER.BIN")));
-    touch(dir.filePath(QStringLiteral(".hidden.bin")));
-    touch(dir.filePath(QStringLiteral("notes.txt")));
-    QDir(dir.path()).mkdir(QStringLiteral("folder.bin"));
+    for (int i = 1; i <= 150; ++i)
+        writeFile(dir.filePath(QStringLiteral("%1.bin").arg(i)), "");
+    writeFiles(dir.path(),
+               {{"UPPER.BIN", {}}, {".hidden.bin", {}}, {"notes.txt", {}}, {"folder.bin/", {}}});
     const QStringList names = app::catalogueCharacterFiles(dir.path());
     EXPECT_EQ(names.size(), 151);  // more than 99 is fine
     EXPECT_TRUE(names.contains(QStringLiteral("UPPER.BIN")));
@@ -69,9 +63,9 @@ TEST(Startup, EmptyFolderShowsNotInstalledAndEnds) {
 TEST(Startup, FirstRunPlacesTheCharacterAtTheScreenCentre) {
     StartupRun run;
     run.fake.screen.width = 1365;
-    touch(run.dir.filePath(QStringLiteral("1.bin")));
+    writeFile(run.dir.filePath(QStringLiteral("1.bin")), "");
     EXPECT_TRUE(run.run());
-    EXPECT_EQ(run.state.charFiles, QStringList{QStringLiteral("1.bin")});
+    EXPECT_EQ(run.state.charFiles, QStringList{"1.bin"});
     EXPECT_DOUBLE_EQ(run.state.charX, 682.5);
     EXPECT_DOUBLE_EQ(run.state.charY, 384);
     EXPECT_EQ(run.loads, 1);
@@ -81,10 +75,9 @@ TEST(Startup, FirstRunPlacesTheCharacterAtTheScreenCentre) {
 
 TEST(Startup, SkipsTheWizardOnceSetupIsDoneAndReadsTheRememberedPosition) {
     StartupRun run;
-    run.fake.settings.values[QStringLiteral("Agent/ver99/1_0")] = QStringLiteral("True");
-    run.fake.settings.values[QStringLiteral("Agent/pos/x")] = QStringLiteral(" 683.5");
-    run.fake.settings.values[QStringLiteral("Agent/pos/y")] = QStringLiteral("junk");
-    touch(run.dir.filePath(QStringLiteral("7.bin")));
+    run.fake.settings.values = {
+        {"Agent/ver99/1_0", "True"}, {"Agent/pos/x", " 683.5"}, {"Agent/pos/y", "junk"}};
+    writeFile(run.dir.filePath(QStringLiteral("7.bin")), "");
     EXPECT_TRUE(run.run());
     EXPECT_EQ(run.wizardRuns, 0);
     EXPECT_DOUBLE_EQ(run.state.charX, 683.5);

@@ -11,6 +11,7 @@
 
 #include "FakeComponents.h"
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/core/CommandLine.h"
 #include "app/media/CommandLineImport.h"
 #include "app/tray/CompanionTray.h"
@@ -21,21 +22,10 @@ namespace {
 
 using Action = app::CommandLine::Action;
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
+using testsupport::fileNames;
+using testsupport::readFile;
+using testsupport::writeFile;
+using testsupport::writeFiles;
 
 const QByteArray kCharacter = QByteArray::fromHex("c3abcdab") + "rest of a character";
 
@@ -65,7 +55,7 @@ TEST(CommandLine, OptionsAndErrors) {
     };
     for (const auto& c : cases) {
         const app::CommandLine parsed =
-            app::parseCommandLine(QStringList{QStringLiteral("porukane")} + c.arguments);
+            app::parseCommandLine(QStringList{"porukane"} + c.arguments);
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
         EXPECT_EQ(parsed.action, c.action);
         if (c.action == Action::Error) {
@@ -108,23 +98,20 @@ TEST(ProgramFolder, SeedingCopiesOnlyWhatIsMissing) {
     QTemporaryDir dir;
     const QString share = dir.filePath(QStringLiteral("share"));
     const QString home = dir.filePath(QStringLiteral("home/porukane"));
-    writeFile(share + "/1.bin", "ours");
-    writeFile(share + "/Findcomp.avi", "find");
-    writeFile(share + "/Filecopy.avi", "copy");
+    writeFiles(share, {{"1.bin", "ours"}, {"Findcomp.avi", "find"}, {"Filecopy.avi", "copy"}});
 
     QString error;
     EXPECT_EQ(platform::seedProgramFolder(home, share, &error),
               QStringList({"1.bin", "Findcomp.avi", "Filecopy.avi"}));
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(files(home), QStringList({"1.bin", "Filecopy.avi", "Findcomp.avi"}));
+    EXPECT_EQ(fileNames(home), QStringList({"1.bin", "Filecopy.avi", "Findcomp.avi"}));
 
     // Imported characters and a changed clip stay; only the deleted clip comes back.
     QFile::remove(home + "/1.bin");
-    writeFile(home + "/3.bin", "imported");
-    writeFile(home + "/Findcomp.avi", "mine");
     QFile::remove(home + "/Filecopy.avi");
+    writeFiles(home, {{"3.bin", "imported"}, {"Findcomp.avi", "mine"}});
     EXPECT_EQ(platform::seedProgramFolder(home, share), QStringList({"Filecopy.avi"}));
-    EXPECT_EQ(files(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
+    EXPECT_EQ(fileNames(home), QStringList({"3.bin", "Filecopy.avi", "Findcomp.avi"}));
     EXPECT_EQ(readFile(home + "/Findcomp.avi"), "mine");
 
     // Nothing to copy from: nothing copied, no error, the folder still exists.
@@ -153,19 +140,17 @@ TEST(Autostart, WritesAndRemovesTheEntry) {
     ASSERT_TRUE(autostart.setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(autostart.entryPath()));
 
-    EXPECT_TRUE(
-        platform::Autostart::entryText("/usr/bin/porukane").contains("\nExec=/usr/bin/porukane\n"));
-    EXPECT_TRUE(
-        platform::Autostart::entryText("/a/100%$x").contains("\nExec=\"/a/100%%\\\\$x\"\n"));
+    for (const auto& [path, exec] : {std::pair{"/usr/bin/porukane", "\nExec=/usr/bin/porukane\n"},
+                                     {"/a/100%$x", "\nExec=\"/a/100%%\\\\$x\"\n"}})
+        EXPECT_TRUE(platform::Autostart::entryText(path).contains(exec)) << path;
 }
 
 TEST(CommandLineImport, NextNumberAndNoOverwrite) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     EXPECT_EQ(app::nextCharacterNumber(program), 1);
-    for (const char* name : {"1.bin", "7.bin", "x.bin", "07a.bin", "Findcomp.avi"}) {
+    for (const char* name : {"1.bin", "7.bin", "x.bin", "07a.bin", "Findcomp.avi"})
         writeFile(program + "/" + name, "old");
-    }
     EXPECT_EQ(app::nextCharacterNumber(program), 8);
 
     const QString source = dir.filePath(QStringLiteral("Genie.acs"));
@@ -180,7 +165,7 @@ TEST(CommandLineImport, NextNumberAndNoOverwrite) {
     EXPECT_TRUE(app::importCharacterFile(program, text, &error).isEmpty());
     EXPECT_FALSE(error.isEmpty());
     EXPECT_TRUE(app::importCharacterFile(program, dir.filePath("gone.acs"), &error).isEmpty());
-    EXPECT_EQ(files(program).size(), 6);  // nothing added, no partial file left
+    EXPECT_EQ(fileNames(program).size(), 6);  // nothing added, no partial file left
 
     fakes::FakeDrives real;
     app::FolderFirstDriveList drives(real, dir.path() + "/./program");
@@ -201,7 +186,6 @@ struct TrayCompanion {
     std::unique_ptr<app::CompanionTray> tray;
 
     TrayCompanion() {
-        QDir().mkpath(fake.services.programFolder);
         writeFile(fake.services.programFolder + "/1.bin", kCharacter);
         state.charFiles = {QStringLiteral("1.bin")};
         // Every pick and interval of these tests comes first in its range.

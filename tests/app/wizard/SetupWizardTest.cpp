@@ -33,7 +33,7 @@ TEST(SetupWizardTest, AnswersChooseFormsAndCompletion) {
         app::RunSetupWizard(fake.services, forms);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(fake.settings.writes,
-                  c.recorded ? QStringList{QStringLiteral("Agent/ver99/1_0=True")} : QStringList{});
+                  c.recorded ? QStringList{"Agent/ver99/1_0=True"} : QStringList{});
         EXPECT_EQ(fake.messages.boxes.size(), 5u);
         EXPECT_TRUE(fake.messages.answers.empty());  // each answer went to a question
     }

@@ -2,6 +2,7 @@
 #include "clip/qt/QtAnimationControl.h"
 
 #include "ClipFixtures.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,12 +15,7 @@
 namespace clip {
 namespace {
 
-bool writeFile(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-}
+using testsupport::writeFile;
 
 class ClipWidgetTest : public ::testing::Test {
 protected:
@@ -81,11 +77,10 @@ TEST_F(ClipWidgetTest, KeyColourLetsTheFormShowThrough) {
     control->setVisible(true);
     const QImage shot = form.grab().toImage();
     // The 8 x 4 clip is centred, its top-left pixel at (6, 3).
-    const Rgb walker = test::distinctPalette(16)[3];
-    const Rgb bottomLeft = test::distinctPalette(16)[5];
+    const auto entry = [](std::size_t i) { return test::argbOf(test::distinctPalette(16)[i]); };
     EXPECT_EQ(shot.pixelColor(6, 3).rgb(), QColor(10, 200, 30).rgb());
-    EXPECT_EQ(shot.pixelColor(7, 3).rgb(), QColor(walker.r, walker.g, walker.b).rgb());
-    EXPECT_EQ(shot.pixelColor(6, 6).rgb(), QColor(bottomLeft.r, bottomLeft.g, bottomLeft.b).rgb());
+    EXPECT_EQ(shot.pixelColor(7, 3).rgb(), entry(3));  // the walker
+    EXPECT_EQ(shot.pixelColor(6, 6).rgb(), entry(5));  // the bottom-left pixel
 }
 
 }  // namespace
